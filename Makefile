@@ -1,0 +1,48 @@
+# The two set-up commands of the README: `make run` and `make test`.
+# Both install the Debian packages that are missing (as root, or through sudo), then build.
+
+BUILD ?= build
+JOBS ?= 2
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+PACKAGES = cmake make g++ pkg-config qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin \
+           qt6-webengine-dev-tools libgl-dev libx11-dev libgtest-dev xvfb xauth x11-apps \
+           fonts-dejavu-core ca-certificates
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps configure build run test clean
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -q && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  ./$(BUILD)/nuvbrowser $(ARGS); \
+	elif command -v xvfb-run >/dev/null; then \
+	  echo "No display: running the browser under xvfb-run."; \
+	  xvfb-run -a -s "-screen 0 1280x900x24" ./$(BUILD)/nuvbrowser $(ARGS); \
+	else \
+	  echo "No display, and xvfb-run is not installed."; exit 1; \
+	fi
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
+	  QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu ctest -j$(JOBS) --output-on-failure --timeout 300
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+class CMainFrame;
+class CNuvBrowserDoc;
+class CSingleInstance;
+
+// The one application object: the settings for the whole run, start-up, the message loop
+// and shut-down. Parts read and change the setting fields in place; only this class loads
+// and stores them (section "Options" of the profile Software\Qorval\nuvBrowser).
+class CNuvBrowserApp : public QObject
+{
+    Q_OBJECT
+public:
+    CNuvBrowserApp();
+    ~CNuvBrowserApp() override;
+
+    // The one application object; null when none exists.
+    static CNuvBrowserApp* Instance();
+
+    // The program: creates the QApplication and the application object, runs start-up,
+    // the loop and shut-down, and returns the exit status.
+    static int Main(int argc, char** argv);
+
+    // argv[1..] joined with single blanks; "-u" given as an argument of its own takes the
+    // next argument whole as the shortcut path.
+    static QString CommandLineFromArgs(const QStringList& args);
+    // The start address for a command line: the line itself, or the address of the
+    // shortcut file named after a leading "-u".
+    static QString StartAddressFromCommandLine(const QString& commandLine);
+
+    bool InitInstance(const QStringList& args);
+    int Run();
+    int ExitInstance();
+
+    void ReadSettings();
+    void WriteSettings();
+
+    // Command 57665: asks "Are you exit?" when RunExitConfirm is set, then ends the loop.
+    void OnAppExit();
+    // Ends the loop by the Exit road without asking (signals, tests).
+    void ExitWithoutAsking();
+
+    // Profile values of Software\Qorval\nuvBrowser\<section>.
+    static int GetProfileInt(const QString& section, const QString& entry, int nDefault);
+    static bool WriteProfileInt(const QString& section, const QString& entry, int nValue);
+    static QString GetProfileString(const QString& section, const QString& entry,
+                                    const QString& strDefault = QString());
+    static bool WriteProfileString(const QString& section, const QString& entry,
+                                   const QString& value);
+
+    CMainFrame* MainFrame() const { return m_pMainWnd; }
+    CNuvBrowserDoc* Document() const { return m_pDocument; }
+
+    // The thirteen settings, named after their registry values.
+    int ViewMenu = 1;
+    int ViewFavorite = 1;
+    int ViewStatus = 0;
+    int ViewFont = 2;
+    int ViewNewActive = 1;
+    int ViewSortFavorite = 0;
+    int ViewSingleFavorite = 0;
+    int ViewTabWidthFixed = 0;
+    int ViewFavoriteWidth = 0;
+    int ViewNewWindow = 0;
+    int RunLastClose = 0;
+    int RunExitConfirm = 0;
+    int CheckGoogle = 1;
+
+    QString m_strStartAddress;
+
+    static const char* const kProfileKey;   // "Software\\Qorval\\nuvBrowser"
+    static const char* const kOptionsKey;   // "Software\\Qorval\\nuvBrowser\\Options"
+
+private:
+    bool CreateMainWindow();
+    void DestroyMainWindow();
+    void InstallSignalHandlers();
+
+    QPointer<CMainFrame> m_pMainWnd;
+    CNuvBrowserDoc* m_pDocument = nullptr;
+    CSingleInstance* m_pInstance = nullptr;
+    bool m_bSettingsRead = false;
+    bool m_bQuitPosted = false;
+    int m_nExitStatus = 0;
+};
+
+// Short access to the application object, as the framework offers it.
+inline CNuvBrowserApp* NuvApp()
+{
+    return CNuvBrowserApp::Instance();
+}

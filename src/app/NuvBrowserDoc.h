@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// The document: only the path of the user's Favorites folder, looked up once.
+class CNuvBrowserDoc
+{
+public:
+    CNuvBrowserDoc();
+
+    QString m_strFavoritesPath;
+};
