@@ -3,6 +3,13 @@
 #include <QByteArray>
 #include <QString>
 
+// Internet Shortcut (".url") files, as written here:
+//   "[InternetShortcut]" CR LF "URL=" and the address in UTF-8, nothing after it.
+// Only the first kShortcutReadLimit bytes of a file are read; an address is written only
+// when its UTF-8 form is 1 to kMaxShortcutAddress bytes long.
+constexpr qsizetype kShortcutReadLimit = 511;
+constexpr qsizetype kMaxShortcutAddress = 512;
+
 // The Favorites folder ($XDG_DATA_HOME/nuvBrowser/Favorites), created when missing;
 // the empty string when it cannot be had.
 QString GetFavoritesFolder();
@@ -11,5 +18,15 @@ QString GetFavoritesFolder();
 // whole path), as 8-bit (UTF-8) text; empty when the file cannot be read.
 QByteArray ReadShortcutAddress(const QString& folder, const QString& file = QString());
 
+// The same for a path given in the file system's own bytes.
+QByteArray ReadShortcutAddressAt(const QByteArray& nativePath);
+
+// The address held by the first bytes of a shortcut file: the value of the first URL= line
+// of the [InternetShortcut] section (section and key in any case), else the value of the
+// first key of any kind; empty when the bytes hold no "=". A value ends at CR, LF, a zero
+// byte or the end of the bytes.
+QByteArray ShortcutAddressFromBytes(const QByteArray& head);
+
 // Writes a shortcut file holding the address; false (and the disk untouched) on failure.
+// The file is replaced whole or not at all.
 bool WriteShortcutFile(const QString& path, const QString& address);

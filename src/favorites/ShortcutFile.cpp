@@ -1,0 +1,93 @@
+#include "ShortcutFile.h"
+
+#include "platform/NativeFiles.h"
+#include "platform/Paths.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+const char kHeader[] = "[InternetShortcut]\r\nURL=";
+
+// The run of bytes from `from` up to CR, LF, a zero byte or the end.
+QByteArray ValueFrom(const QByteArray& bytes, qsizetype from)
+{
+    qsizetype end = from;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n' && bytes[end] != '\0')
+        ++end;
+    return bytes.mid(from, end - from);
+}
+
+// Windows writes other sections first (a property store, [DEFAULT] with BASEURL), so the
+// URL key of the shortcut's own section wins over whatever "=" comes first.
+bool FindSectionUrl(const QByteArray& bytes, QByteArray* pAddress)
+{
+    bool bInSection = false;
+    qsizetype pos = 0;
+    while (pos < bytes.size()) {
+        qsizetype end = pos;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        QByteArray line = bytes.mid(pos, end - pos);
+        if (pos == 0 && line.startsWith("\xEF\xBB\xBF"))
+            line.remove(0, 3);
+        const qsizetype nul = line.indexOf('\0');
+        const QByteArray text = (nul < 0 ? line : line.left(nul)).trimmed();
+        if (text.startsWith('[')) {
+            bInSection = text.compare("[InternetShortcut]", Qt::CaseInsensitive) == 0;
+        } else if (bInSection) {
+            const qsizetype eq = text.indexOf('=');
+            if (eq > 0 && text.left(eq).trimmed().compare("URL", Qt::CaseInsensitive) == 0) {
+                *pAddress = ValueFrom(line, line.indexOf('=') + 1);
+                return true;
+            }
+        }
+        pos = end + 1;
+    }
+    return false;
+}
+} // namespace
+
+QString GetFavoritesFolder()
+{
+    const QString path = FavoritesFolderPath();
+    return MakeFolderPath(path) ? path : QString();
+}
+
+QByteArray ShortcutAddressFromBytes(const QByteArray& head)
+{
+    const QByteArray bytes = head.left(kShortcutReadLimit);
+    QByteArray address;
+    if (FindSectionUrl(bytes, &address))
+        return address;
+    const qsizetype eq = bytes.indexOf('=');
+    return eq < 0 ? QByteArray() : ValueFrom(bytes, eq + 1);
+}
+
+QByteArray ReadShortcutAddressAt(const QByteArray& nativePath)
+{
+    QByteArray head;
+    if (!ReadNativeFileHead(nativePath, kShortcutReadLimit, &head))
+        return QByteArray();
+    return ShortcutAddressFromBytes(head);
+}
+
+QByteArray ReadShortcutAddress(const QString& folder, const QString& file)
+{
+    const QString path = file.isEmpty() ? folder : folder + QLatin1Char('/') + file;
+    return ReadShortcutAddressAt(QFile::encodeName(path));
+}
+
+bool WriteShortcutFile(const QString& path, const QString& address)
+{
+    const QByteArray bytes = address.normalized(QString::NormalizationForm_C).toUtf8();
+    if (path.isEmpty() || bytes.isEmpty() || bytes.size() > kMaxShortcutAddress)
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray content = QByteArray(kHeader) + bytes;
+    if (file.write(content) != content.size())
+        return false;
+    return file.commit();
+}

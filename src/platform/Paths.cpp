@@ -1,0 +1,68 @@
+#include "Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// An XDG variable counts only when it holds an absolute path.
+QString XdgFolder(const char* name)
+{
+    const QString value = qEnvironmentVariable(name);
+    return QDir::isAbsolutePath(value) ? QDir::cleanPath(value) : QString();
+}
+
+bool IsPrivateFolder(const QString& path)
+{
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+}
+} // namespace
+
+QString NuvDataHome()
+{
+    QString base = XdgFolder("XDG_DATA_HOME");
+    if (base.isEmpty())
+        base = QDir::homePath() + QLatin1String("/.local/share");
+    return base + QLatin1String("/nuvBrowser");
+}
+
+QString FavoritesFolderPath()
+{
+    return NuvDataHome() + QLatin1String("/Favorites");
+}
+
+bool MakeFolderPath(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+    qsizetype from = 1;
+    for (;;) {
+        const qsizetype slash = clean.indexOf(QLatin1Char('/'), from);
+        const QString part = slash < 0 ? clean : clean.left(slash);
+        if (::mkdir(QFile::encodeName(part).constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (slash < 0)
+            break;
+        from = slash + 1;
+    }
+    return QFileInfo(clean).isDir();
+}
+
+QString RuntimeFolder()
+{
+    const QString runtime = XdgFolder("XDG_RUNTIME_DIR");
+    const QString folder =
+        runtime.isEmpty() ? QDir::tempPath() + QStringLiteral("/nuvBrowser-%1").arg(::geteuid())
+                          : runtime + QLatin1String("/nuvBrowser");
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
+        return QString();
+    return IsPrivateFolder(folder) ? folder : QString();
+}

@@ -1,0 +1,168 @@
+#include "favorites/ShortcutFile.h"
+
+#include "TempHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+class ShortcutFileTest : public ::testing::Test
+{
+protected:
+    QString PathOf(const QString& name) const { return m_home.Path() + "/" + name; }
+
+    QString Put(const QString& name, const QByteArray& bytes) const
+    {
+        QFile f(PathOf(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+
+    QByteArray Contents(const QString& name) const
+    {
+        QFile f(PathOf(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    CTempHome m_home;
+};
+
+struct ReadCase
+{
+    const char* what;
+    QByteArray bytes;
+    QByteArray address;
+};
+
+TEST_F(ShortcutFileTest, ReadsTheAddressOfStrangeFiles)
+{
+    const QByteArray winProps = "[{000214A0-0000-0000-C000-000000000046}]\r\nProp3=19,11\r\n";
+    const QByteArray longValue(600, 'a');
+    QByteArray pushed = "[DEFAULT]\r\nBASEURL=x\r\n";
+    while (pushed.size() < kShortcutReadLimit)
+        pushed += "; padding line\r\n";
+    pushed += "[InternetShortcut]\r\nURL=y\r\n";
+
+    const ReadCase cases[] = {
+        {"written form", "[InternetShortcut]\r\nURL=a/b\r\n", "a/b"},
+        {"no line end", "[InternetShortcut]\r\nURL=abc", "abc"},
+        {"DEFAULT first", "[DEFAULT]\r\nBASEURL=x\r\n[InternetShortcut]\r\nURL=y\r\n", "y"},
+        {"Windows property store first",
+         winProps + "[InternetShortcut]\r\nIDList=\r\nURL=http://example.org/\r\n",
+         "http://example.org/"},
+        {"section and key in any case", "[internetSHORTCUT]\nurl=z\n", "z"},
+        {"blanks around section and key", "  [InternetShortcut] \n URL =v w\n", "v w"},
+        {"URL of another section", "[Other]\nURL=o\n[InternetShortcut]\nURL=p\n", "p"},
+        {"section without URL: first key", "[InternetShortcut]\r\nIconIndex=1\r\n", "1"},
+        {"no section: first key", "BASEURL=x\r\nURL=y\r\n", "x"},
+        {"byte-order mark", "\xEF\xBB\xBF[InternetShortcut]\r\nURL=b\r\n", "b"},
+        {"ends at CR", "x=abc\rdef", "abc"},
+        {"ends at LF", "x=abc\ndef", "abc"},
+        {QByteArray("ends at NUL").constData(), QByteArray("x=abc\0def", 9), "abc"},
+        {"NUL in the section", QByteArray("[InternetShortcut]\nURL=ab\0c\n", 28), "ab"},
+        {"UTF-8 kept as bytes", "[InternetShortcut]\nURL=http://b\xC3\xA4r/\n",
+         "http://b\xC3\xA4r/"},
+        {"no =", "[InternetShortcut]\r\nnothing here\r\n", ""},
+        {"empty file", "", ""},
+        {"cut at byte 511", "[InternetShortcut]\r\nURL=" + longValue,
+         longValue.left(kShortcutReadLimit - 24)},
+        {"section past byte 511", pushed, "x"},
+    };
+    int n = 0;
+    for (const ReadCase& c : cases) {
+        const QString name = QString("c%1.url").arg(n++);
+        Put(name, c.bytes);
+        EXPECT_EQ(ReadShortcutAddress(m_home.Path(), name), c.address) << c.what;
+        EXPECT_EQ(ReadShortcutAddress(PathOf(name)), c.address) << c.what << " (whole path)";
+    }
+}
+
+TEST_F(ShortcutFileTest, FilesThatCannotBeReadHaveNoAddress)
+{
+    EXPECT_TRUE(ReadShortcutAddress(PathOf("missing.url")).isEmpty());
+    EXPECT_TRUE(ReadShortcutAddress(m_home.Path()).isEmpty()); // a directory
+    EXPECT_TRUE(ReadShortcutAddress(QString()).isEmpty());
+
+    // A FIFO must not make the reader wait for a writer.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(PathOf("fifo.url")).constData(), 0600), 0);
+    EXPECT_TRUE(ReadShortcutAddress(PathOf("fifo.url")).isEmpty());
+}
+
+TEST_F(ShortcutFileTest, UnreadableFileHasNoAddress)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads files of mode 000";
+    const QString locked = Put("locked.url", "[InternetShortcut]\r\nURL=x");
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::Permissions()));
+    EXPECT_TRUE(ReadShortcutAddress(locked).isEmpty());
+}
+
+TEST_F(ShortcutFileTest, WritesTheExactBytes)
+{
+    ASSERT_TRUE(WriteShortcutFile(PathOf("abc.url"), "abc"));
+    EXPECT_EQ(Contents("abc.url"), QByteArray("[InternetShortcut]\r\nURL=abc"));
+    EXPECT_EQ(Contents("abc.url").size(), 27);
+
+    // Replacing a file, an address outside ASCII, and the largest address allowed.
+    const QString umlaut = QString::fromUtf8("http://b\xC3\xA4r/");
+    ASSERT_TRUE(WriteShortcutFile(PathOf("abc.url"), umlaut));
+    EXPECT_EQ(ReadShortcutAddress(PathOf("abc.url")), umlaut.toUtf8());
+    // A decomposed letter is written composed.
+    ASSERT_TRUE(WriteShortcutFile(PathOf("nfd.url"), QString::fromUtf8("a\xCC\x88")));
+    EXPECT_EQ(ReadShortcutAddress(PathOf("nfd.url")), QByteArray("\xC3\xA4"));
+
+    const QString longest(kMaxShortcutAddress, QLatin1Char('x'));
+    ASSERT_TRUE(WriteShortcutFile(PathOf("long.url"), longest));
+    EXPECT_EQ(Contents("long.url").size(), 24 + kMaxShortcutAddress);
+
+    QDir dir(m_home.Path());
+    EXPECT_EQ(dir.entryList(QDir::Files).size(), 3) << "no temporary files stay behind";
+}
+
+TEST_F(ShortcutFileTest, RefusedWritesLeaveTheDiskAlone)
+{
+    const QByteArray before = "[InternetShortcut]\r\nURL=keep";
+    Put("keep.url", before);
+    const QString tooLong(kMaxShortcutAddress + 1, QLatin1Char('x'));
+    const QString tooLongUtf8(kMaxShortcutAddress / 2 + 1, QChar(0xE4)); // two bytes each
+
+    for (const QString& address : {QString(), tooLong, tooLongUtf8}) {
+        EXPECT_FALSE(WriteShortcutFile(PathOf("keep.url"), address));
+        EXPECT_EQ(Contents("keep.url"), before);
+        EXPECT_FALSE(WriteShortcutFile(PathOf("new.url"), address));
+        EXPECT_FALSE(QFile::exists(PathOf("new.url")));
+    }
+    EXPECT_FALSE(WriteShortcutFile(PathOf("no/such/folder/x.url"), "abc"));
+    EXPECT_FALSE(WriteShortcutFile(m_home.Path(), "abc")); // a directory stays one
+    EXPECT_TRUE(QFileInfo(m_home.Path()).isDir());
+    EXPECT_EQ(QDir(m_home.Path()).entryList(QDir::Files), QStringList{"keep.url"});
+}
+
+TEST_F(ShortcutFileTest, FavoritesFolderIsCreatedWhereTheDataHomeSays)
+{
+    const QString expected = m_home.DataHome() + "/nuvBrowser/Favorites";
+    ASSERT_FALSE(QFileInfo::exists(expected));
+    EXPECT_EQ(GetFavoritesFolder(), expected);
+    EXPECT_TRUE(QFileInfo(expected).isDir());
+    EXPECT_EQ(GetFavoritesFolder(), expected); // found again as it is
+
+    // Without an (absolute) XDG_DATA_HOME the folder lives under ~/.local/share.
+    const QString other = m_home.Path() + "/other";
+    qputenv("HOME", QFile::encodeName(other));
+    for (const char* value : {"", "relative/data"}) {
+        qputenv("XDG_DATA_HOME", value);
+        EXPECT_EQ(GetFavoritesFolder(), other + "/.local/share/nuvBrowser/Favorites") << value;
+    }
+
+    // A file where the folder should be: no folder.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.Path() + "/blocked"));
+    QDir().mkpath(m_home.Path() + "/blocked/nuvBrowser");
+    Put("blocked/nuvBrowser/Favorites", "not a folder");
+    EXPECT_EQ(GetFavoritesFolder(), QString());
+}
+} // namespace
