@@ -1,0 +1,250 @@
+#include "SingleInstance.h"
+
+#include "Paths.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QTimer>
+#include <QtEndian>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+const char* const CSingleInstance::kSocketName = "WCE_nuvBrowserClass";
+
+namespace {
+constexpr qsizetype kHeaderBytes = 8;
+
+quint32 ReadLE32(const QByteArray& bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(bytes.constData() + at);
+}
+
+// Two starts at the same moment must not both find no browser and both listen, nor may one
+// remove the socket the other has just made: the look-and-claim runs under this lock.
+class CClaimLock
+{
+public:
+    explicit CClaimLock(const QString& path)
+    {
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0)
+            Release();
+    }
+    ~CClaimLock() { Release(); }
+    CClaimLock(const CClaimLock&) = delete;
+    CClaimLock& operator=(const CClaimLock&) = delete;
+
+    bool Held() const { return m_fd >= 0; }
+    void Release()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd = -1;
+};
+} // namespace
+
+CSingleInstance::CSingleInstance(int nTimeoutMs, const QString& runtimeFolder, QObject* parent)
+    : QObject(parent), m_nTimeoutMs(nTimeoutMs), m_strFolder(runtimeFolder)
+{
+}
+
+CSingleInstance::~CSingleInstance()
+{
+    // The sockets are children of the server and go with it, without calling back here.
+    for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it)
+        it.key()->disconnect(this);
+    m_connections.clear();
+    delete m_pServer;
+}
+
+QString CSingleInstance::SocketPath() const
+{
+    const QString folder = m_strFolder.isEmpty() ? RuntimeFolder() : m_strFolder;
+    return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + QLatin1String(kSocketName);
+}
+
+bool CSingleInstance::IsListening() const
+{
+    return m_pServer && m_pServer->isListening();
+}
+
+void CSingleInstance::SetHandler(std::function<bool(quint32, const QString*)> handler)
+{
+    m_handler = std::move(handler);
+}
+
+CSingleInstance::ClaimResult CSingleInstance::ClaimOrHandOff(const QString& address, bool* pAnswer)
+{
+    if (pAnswer)
+        *pAnswer = false;
+    if (IsListening())
+        return ClaimResult::Claimed;
+    const QString path = SocketPath();
+    if (path.isEmpty())
+        return ClaimResult::Failed;
+    CClaimLock lock(path + QLatin1String(".lock"));
+    if (!lock.Held())
+        return ClaimResult::Failed;
+
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (socket.waitForConnected(m_nTimeoutMs)) {
+        lock.Release();
+        return SendRecord(socket, address, pAnswer);
+    }
+    if (socket.state() == QLocalSocket::ConnectingState)
+        return ClaimResult::Hung; // a browser whose backlog is full: it takes no connections
+    switch (socket.error()) {
+    case QLocalSocket::ServerNotFoundError:
+    case QLocalSocket::ConnectionRefusedError:
+        break; // nobody listens: no socket, or one left by a browser that crashed
+    case QLocalSocket::SocketTimeoutError:
+        return ClaimResult::Hung;
+    default:
+        return ClaimResult::Failed;
+    }
+    QLocalServer::removeServer(path);
+    auto* pServer = new QLocalServer(this);
+    if (!pServer->listen(path)) {
+        delete pServer;
+        return ClaimResult::Failed;
+    }
+    m_pServer = pServer;
+    connect(m_pServer, &QLocalServer::newConnection, this, &CSingleInstance::handleNewConnection);
+    return ClaimResult::Claimed;
+}
+
+CSingleInstance::ClaimResult CSingleInstance::SendRecord(QLocalSocket& socket,
+                                                         const QString& address, bool* pAnswer)
+{
+    const QDeadlineTimer deadline(m_nTimeoutMs);
+    socket.write(EncodeRecord(kHandOffData, address));
+    while (socket.bytesToWrite() > 0 && socket.state() == QLocalSocket::ConnectedState) {
+        if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
+            break;
+    }
+    while (socket.bytesAvailable() < 1) {
+        if (deadline.hasExpired() || !socket.waitForReadyRead(int(deadline.remainingTime())))
+            break;
+    }
+    char answer = 0;
+    if (!socket.getChar(&answer))
+        return ClaimResult::Hung; // no answer in time, or the browser closed without one
+    if (pAnswer)
+        *pAnswer = answer == 1;
+    socket.disconnectFromServer();
+    return ClaimResult::HandedOff;
+}
+
+QByteArray CSingleInstance::EncodeRecord(quint32 dwData, const QString& text)
+{
+    const quint32 cbData = quint32(text.size() + 1) * 2;
+    QByteArray bytes(kHeaderBytes + cbData, '\0');
+    qToLittleEndian<quint32>(dwData, bytes.data());
+    qToLittleEndian<quint32>(cbData, bytes.data() + 4);
+    qToLittleEndian<quint16>(text.utf16(), text.size(), bytes.data() + kHeaderBytes);
+    return bytes;
+}
+
+CSingleInstance::RecordCheck CSingleInstance::CheckRecord(const QByteArray& received,
+                                                          quint32* pdwData, QString* pText)
+{
+    if (received.size() < kHeaderBytes)
+        return RecordCheck::NeedMore;
+    const quint32 dwData = ReadLE32(received, 0);
+    const quint32 cbData = ReadLE32(received, 4);
+    if (dwData != kHandOffData || cbData == 0 || cbData % 2 != 0 || cbData > kMaxHandOffBytes)
+        return RecordCheck::Refused;
+    if (received.size() < kHeaderBytes + qsizetype(cbData))
+        return RecordCheck::NeedMore;
+    const char* pText16 = received.constData() + kHeaderBytes;
+    const qsizetype nUnits = cbData / 2;
+    QString text(nUnits, Qt::Uninitialized);
+    qFromLittleEndian<quint16>(pText16, nUnits, text.data());
+    const qsizetype zero = text.indexOf(QChar(0));
+    if (zero < 0)
+        return RecordCheck::Refused;
+    text.truncate(zero);
+    *pdwData = dwData;
+    *pText = text;
+    return RecordCheck::Complete;
+}
+
+void CSingleInstance::handleNewConnection()
+{
+    while (QLocalSocket* pSocket = m_pServer->nextPendingConnection()) {
+        Connection& conn = m_connections[pSocket];
+        // A start that stalls halfway through its record is cut off, so it blocks nobody.
+        conn.pTimer = new QTimer(pSocket);
+        conn.pTimer->setSingleShot(true);
+        connect(conn.pTimer, &QTimer::timeout, this, [this, pSocket] { Answer(pSocket, false); });
+        conn.pTimer->start(m_nTimeoutMs);
+        connect(pSocket, &QLocalSocket::readyRead, this,
+                [this, pSocket] { handleReadyRead(pSocket); });
+        connect(pSocket, &QLocalSocket::disconnected, this, [this, pSocket] { Forget(pSocket); });
+        handleReadyRead(pSocket);
+    }
+}
+
+void CSingleInstance::handleReadyRead(QLocalSocket* pSocket)
+{
+    for (;;) {
+        auto it = m_connections.find(pSocket);
+        if (it == m_connections.end() || it->bAnswered)
+            return;
+        quint32 dwData = 0;
+        QString text;
+        switch (CheckRecord(it->buffer, &dwData, &text)) {
+        case RecordCheck::Refused:
+            Answer(pSocket, false);
+            return;
+        case RecordCheck::Complete: {
+            it->bAnswered = true; // the handler may take its time; nothing more is read
+            it->pTimer->stop();
+            const QPointer<QLocalSocket> guard(pSocket);
+            const bool bResult = m_handler && m_handler(dwData, &text);
+            if (guard)
+                Answer(pSocket, bResult);
+            return;
+        }
+        case RecordCheck::NeedMore:
+            break;
+        }
+        // Never read past the record: at most the header, then at most cbData bytes.
+        const qsizetype want = it->buffer.size() < kHeaderBytes
+                                   ? kHeaderBytes
+                                   : kHeaderBytes + ReadLE32(it->buffer, 4);
+        const QByteArray more = pSocket->read(want - it->buffer.size());
+        if (more.isEmpty())
+            return;
+        it->buffer += more;
+    }
+}
+
+void CSingleInstance::Answer(QLocalSocket* pSocket, bool bResult)
+{
+    auto it = m_connections.find(pSocket);
+    if (it == m_connections.end())
+        return;
+    it->bAnswered = true;
+    it->pTimer->stop();
+    const char answer = bResult ? 1 : 0;
+    pSocket->write(&answer, 1);
+    pSocket->flush();
+    pSocket->disconnectFromServer();
+}
+
+void CSingleInstance::Forget(QLocalSocket* pSocket)
+{
+    m_connections.remove(pSocket);
+    pSocket->deleteLater();
+}

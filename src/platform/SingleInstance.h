@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QLocalServer;
+class QLocalSocket;
+class QTimer;
+
+// dwData of an address handed over by a second start.
+constexpr quint32 kHandOffData = 39919;
+// The largest text a hand-off record may carry, in bytes with its terminating zero.
+constexpr quint32 kMaxHandOffBytes = 64 * 1024;
+
+// The single-instance channel: a per-user local socket, <runtime folder>/WCE_nuvBrowserClass.
+// The first start listens on it; a later start connects and sends one record:
+//   dwData, cbData (32-bit little-endian each), then cbData bytes of UTF-16LE text with its
+//   terminating zero.
+// The browser answers with one byte, 1 for true and 0 for false, and closes the connection.
+class CSingleInstance : public QObject
+{
+    Q_OBJECT
+public:
+    enum class ClaimResult
+    {
+        Claimed,   // no browser runs: this process listens now and becomes the browser
+        HandedOff, // a browser took the record and answered
+        Hung,      // a browser accepted the connection but gave no answer in time
+        Failed,    // no usable runtime folder, or the socket cannot be listened on
+    };
+    enum class RecordCheck
+    {
+        Complete,
+        NeedMore,
+        Refused
+    };
+
+    static constexpr int kDefaultTimeoutMs = 10000;
+    static const char* const kSocketName; // "WCE_nuvBrowserClass"
+
+    // nTimeoutMs bounds both the wait for a browser's answer and the time a browser gives a
+    // connection to deliver its record. An empty folder means RuntimeFolder().
+    explicit CSingleInstance(int nTimeoutMs = kDefaultTimeoutMs,
+                             const QString& runtimeFolder = QString(), QObject* parent = nullptr);
+    ~CSingleInstance() override;
+
+    // Hands the address to a running browser, or becomes the browser. A socket nobody
+    // listens on (left by a crashed browser) is removed. pAnswer gets the browser's answer
+    // after HandedOff and false otherwise.
+    ClaimResult ClaimOrHandOff(const QString& address, bool* pAnswer = nullptr);
+
+    // Called for every valid record a later start sends; its result is the answer.
+    void SetHandler(std::function<bool(quint32 dwData, const QString* pText)> handler);
+
+    bool IsListening() const;
+    // The socket's path; empty when no safe runtime folder exists.
+    QString SocketPath() const;
+
+    // The bytes a later start sends for the text.
+    static QByteArray EncodeRecord(quint32 dwData, const QString& text);
+    // Judges the bytes received so far. Refused: cbData odd, zero or over kMaxHandOffBytes,
+    // a dwData other than kHandOffData, or a text without a zero unit. Complete: pdwData and
+    // pText get the record (the text up to its first zero unit); bytes past cbData are not
+    // looked at.
+    static RecordCheck CheckRecord(const QByteArray& received, quint32* pdwData, QString* pText);
+
+private:
+    struct Connection
+    {
+        QByteArray buffer;
+        QTimer* pTimer = nullptr;
+        bool bAnswered = false;
+    };
+
+    ClaimResult SendRecord(QLocalSocket& socket, const QString& address, bool* pAnswer);
+    void handleNewConnection();
+    void handleReadyRead(QLocalSocket* pSocket);
+    void Answer(QLocalSocket* pSocket, bool bResult);
+    void Forget(QLocalSocket* pSocket);
+
+    int m_nTimeoutMs;
+    QString m_strFolder;
+    QLocalServer* m_pServer = nullptr;
+    QHash<QLocalSocket*, Connection> m_connections;
+    std::function<bool(quint32, const QString*)> m_handler;
+};
