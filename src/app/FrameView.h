@@ -1,0 +1,45 @@
+#pragma once
+
+#include "CmdTarget.h"
+
+class QEvent;
+class QObject;
+class QPoint;
+class QString;
+class QWidget;
+
+// The view that fills the main frame (the workspace), as the frame sees it. The frame routes
+// commands to it first (its command table, CCmdTarget), lets it look at key and pointer
+// presses aimed at its widgets first, and forwards the requests below. Without a view the
+// frame's requests do nothing.
+class IFrameView : public CCmdTarget
+{
+public:
+    ~IFrameView() override = default;
+
+    // The widget the frame shows as its central area.
+    virtual QWidget* GetViewWidget() = 0;
+
+    // Shows an address in the active pane (Enter in the address field: recordTyped true).
+    virtual void NavigateActivePane(const QString& strAddress, bool bRecordTyped) = 0;
+    // Shows an address in a new pane (an address handed over by a second start).
+    virtual void NavigateNewPane(const QString& strAddress, bool bRecordTyped) = 0;
+    // Moves the keyboard focus to the active pane shortly afterwards.
+    virtual void ScheduleFocus() = 0;
+    // The favorites panel takes this width in pixels.
+    virtual void ApplyFavoritesWidth(int nWidth) = 0;
+    // The command bands were shown (true) or hidden: the bars button shows the other choice.
+    virtual void SetAddressBarButtonFace(bool bBandsShown) = 0;
+    // Posts a context-menu request for a widget at a point in its coordinates; kind 1 is the
+    // address field, 0 a page.
+    virtual void PostContextRequest(QWidget* pWindow, int nKind, const QPoint& ptClient) = 0;
+
+    // Sees each key press and pointer press aimed at a widget inside the view before the frame
+    // does (once per press, on the widget it is aimed at); true consumes it.
+    virtual bool PreTranslateMessage(QObject* pReceiver, QEvent* pEvent)
+    {
+        (void)pReceiver;
+        (void)pEvent;
+        return false;
+    }
+};
