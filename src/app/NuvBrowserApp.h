@@ -53,7 +53,7 @@ public:
     static bool WriteProfileString(const QString& section, const QString& entry,
                                    const QString& value);
 
-    CMainFrame* MainFrame() const { return m_pMainWnd; }
+    CMainFrame* MainFrame() const;
     CNuvBrowserDoc* Document() const { return m_pDocument; }
 
     // The thirteen settings, named after their registry values.
@@ -73,13 +73,20 @@ public:
 
     QString m_strStartAddress;
 
-    static const char* const kProfileKey;   // "Software\\Qorval\\nuvBrowser"
-    static const char* const kOptionsKey;   // "Software\\Qorval\\nuvBrowser\\Options"
+signals:
+    // The Exit road was taken: the loop ends once control returns to it.
+    void exitRequested();
+
+public:
+    static const char* const kProfileKey; // "Software\\Qorval\\nuvBrowser"
+    static const char* const kOptionsKey; // "Software\\Qorval\\nuvBrowser\\Options"
 
 private:
     bool CreateMainWindow();
     void DestroyMainWindow();
     void InstallSignalHandlers();
+    void RestoreWindowPlacement();
+    void SaveWindowPlacement();
 
     QPointer<CMainFrame> m_pMainWnd;
     CNuvBrowserDoc* m_pDocument = nullptr;
@@ -87,6 +94,7 @@ private:
     bool m_bSettingsRead = false;
     bool m_bQuitPosted = false;
     int m_nExitStatus = 0;
+    bool m_bRunning = false;
 };
 
 // Short access to the application object, as the framework offers it.

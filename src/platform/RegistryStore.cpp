@@ -383,8 +383,8 @@ QByteArray RegistryData::Serialize() const
     QString out = QStringLiteral("REGEDIT4\n");
     for (const RegKeyData& k : keys) {
         out += QLatin1Char('\n');
-        out += QLatin1Char('[') + kRoot + (k.path.isEmpty() ? QString() : QLatin1Char('\\') + k.path) +
-               QStringLiteral("]\n");
+        out += QLatin1Char('[') + kRoot +
+               (k.path.isEmpty() ? QString() : QLatin1Char('\\') + k.path) + QStringLiteral("]\n");
         for (const RegValue& v : k.values)
             out += ValueLine(v) + QLatin1Char('\n');
     }
@@ -399,9 +399,7 @@ QString CRegistryStore::DefaultPath()
     return config + QStringLiteral("/nuvBrowser/registry.reg");
 }
 
-CRegistryStore::CRegistryStore(QString path) : m_strPath(std::move(path))
-{
-}
+CRegistryStore::CRegistryStore(QString path) : m_strPath(std::move(path)) {}
 
 RegistryData CRegistryStore::Read() const
 {

@@ -8,7 +8,8 @@
 #include <functional>
 
 // Registry value types, with the numbers the platform gives them.
-enum : quint32 {
+enum : quint32
+{
     REG_NONE = 0,
     REG_SZ = 1,
     REG_BINARY = 3,

@@ -1,5 +1,5 @@
-#include "TempHome.h"
 #include "platform/RegistryStore.h"
+#include "TempHome.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -159,11 +159,11 @@ TEST_F(RegistryStoreTest, DamagedLinesAreSkippedAndKeptInABackup)
 
 TEST_F(RegistryStoreTest, ReadsWindowsExportsInUtf16WithWrappedHex)
 {
-    const QString text = QStringLiteral(
-        "Windows Registry Editor Version 5.00\r\n\r\n"
-        "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]\r\n"
-        "\"url1\"=\"http://example.org/\"\r\n"
-        "\"Blob\"=hex:01,02,\\\r\n  03,04\r\n");
+    const QString text =
+        QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
+                       "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]\r\n"
+                       "\"url1\"=\"http://example.org/\"\r\n"
+                       "\"Blob\"=hex:01,02,\\\r\n  03,04\r\n");
     auto encode = QStringEncoder(QStringEncoder::Utf16LE);
     WriteFile(home.RegistryPath(), QByteArray("\xff\xfe") + QByteArray(encode(text)));
     CRegKey key;

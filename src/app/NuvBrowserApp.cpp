@@ -1,0 +1,322 @@
+#include "NuvBrowserApp.h"
+
+#include "MainFrame.h"
+#include "NuvBrowserDoc.h"
+#include "favorites/ShortcutFile.h"
+#include "platform/RegistryStore.h"
+#include "platform/SignalRelay.h"
+#include "platform/SingleInstance.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QScreen>
+#include <QUrl>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+CNuvBrowserApp* g_pApp = nullptr;
+
+struct SettingRef
+{
+    const char* name;
+    int CNuvBrowserApp::*field;
+    int defaultValue;
+};
+
+// The read order; the write order differs only in its first two entries.
+const SettingRef kSettings[] = {
+    {"ViewMenu", &CNuvBrowserApp::ViewMenu, 1},
+    {"ViewFavorite", &CNuvBrowserApp::ViewFavorite, 1},
+    {"ViewStatus", &CNuvBrowserApp::ViewStatus, 0},
+    {"ViewFont", &CNuvBrowserApp::ViewFont, 2},
+    {"ViewNewActive", &CNuvBrowserApp::ViewNewActive, 1},
+    {"ViewSortFavorite", &CNuvBrowserApp::ViewSortFavorite, 0},
+    {"ViewSingleFavorite", &CNuvBrowserApp::ViewSingleFavorite, 0},
+    {"ViewTabWidthFixed", &CNuvBrowserApp::ViewTabWidthFixed, 0},
+    {"ViewFavoriteWidth", &CNuvBrowserApp::ViewFavoriteWidth, 0},
+    {"ViewNewWindow", &CNuvBrowserApp::ViewNewWindow, 0},
+    {"RunLastClose", &CNuvBrowserApp::RunLastClose, 0},
+    {"RunExitConfirm", &CNuvBrowserApp::RunExitConfirm, 0},
+    {"CheckGoogle", &CNuvBrowserApp::CheckGoogle, 1},
+};
+
+QString SectionKey(const QString& section)
+{
+    return QString::fromLatin1(CNuvBrowserApp::kProfileKey) + QLatin1Char('\\') + section;
+}
+} // namespace
+
+const char* const CNuvBrowserApp::kProfileKey = "Software\\Qorval\\nuvBrowser";
+const char* const CNuvBrowserApp::kOptionsKey = "Software\\Qorval\\nuvBrowser\\Options";
+
+CNuvBrowserApp::CNuvBrowserApp()
+{
+    if (g_pApp == nullptr)
+        g_pApp = this;
+}
+
+CNuvBrowserApp::~CNuvBrowserApp()
+{
+    DestroyMainWindow();
+    delete m_pInstance;
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+CMainFrame* CNuvBrowserApp::MainFrame() const
+{
+    return m_pMainWnd.data();
+}
+
+CNuvBrowserApp* CNuvBrowserApp::Instance()
+{
+    return g_pApp;
+}
+
+int CNuvBrowserApp::Main(int argc, char** argv)
+{
+    // Chromium cannot run sandboxed as root.
+    if (::geteuid() == 0 && qgetenv("QTWEBENGINE_DISABLE_SANDBOX").isEmpty()) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        std::fprintf(stderr, "nuvbrowser: running as root, the web engine's sandbox is off.\n");
+    }
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The window class (X11 WM_CLASS) is taken from the application name.
+    QCoreApplication::setApplicationName(QStringLiteral("nuvBrowserClass"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Qorval"));
+    QApplication qapp(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/nuvbrowser.png")));
+
+    CNuvBrowserApp app;
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    int status = 0;
+    if (app.InitInstance(args))
+        status = app.Run();
+    else
+        status = app.ExitInstance();
+    return status;
+}
+
+QString CNuvBrowserApp::CommandLineFromArgs(const QStringList& args)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("-u") && i + 1 < args.size()) {
+            parts << QStringLiteral("-u") + args[i + 1];
+            ++i;
+        } else {
+            parts << args[i];
+        }
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+QString CNuvBrowserApp::StartAddressFromCommandLine(const QString& commandLine)
+{
+    if (commandLine.startsWith(QLatin1String("-u")))
+        return QString::fromUtf8(ReadShortcutAddress(commandLine.mid(2)));
+    return commandLine;
+}
+
+int CNuvBrowserApp::GetProfileInt(const QString& section, const QString& entry, int nDefault)
+{
+    CRegKey key;
+    quint32 value = 0;
+    if (!key.Open(SectionKey(section)) || !key.QueryDword(entry, &value))
+        return nDefault;
+    return int(value);
+}
+
+bool CNuvBrowserApp::WriteProfileInt(const QString& section, const QString& entry, int nValue)
+{
+    return CRegistryStore().SetValue(SectionKey(section), RegValue::Dword(entry, quint32(nValue)));
+}
+
+QString CNuvBrowserApp::GetProfileString(const QString& section, const QString& entry,
+                                         const QString& strDefault)
+{
+    CRegKey key;
+    QString value;
+    if (!key.Open(SectionKey(section)) || !key.QueryString(entry, &value))
+        return strDefault;
+    return value;
+}
+
+bool CNuvBrowserApp::WriteProfileString(const QString& section, const QString& entry,
+                                        const QString& value)
+{
+    return CRegistryStore().SetValue(SectionKey(section), RegValue::String(entry, value));
+}
+
+void CNuvBrowserApp::ReadSettings()
+{
+    // One read of the file for all thirteen values, in the read order.
+    const RegistryData data = CRegistryStore().Read();
+    const RegKeyData* key = data.FindKey(QString::fromLatin1(kOptionsKey));
+    for (const SettingRef& s : kSettings) {
+        const RegValue* v = key ? key->Find(QString::fromLatin1(s.name)) : nullptr;
+        this->*s.field = (v && v->type == REG_DWORD) ? int(v->dword) : s.defaultValue;
+    }
+    m_bSettingsRead = true;
+}
+
+void CNuvBrowserApp::WriteSettings()
+{
+    // Nothing is written over the stored settings before they were read.
+    if (!m_bSettingsRead)
+        return;
+    static const int order[] = {1, 0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    CRegistryStore().Update([&](RegistryData& data) {
+        RegKeyData& key = data.CreateKey(QString::fromLatin1(kOptionsKey));
+        for (int i : order) {
+            const SettingRef& s = kSettings[i];
+            const RegValue v =
+                RegValue::Dword(QString::fromLatin1(s.name), quint32(this->*s.field));
+            if (RegValue* existing = key.Find(v.name))
+                existing->dword = v.dword, existing->type = REG_DWORD;
+            else
+                key.values.append(v);
+        }
+    });
+}
+
+bool CNuvBrowserApp::InitInstance(const QStringList& args)
+{
+    ReadSettings();
+
+    m_strStartAddress = StartAddressFromCommandLine(CommandLineFromArgs(args));
+
+    // A relative path to an existing file is meant for this process's working folder.
+    if (!m_strStartAddress.isEmpty() && QUrl(m_strStartAddress).scheme().size() <= 1) {
+        const QFileInfo file(m_strStartAddress);
+        if (file.isRelative() && file.exists())
+            m_strStartAddress = file.absoluteFilePath();
+    }
+
+    m_pInstance = new CSingleInstance();
+    switch (m_pInstance->ClaimOrHandOff(m_strStartAddress)) {
+    case CSingleInstance::ClaimResult::Claimed:
+        break;
+    case CSingleInstance::ClaimResult::HandedOff:
+        return false;
+    case CSingleInstance::ClaimResult::Hung:
+        std::fprintf(stderr, "nuvbrowser: the running browser does not answer.\n");
+        m_nExitStatus = 1;
+        return false;
+    case CSingleInstance::ClaimResult::Failed:
+        std::fprintf(stderr, "nuvbrowser: cannot claim the single-instance socket; "
+                             "running without hand-off.\n");
+        break;
+    }
+
+    if (!CreateMainWindow())
+        return false;
+    m_pInstance->SetHandler([this](quint32 dwData, const QString* pText) {
+        if (m_pMainWnd == nullptr)
+            return false;
+        if (dwData == kHandOffData) {
+            // Best effort: the window manager may refuse to raise us.
+            m_pMainWnd->setWindowState(m_pMainWnd->windowState() & ~Qt::WindowMinimized);
+            m_pMainWnd->raise();
+            m_pMainWnd->activateWindow();
+        }
+        return m_pMainWnd->OnCopyData(dwData, pText);
+    });
+    InstallSignalHandlers();
+    return true;
+}
+
+bool CNuvBrowserApp::CreateMainWindow()
+{
+    m_pDocument = new CNuvBrowserDoc();
+    auto* frame = new CMainFrame(m_pDocument);
+    if (!frame->Create()) {
+        delete frame;
+        return false;
+    }
+    m_pMainWnd = frame;
+    RestoreWindowPlacement();
+    frame->show();
+    return true;
+}
+
+void CNuvBrowserApp::DestroyMainWindow()
+{
+    // The workspace writes its own settings back when it is destroyed, so the window goes
+    // before the application's settings are written, on every road out.
+    if (m_pMainWnd != nullptr && m_bSettingsRead)
+        SaveWindowPlacement();
+    delete m_pMainWnd.data();
+    m_pMainWnd = nullptr;
+    delete m_pDocument;
+    m_pDocument = nullptr;
+}
+
+void CNuvBrowserApp::RestoreWindowPlacement()
+{
+    CRegKey key;
+    QByteArray placement;
+    if (key.Open(QString::fromLatin1(kOptionsKey)) &&
+        key.QueryBinary(QStringLiteral("WindowPlacement"), &placement) &&
+        m_pMainWnd->restoreGeometry(placement))
+        return;
+    // First start: 1024 x 768, or the available screen when it is smaller.
+    QSize size(1024, 768);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableSize());
+    m_pMainWnd->resize(size);
+}
+
+void CNuvBrowserApp::SaveWindowPlacement()
+{
+    CRegistryStore().SetValue(
+        QString::fromLatin1(kOptionsKey),
+        RegValue::Binary(QStringLiteral("WindowPlacement"), m_pMainWnd->saveGeometry()));
+}
+
+void CNuvBrowserApp::InstallSignalHandlers()
+{
+    auto* relay = new CSignalRelay(this);
+    connect(relay, &CSignalRelay::signalled, this, &CNuvBrowserApp::ExitWithoutAsking);
+}
+
+int CNuvBrowserApp::Run()
+{
+    m_bRunning = true;
+    QApplication::exec();
+    m_bRunning = false;
+    DestroyMainWindow();
+    return ExitInstance();
+}
+
+int CNuvBrowserApp::ExitInstance()
+{
+    DestroyMainWindow();
+    WriteSettings();
+    return m_nExitStatus;
+}
+
+void CNuvBrowserApp::OnAppExit()
+{
+    if (RunExitConfirm != 0) {
+        const auto answer = QMessageBox::question(
+            m_pMainWnd, QStringLiteral("nuvBrowser"), QStringLiteral("Are you exit?"),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+    }
+    ExitWithoutAsking();
+}
+
+void CNuvBrowserApp::ExitWithoutAsking()
+{
+    m_bQuitPosted = true;
+    emit exitRequested();
+    // The loop ends once control returns to it; the window still exists until then.
+    if (m_bRunning)
+        QCoreApplication::exit(0);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QComboBox;
+
+// The platform browser's own settings that the workspace works with: the start page, the
+// typed-address list of the address bar and the text size, under
+// Software\Microsoft\Internet Explorer (Main, TypedURLs, International\932).
+class CInternetSettings
+{
+public:
+    static const int kTypedSlots = 10;
+    static const char* const kMainKey;
+    static const char* const kTypedUrlsKey;
+    static const char* const kFontKey;
+
+    // The keys as a fresh platform browser has them, made where missing (first start).
+    static void CreateDefaultKeys(int nViewFont);
+    static QString DefaultStartPage();
+    static QString DefaultSearchPage();
+
+    void ReadInternetSettings();
+    // Writes the typed-address list (when it changed) and the text size back, sets ViewFont
+    // and announces the change.
+    void WriteInternetSettings();
+    // Writes one string under the Main key and announces the change; an empty value or a
+    // missing key writes nothing.
+    static bool WriteBrowserMainValue(const QString& name, const QString& value);
+    // The address goes to the newest end of the list; the combo box (may be null) is refilled.
+    void AddTypedAddress(const QString* pAddress, QComboBox* pCombo);
+    void FillAddressList(QComboBox* pCombo) const;
+
+    QString m_strHomePage;
+    QString m_strTypedUrls[kTypedSlots];
+    bool m_bTypedUrlsChanged = false;
+    int m_nTextSize = 3;
+};
+
+// The announcement that the platform browser's settings changed; every HTML pane listens
+// and re-reads the Main key.
+class CSettingChangeNotifier : public QObject
+{
+    Q_OBJECT
+public:
+    static CSettingChangeNotifier* Instance();
+    static void Broadcast();
+
+signals:
+    void settingChanged();
+};

@@ -1,0 +1,159 @@
+#include "TempHome.h"
+#include "app/NuvBrowserApp.h"
+#include "platform/RegistryStore.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+const QString kOptions = QString::fromLatin1(CNuvBrowserApp::kOptionsKey);
+
+QStringList StoredNames()
+{
+    QStringList names;
+    const RegistryData data = CRegistryStore().Read();
+    if (const RegKeyData* k = data.FindKey(kOptions))
+        for (const RegValue& v : k->values)
+            names << v.name;
+    return names;
+}
+
+TEST(CommandLine, ArgumentsBecomeOneLineAndUTakesTheNextArgumentWhole)
+{
+    struct Case
+    {
+        QStringList args;
+        QString line;
+    };
+    const Case cases[] = {
+        {{}, ""},
+        {{"http://a/"}, "http://a/"},
+        {{"two", "words"}, "two words"},
+        {{"-u", "/p/with blank.url"}, "-u/p/with blank.url"},
+        {{"-u/p/x.url"}, "-u/p/x.url"},
+        {{"-U", "x"}, "-U x"},
+        {{"-u"}, "-u"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CNuvBrowserApp::CommandLineFromArgs(c.args), c.line)
+            << c.args.join('|').toStdString();
+}
+
+TEST(CommandLine, LeadingLowerCaseUNamesAShortcutFile)
+{
+    CTempHome home;
+    const QString path = home.Path() + "/x y.url";
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[InternetShortcut]\r\nURL=http://example.org/a\r\n");
+    f.close();
+
+    EXPECT_EQ(CNuvBrowserApp::StartAddressFromCommandLine("-u" + path), "http://example.org/a");
+    EXPECT_EQ(CNuvBrowserApp::StartAddressFromCommandLine("-U" + path), "-U" + path)
+        << "an upper-case U is an address";
+    EXPECT_EQ(CNuvBrowserApp::StartAddressFromCommandLine("-u " + path), "")
+        << "the blank belongs to the path";
+    EXPECT_EQ(CNuvBrowserApp::StartAddressFromCommandLine("-u" + home.Path() + "/missing.url"), "");
+}
+
+class SettingsTest : public ::testing::Test
+{
+protected:
+    CTempHome home;
+    CNuvBrowserApp app;
+};
+
+TEST_F(SettingsTest, DefaultsApplyAndAllThirteenAreWrittenInOrder)
+{
+    app.ViewMenu = 42;
+    app.ReadSettings();
+    const int expected[] = {1, 1, 0, 2, 1, 0, 0, 0, 0, 0, 0, 0, 1};
+    const int actual[] = {app.ViewMenu,           app.ViewFavorite,      app.ViewStatus,
+                          app.ViewFont,           app.ViewNewActive,     app.ViewSortFavorite,
+                          app.ViewSingleFavorite, app.ViewTabWidthFixed, app.ViewFavoriteWidth,
+                          app.ViewNewWindow,      app.RunLastClose,      app.RunExitConfirm,
+                          app.CheckGoogle};
+    for (int i = 0; i < 13; ++i)
+        EXPECT_EQ(actual[i], expected[i]) << i;
+
+    app.WriteSettings();
+    EXPECT_EQ(StoredNames(), QStringList({"ViewFavorite", "ViewMenu", "ViewStatus", "ViewFont",
+                                          "ViewNewActive", "ViewSortFavorite", "ViewSingleFavorite",
+                                          "ViewTabWidthFixed", "ViewFavoriteWidth", "ViewNewWindow",
+                                          "RunLastClose", "RunExitConfirm", "CheckGoogle"}));
+}
+
+TEST_F(SettingsTest, StoredValuesAreTakenAsTheyStandAndOtherValuesSurvive)
+{
+    CRegistryStore().Update([](RegistryData& d) {
+        RegKeyData& k = d.CreateKey(kOptions);
+        k.values << RegValue::Dword("ViewStatus", 1) << RegValue::Dword("ViewFont", 0xffffffff)
+                 << RegValue::Dword("ViewFavoriteWidth", 99999)
+                 << RegValue::String("ViewMenu", "0") // not a number value: default
+                 << RegValue::Binary("KeyAccelTable", QByteArray(8, '\x0b'));
+    });
+    app.ReadSettings();
+    EXPECT_EQ(app.ViewStatus, 1);
+    EXPECT_EQ(app.ViewFont, -1);
+    EXPECT_EQ(app.ViewFavoriteWidth, 99999);
+    EXPECT_EQ(app.ViewMenu, 1);
+
+    app.RunLastClose = 1;
+    app.WriteSettings();
+    CRegKey key;
+    ASSERT_TRUE(key.Open(kOptions));
+    quint32 v = 0;
+    EXPECT_TRUE(key.QueryDword("RunLastClose", &v));
+    EXPECT_EQ(v, 1u);
+    EXPECT_TRUE(key.QueryDword("ViewMenu", &v)) << "the damaged value is replaced by a number";
+    EXPECT_EQ(v, 1u);
+    EXPECT_TRUE(key.QueryBinary("KeyAccelTable", nullptr));
+}
+
+TEST_F(SettingsTest, NothingIsWrittenBeforeTheSettingsWereRead)
+{
+    app.WriteSettings();
+    EXPECT_FALSE(QFile::exists(home.RegistryPath()));
+}
+
+// Runs the Exit command, answers its question with `button` (or sees none), and tells
+// whether the program was told to end.
+bool ExitEndsTheLoop(CNuvBrowserApp& app, QMessageBox::StandardButton button, bool* pAsked)
+{
+    *pAsked = false;
+    bool ended = false;
+    QObject::connect(
+        &app, &CNuvBrowserApp::exitRequested, &app, [&] { ended = true; },
+        Qt::SingleShotConnection);
+    QTimer answer;
+    answer.setInterval(20);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            *pAsked = box->text() == "Are you exit?" && box->icon() == QMessageBox::Question;
+            box->button(button)->click();
+        }
+    });
+    answer.start();
+    app.OnAppExit();
+    QObject::disconnect(&app, &CNuvBrowserApp::exitRequested, &app, nullptr);
+    return ended;
+}
+
+TEST_F(SettingsTest, ExitAsksOnlyWhenConfirmationIsOn)
+{
+    bool asked = false;
+    app.RunExitConfirm = 1;
+    EXPECT_FALSE(ExitEndsTheLoop(app, QMessageBox::No, &asked));
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(ExitEndsTheLoop(app, QMessageBox::Yes, &asked));
+    EXPECT_TRUE(asked);
+    app.RunExitConfirm = 0;
+    EXPECT_TRUE(ExitEndsTheLoop(app, QMessageBox::Yes, &asked));
+    EXPECT_FALSE(asked);
+}
+} // namespace

@@ -1,0 +1,105 @@
+// The real program, started as a user would: a first start becomes the browser, a second
+// one hands its address over and ends; a signal ends the browser with its settings written.
+#include "TempHome.h"
+#include "app/NuvBrowserApp.h"
+#include "platform/RegistryStore.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+const QString kProgram = QStringLiteral(NUV_BINARY_DIR "/nuvbrowser");
+
+class ProcessTest : public ::testing::Test
+{
+protected:
+    CTempHome home;
+    QProcess browser;
+
+    void SetUp() override { browser.setProcessChannelMode(QProcess::ForwardedChannels); }
+    void TearDown() override
+    {
+        if (browser.state() != QProcess::NotRunning) {
+            browser.kill();
+            browser.waitForFinished(10000);
+        }
+    }
+    QString SocketPath() const { return home.RuntimeDir() + "/nuvBrowser/WCE_nuvBrowserClass"; }
+
+    bool StartBrowser(const QStringList& args = {})
+    {
+        browser.start(kProgram, args);
+        if (!browser.waitForStarted(10000))
+            return false;
+        // Listening, not just a socket file (a crashed browser leaves one behind).
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 30000) {
+            if (browser.state() == QProcess::NotRunning)
+                return false;
+            QLocalSocket probe;
+            probe.connectToServer(SocketPath());
+            if (probe.waitForConnected(200))
+                return true;
+            QThread::msleep(50);
+        }
+        return false;
+    }
+    int RunSecond(const QStringList& args)
+    {
+        QProcess second;
+        second.setProcessChannelMode(QProcess::ForwardedChannels);
+        second.start(kProgram, args);
+        if (!second.waitForFinished(60000))
+            return -1;
+        return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -2;
+    }
+    bool Terminate(int signo)
+    {
+        ::kill(pid_t(browser.processId()), signo);
+        return browser.waitForFinished(30000) && browser.exitStatus() == QProcess::NormalExit &&
+               browser.exitCode() == 0;
+    }
+};
+
+TEST_F(ProcessTest, SecondStartHandsOverAndSignalsEndByTheExitRoad)
+{
+    ASSERT_TRUE(StartBrowser());
+    EXPECT_EQ(RunSecond({"http://127.0.0.1:9/handed-over"}), 0);
+    EXPECT_EQ(RunSecond({}), 0) << "an empty hand-off is answered too";
+    EXPECT_EQ(browser.state(), QProcess::Running);
+
+    ASSERT_TRUE(Terminate(SIGTERM));
+    CRegKey key;
+    ASSERT_TRUE(key.Open(QString::fromLatin1(CNuvBrowserApp::kOptionsKey)));
+    for (const char* name :
+         {"ViewMenu", "ViewFavorite", "ViewStatus", "ViewFont", "ViewNewActive", "ViewSortFavorite",
+          "ViewSingleFavorite", "ViewTabWidthFixed", "ViewFavoriteWidth", "ViewNewWindow",
+          "RunLastClose", "RunExitConfirm", "CheckGoogle"})
+        EXPECT_TRUE(key.QueryDword(name, nullptr)) << name;
+}
+
+TEST_F(ProcessTest, InterruptAndHangUpEndTheBrowserToo)
+{
+    for (int signo : {SIGINT, SIGHUP}) {
+        ASSERT_TRUE(StartBrowser()) << signo;
+        EXPECT_TRUE(Terminate(signo)) << signo;
+    }
+}
+
+TEST_F(ProcessTest, StaleSocketOfACrashedBrowserIsTakenOver)
+{
+    ASSERT_TRUE(StartBrowser());
+    browser.kill(); // leaves its socket file behind
+    browser.waitForFinished(10000);
+    ASSERT_TRUE(QFile::exists(SocketPath()));
+    ASSERT_TRUE(StartBrowser());
+    EXPECT_EQ(RunSecond({"x"}), 0);
+}
+} // namespace
