@@ -31,6 +31,13 @@ public:
         return Map(nID, pfn ? Handler([self, pfn] { (self->*pfn)(); }) : Handler(),
                    Rule(self, pfnUpdate));
     }
+    // An update rule alone: another target handles the command.
+    bool MapUpdate(int nID, UpdateRule rule) { return Map(nID, Handler(), std::move(rule)); }
+    template <class T> bool MapUpdate(int nID, void (T::*pfnUpdate)(CCmdUI*))
+    {
+        static_assert(std::is_base_of_v<CCmdTarget, T>);
+        return MapUpdate(nID, Rule(static_cast<T*>(this), pfnUpdate));
+    }
     template <class T>
     bool MapRange(int nFirst, int nLast, void (T::*pfn)(int),
                   void (T::*pfnUpdate)(CCmdUI*) = nullptr)

@@ -1,11 +1,31 @@
 #pragma once
 
+#include "AppCommands.h"
+#include "CmdTarget.h"
+#include "CommandRouter.h"
+#include "options/KeyAccelTable.h"
+
 #include <QMainWindow>
 
-class CNuvBrowserDoc;
+#include <memory>
 
-// The program's only top-level window.
-class CMainFrame : public QMainWindow
+class CAccelTable;
+class CAddressBar;
+class CCommandBands;
+class CKeyRouter;
+class CNuvBrowserDoc;
+class IFrameView;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QToolBar;
+
+// The program's only top-level window: the command bands at the top (menu bar, tool bar,
+// address bar), the status bar at the bottom, the view (the workspace) between them. It routes
+// key presses through the user's key bindings and the fixed accelerators, and commands through
+// the active view, itself and the application.
+class CMainFrame : public QMainWindow, public CCmdTarget
 {
     Q_OBJECT
 public:
@@ -18,9 +38,70 @@ public:
     // A second instance hands its record over here; the answer goes back to it.
     bool OnCopyData(quint32 dwData, const QString* pText);
 
+    // The view: shown as the central area (SetView) and first on the command route. Without
+    // one the frame's requests to the workspace do nothing.
+    void SetView(IFrameView* pView);
+    void SetActiveView(IFrameView* pView);
+    IFrameView* GetActiveView() const { return m_pActiveView; }
+    CNuvBrowserDoc* GetDocument() const { return m_pDoc; }
+
+    // Runs a command as its menu item would: not when its update rule disables it. True when a
+    // handler ran.
+    bool SendCommand(int nID);
+    bool IsCommandEnabled(int nID) const;
+    CCommandRouter& GetCommandRouter() { return m_router; }
+    // Evaluates the tool bar's update rules now (the frame also does it when idle).
+    void UpdateToolBar();
+
+    void SetStatusText(const QString& strText);
+    QString GetStatusText() const;
+    void SetFavoritesWidth(int nWidth);
+    bool IsCommandBandsShown() const;
+    CAddressBar* GetAddressBar() const { return m_pAddressBar; }
+    CCommandBands* GetCommandBands() const { return m_pCommandBands; }
+    QMenuBar* GetMenuBar() const { return m_pMenuBar; }
+    QToolBar* GetToolBar() const { return m_pToolBar; }
+    QLabel* GetCapsIndicator() const { return m_pCapsPane; }
+
+    void OnViewAddressBar();
+    void OnUpdateViewAddressBar(CCmdUI* pCmdUI);
+    void OnViewStatusBar();
+    void OnUpdateViewStatusBar(CCmdUI* pCmdUI);
+
+    // Key routing, for a key or pointer press aimed at a widget of this window (CKeyRouter
+    // hands each press over once); true consumes it.
+    bool PreTranslateMessage(QObject* pReceiver, QEvent* pEvent);
+    // Whether the key routing takes this key press (a key table matches).
+    bool WantsKey(const QKeyEvent* pEvent) const;
+
+    QComboBox* m_hAddressCombo = nullptr; // control 1009 of the address bar
+    QLineEdit* m_hAddressEdit = nullptr;  // the edit field inside it
+    CKeyAccelTable m_keyAccelTable;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    bool CreateBars();
+    void CreateStatusBar();
+    void ConnectCommands(QWidget* pMenuOrBar);
+    bool OnAddressEnter();
+    bool IsInsideView(QObject* pReceiver) const;
+    void OnIdle();
+    void UpdateCapsIndicator();
+
     CNuvBrowserDoc* m_pDoc;
+    IFrameView* m_pActiveView = nullptr;
+    CAppCommands m_appCommands;
+    CCommandRouter m_router;
+    std::unique_ptr<CAccelTable> m_pAccelTable; // accelerator table 128
+    QMenuBar* m_pMenuBar = nullptr;
+    QToolBar* m_pToolBar = nullptr;
+    CAddressBar* m_pAddressBar = nullptr;
+    CCommandBands* m_pCommandBands = nullptr;
+    QLabel* m_pMessagePane = nullptr;
+    QLabel* m_pCapsPane = nullptr;
+    CKeyRouter* m_pKeyRouter = nullptr;
+    bool m_bCreated = false;
 };
