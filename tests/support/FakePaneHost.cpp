@@ -5,6 +5,7 @@ CFakePaneHost::CFakePaneHost() : m_form(&m_main), m_progress(&m_form)
     m_main.resize(800, 520);
     m_form.setGeometry(0, 0, 800, 500);
     m_progress.setGeometry(0, 490, 120, 10);
+    m_main.show();
 }
 
 CFakePaneHost::~CFakePaneHost()

@@ -1,0 +1,479 @@
+#include "panes/HtmlPane.h"
+
+#include "panes/BrowserControlFactory.h"
+#include "panes/NavigationPolicy.h"
+#include "panes/PageInspection.h"
+#include "panes/PaneContinuation.h"
+#include "panes/PaneHost.h"
+
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+const int kProgressRange = 10000;
+
+// Shows the wait cursor for as long as the object lives.
+class CWaitCursor : public QObject
+{
+public:
+    explicit CWaitCursor(QObject* pParent) : QObject(pParent)
+    {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~CWaitCursor() override { QGuiApplication::restoreOverrideCursor(); }
+};
+
+bool IsAddressTitle(const QString& text)
+{
+    return text.startsWith(QLatin1String("http:"), Qt::CaseInsensitive) ||
+           text.startsWith(QLatin1String("file:"), Qt::CaseInsensitive) ||
+           text.startsWith(QLatin1String("about:"), Qt::CaseInsensitive) ||
+           text.startsWith(QLatin1String("https:"), Qt::CaseInsensitive);
+}
+} // namespace
+
+CHtmlPane::CHtmlPane() = default;
+
+CHtmlPane::~CHtmlPane()
+{
+    QObject::disconnect(m_connBrowserGone);
+    if (m_pBrowser)
+        m_pBrowser->SetEventSink(nullptr);
+    m_pBrowser = nullptr;
+    // The control ends with its window.
+    delete m_hWnd.data();
+}
+
+bool CHtmlPane::Create(IPaneHost* pForm, const PaneRect& rc, IBrowserControl** ppDisp,
+                       bool bFavoritesShown, bool bActivate)
+{
+    const PaneRect rcWork = BeginCreate(pForm, rc, bFavoritesShown);
+    IBrowserControl* pBrowser = CBrowserControlFactory::Create(FormWindow());
+    if (!pBrowser)
+        return false;
+    QWidget* pWnd = pBrowser->Widget();
+    m_hWnd = pWnd;
+    pWnd->setGeometry(rcWork.left, rcWork.top, rcWork.Width(), rcWork.Height());
+    pWnd->show();
+    if (bActivate)
+        pWnd->raise();
+    else
+        SetParentWnd(pForm ? pForm->MainWindow() : nullptr);
+
+    m_pBrowser = pBrowser;
+    m_connBrowserGone = connect(pWnd, &QObject::destroyed, this, [this] { m_pBrowser = nullptr; });
+    pBrowser->SetEventSink(this);
+    if (ppDisp)
+        *ppDisp = pBrowser;
+    return true;
+}
+
+bool CHtmlPane::Navigate(const QString& address, bool bRecordTyped, bool bActivate)
+{
+    m_bRecordTyped = bRecordTyped;
+    if (!m_pBrowser)
+        return false;
+    m_bNavigating = true;
+    OnProgressChange(1, kProgressRange);
+    if (!m_pBrowser->Navigate2(address)) {
+        m_bNavigating = false;
+        return false;
+    }
+    m_nTabImage = -1;
+    OnProgressChange(0, kProgressRange);
+    if (bActivate) {
+        const int nTab = GetTabIndex();
+        if (m_pTabCtrl && nTab != -1)
+            m_pTabCtrl->SetCurSel(nTab);
+        Activate(m_bFavoritesShown);
+    }
+    return true;
+}
+
+void CHtmlPane::GetSaveInfo(SaveInfoDone done)
+{
+    if (!m_pBrowser) {
+        done(PaneSaveInfo());
+        return;
+    }
+    m_pBrowser->QueryDocumentInfo(GuardContinuation<const BrowserDocumentInfo&>(
+        this, QueryTimeout(), [done](const BrowserDocumentInfo& info) {
+            PaneSaveInfo result;
+            result.address = info.url.value_or(QString());
+            result.type = info.mimeType.value_or(QString());
+            result.bOk = info.url.has_value() || info.mimeType.has_value();
+            done(result);
+        }));
+}
+
+void CHtmlPane::SaveAddressToFile(const QString& address, const QString& path, ResultDone done)
+{
+    if (!m_pBrowser) {
+        done(false);
+        return;
+    }
+    // A download takes as long as it takes: no time limit, but the wait cursor shows
+    // until it ends or the pane goes.
+    QPointer<CWaitCursor> pWait = new CWaitCursor(this);
+    m_pBrowser->SaveAddressToFile(address, path,
+                                  GuardContinuation<bool>(this, -1, [pWait, done](bool bOk) {
+                                      delete pWait.data();
+                                      done(bOk);
+                                  }));
+}
+
+void CHtmlPane::SaveDocument(const QString& path, ResultDone done)
+{
+    if (!m_pBrowser) {
+        done(false);
+        return;
+    }
+    m_pBrowser->SaveDocument(path, GuardContinuation<bool>(this, -1, std::move(done)));
+}
+
+void CHtmlPane::ExecCommand(int nCmdID, int nCmdExecOpt)
+{
+    if (m_pBrowser)
+        m_pBrowser->ExecWB(nCmdID, nCmdExecOpt);
+}
+
+void CHtmlPane::Copy()
+{
+    ExecCommand(OLECMDID_COPY, OLECMDEXECOPT_DODEFAULT);
+}
+
+void CHtmlPane::Cut()
+{
+    ExecCommand(OLECMDID_CUT, OLECMDEXECOPT_DODEFAULT);
+}
+
+void CHtmlPane::Paste()
+{
+    ExecCommand(OLECMDID_PASTE, OLECMDEXECOPT_DODEFAULT);
+}
+
+void CHtmlPane::SelectAll()
+{
+    ExecCommand(OLECMDID_SELECTALL, OLECMDEXECOPT_DODEFAULT);
+}
+
+void CHtmlPane::Print()
+{
+    ExecCommand(OLECMDID_PRINT, OLECMDEXECOPT_PROMPTUSER);
+}
+
+void CHtmlPane::Find()
+{
+    if (m_pBrowser)
+        m_pBrowser->ExecFind();
+}
+
+void CHtmlPane::GoBack()
+{
+    if (m_pBrowser)
+        m_pBrowser->GoBack();
+}
+
+void CHtmlPane::GoForward()
+{
+    if (m_pBrowser)
+        m_pBrowser->GoForward();
+}
+
+void CHtmlPane::GoHome()
+{
+    if (m_pBrowser)
+        m_pBrowser->GoHome();
+}
+
+void CHtmlPane::GoSearch()
+{
+    if (m_pBrowser)
+        m_pBrowser->GoSearch();
+}
+
+void CHtmlPane::Stop()
+{
+    SetProgress(0, 0);
+    UpdateTabImage(0, 0);
+    if (m_pBrowser)
+        m_pBrowser->Stop();
+}
+
+void CHtmlPane::Refresh()
+{
+    OnProgressChange(1, kProgressRange);
+    if (m_pBrowser)
+        m_pBrowser->Refresh();
+    if (m_hWnd)
+        m_hWnd->setFocus();
+}
+
+bool CHtmlPane::IsCommandEnabled(int nCommand) const
+{
+    return m_pBrowser && (m_pBrowser->QueryStatus(nCommand) & OLECMDF_ENABLED) != 0;
+}
+
+bool CHtmlPane::OwnsWindow(const QWidget* pWnd) const
+{
+    return m_hWnd && pWnd && (pWnd == m_hWnd || m_hWnd->isAncestorOf(pWnd));
+}
+
+void CHtmlPane::InspectAt(const QPoint& ptScreen, InspectDone done)
+{
+    if (!m_pBrowser || !m_hWnd) {
+        done(0);
+        return;
+    }
+    const QPoint ptClient = m_hWnd->mapFromGlobal(ptScreen);
+    if (ptClient.x() < 0 || ptClient.y() < 0) {
+        done(0);
+        return;
+    }
+    m_pBrowser->QueryElementsAt(
+        ptClient, GuardContinuation<const BrowserElementPath&>(
+                      this, QueryTimeout(), [this, done](const BrowserElementPath& answer) {
+                          int nFlags = 0;
+                          if (answer.bOk) {
+                              const QString top =
+                                  m_pBrowser ? m_pBrowser->LocationURL() : QString();
+                              nFlags = ClassifyElementPath(answer.path, top, &m_strLinkAddress,
+                                                           &m_strImageAddress);
+                          }
+                          done(nFlags);
+                      }));
+}
+
+void CHtmlPane::SetHeight(int cy)
+{
+    if (m_pBrowser)
+        m_pBrowser->SetHeight(cy);
+    m_rcPane.bottom = m_rcPane.top + cy;
+}
+
+void CHtmlPane::SetLeft(int x)
+{
+    const int nLeft = x + 5;
+    if (m_pBrowser && m_rcPane.left != nLeft)
+        m_pBrowser->SetLeft(nLeft);
+    m_rcPane.left = nLeft;
+}
+
+int CHtmlPane::UpdateTextSize()
+{
+    m_nTextSize = SetTextSize(0);
+    return m_nTextSize;
+}
+
+int CHtmlPane::SetTextSize(int nLevel)
+{
+    if (!m_pBrowser)
+        return 0;
+    if (nLevel == 0) {
+        int nZoom = 0;
+        if (m_pBrowser->ExecWB(OLECMDID_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, &nZoom))
+            m_nTextSize = nZoom + 1;
+    } else {
+        m_nTextSize = nLevel;
+        const int nZoom = nLevel - 1;
+        m_pBrowser->ExecWB(OLECMDID_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &nZoom);
+    }
+    return m_nTextSize;
+}
+
+bool CHtmlPane::GetSelectedText(QString* pText) const
+{
+    return m_pBrowser && m_pBrowser->GetSelectedText(pText);
+}
+
+QStringList CHtmlPane::GetRecentAddresses() const
+{
+    return QStringList(std::begin(m_strRecent), std::end(m_strRecent));
+}
+
+void CHtmlPane::GetProperties(PropertiesDone done)
+{
+    if (!m_pBrowser) {
+        done(PaneProperties());
+        return;
+    }
+    m_pBrowser->QueryDocumentInfo(GuardContinuation<const BrowserDocumentInfo&>(
+        this, QueryTimeout(), [done](const BrowserDocumentInfo& info) {
+            PaneProperties props;
+            props.title = info.title;
+            props.modified = info.lastModified;
+            props.protocol = info.protocol;
+            props.type = info.mimeType;
+            props.size = info.fileSize;
+            props.address = info.url;
+            done(props);
+        }));
+}
+
+QWidget* CHtmlPane::SetParentWnd(QWidget* pParent)
+{
+    return ReparentWindow(pParent);
+}
+
+void CHtmlPane::ShowAddress()
+{
+    if (m_bActive && m_hAddressEdit)
+        m_hAddressEdit->setText(m_strAddress);
+}
+
+void CHtmlPane::GetSource(SourceDone done)
+{
+    if (!m_pBrowser) {
+        done(false, QString());
+        return;
+    }
+    m_pBrowser->QueryBodyMarkup(GuardContinuation<const BrowserMarkup&>(
+        this, QueryTimeout(),
+        [done](const BrowserMarkup& markup) { done(markup.bOk, markup.text); }));
+}
+
+void CHtmlPane::OnStatusTextChange(const QString& text)
+{
+    m_strStatusText = text;
+    if (m_bActive && m_pForm)
+        m_pForm->SetStatusText(text);
+}
+
+void CHtmlPane::OnCommandStateChange(int nCommand, int nEnable)
+{
+    const bool bEnabled = (nEnable & 0xFFFF) != 0;
+    auto setBit = [this, bEnabled](int nBit) {
+        if (bEnabled)
+            m_nPendingNavState |= nBit;
+        else
+            m_nPendingNavState &= ~nBit;
+    };
+    switch (nCommand) {
+    case CSC_NAVIGATEFORWARD:
+        setBit(1);
+        break;
+    case CSC_NAVIGATEBACK:
+        setBit(2);
+        break;
+    case CSC_UPDATECOMMANDS:
+        m_bCanGoForward = (m_nPendingNavState & 1) != 0;
+        m_bCanGoBack = (m_nPendingNavState & 2) != 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void CHtmlPane::OnProgressChange(int nProgress, int nProgressMax)
+{
+    SetProgress(nProgress, nProgressMax);
+    UpdateTabImage(nProgress, nProgressMax);
+    if (!m_pForm || !m_hWnd)
+        return;
+    // The control may have moved its window; put it back where the layout wants it.
+    const QPoint pos = m_hWnd->pos();
+    const bool bMisplaced = m_bFavoritesShown
+                                ? (pos.x() != m_rcPane.left || pos.y() != m_rcPane.top)
+                                : (pos.y() != m_rcPane.top || pos.x() != 0);
+    if (bMisplaced)
+        MoveToPaneRect();
+}
+
+void CHtmlPane::UpdateTabImage(int nProgress, int nProgressMax)
+{
+    if (!m_pTabCtrl)
+        return;
+    int nImage = kIdleImage;
+    if (nProgress > 0) {
+        if (nProgressMax > 0)
+            nImage = int(qint64(nProgress) * 100 / nProgressMax / 20);
+        else
+            nImage = 0; // loading, size unknown
+        nImage = qBound(0, nImage, kIdleImage);
+    }
+    if (nImage == m_nTabImage)
+        return;
+    m_nTabImage = nImage;
+    const int nTab = GetTabIndex();
+    if (nTab != -1)
+        m_pTabCtrl->SetTabImage(nTab, nImage);
+}
+
+void CHtmlPane::OnTitleChange(const QString& text)
+{
+    if (!m_pTabCtrl)
+        return;
+    if (IsAddressTitle(text)) {
+        QString address = text;
+        const qsizetype nHash = address.indexOf(QLatin1Char('#'));
+        if (nHash > 0)
+            address.truncate(nHash);
+        m_strAddress = address;
+        ShowAddress();
+        if (m_bRecordTyped) {
+            m_bRecordTyped = false;
+            if (m_pForm)
+                m_pForm->AddTypedAddress(address);
+        }
+        AddRecentAddress(address);
+    }
+    SetTitle(text);
+}
+
+void CHtmlPane::AddRecentAddress(const QString& address)
+{
+    if (m_strRecent[0] == address)
+        return;
+    for (int i = kRecentCount - 1; i > 0; --i)
+        m_strRecent[i] = m_strRecent[i - 1];
+    m_strRecent[0] = address;
+}
+
+void CHtmlPane::OnBeforeNavigate2(const BrowserNavigation& nav, bool* pbCancel)
+{
+    const bool bViewNewWindow = m_pForm && m_pForm->ViewNewWindow();
+    const bool bCheckGoogle = m_pForm && m_pForm->CheckGoogle();
+    const NavigateDecision decision =
+        DecideNavigation(nav, m_strAddress, m_bNavigating, bViewNewWindow, bCheckGoogle);
+    switch (decision.action) {
+    case NavigateAction::Allow:
+        break;
+    case NavigateAction::StartMail:
+        *pbCancel = true;
+        if (m_pForm)
+            m_pForm->StartMailProgram(decision.address);
+        break;
+    case NavigateAction::NewPane:
+        *pbCancel = true;
+        if (m_pForm)
+            m_pForm->NavigateNewPane(decision.address, false);
+        break;
+    }
+}
+
+void CHtmlPane::OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel)
+{
+    if (m_pForm)
+        m_pForm->OnNewWindow2(ppDisp, pbCancel);
+    else
+        *pbCancel = true;
+}
+
+void CHtmlPane::OnQuit()
+{
+    // The control is still inside its own event: close the pane once the event returned.
+    if (m_bQuitPending)
+        return;
+    m_bQuitPending = true;
+    QTimer::singleShot(0, this, [this] { Close(); });
+}
+
+void CHtmlPane::OnDocumentComplete(const QString&)
+{
+    if (m_pBrowser && m_pBrowser->ReadyState() == READYSTATE_COMPLETE) {
+        OnProgressChange(kProgressRange, kProgressRange);
+        m_bNavigating = false;
+    }
+}

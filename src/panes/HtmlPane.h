@@ -1,0 +1,95 @@
+#pragma once
+
+#include "panes/BrowserControl.h"
+#include "panes/PaneWnd.h"
+
+#include <QMetaObject>
+
+// The pane that shows web pages: it hosts one browser control as its window, turns the pane
+// operations into control calls and keeps what the control's events report: address, tab
+// title and image, status text, history state and the recent-address list. It applies the
+// navigation policy and drives the shared progress bar.
+class CHtmlPane : public CPaneWnd, public IBrowserEvents
+{
+    Q_OBJECT
+public:
+    static constexpr int kRecentCount = 10;
+    static constexpr int kIdleImage = 5; // tab image of an idle pane; 0..4 while loading
+
+    CHtmlPane();
+    ~CHtmlPane() override;
+
+    bool Create(IPaneHost* pForm, const PaneRect& rc, IBrowserControl** ppDisp,
+                bool bFavoritesShown, bool bActivate) override;
+    int GetPaneKind() const override { return PANE_HTML; }
+    bool Navigate(const QString& address, bool bRecordTyped, bool bActivate) override;
+    void GetSaveInfo(SaveInfoDone done) override;
+    void SaveAddressToFile(const QString& address, const QString& path, ResultDone done) override;
+    void SaveDocument(const QString& path, ResultDone done) override;
+    void Copy() override;
+    void Cut() override;
+    void Find() override;
+    void Paste() override;
+    void SelectAll() override;
+    void Print() override;
+    void GoBack() override;
+    void GoForward() override;
+    void GoHome() override;
+    void GoSearch() override;
+    void Stop() override;
+    void Refresh() override;
+    bool IsCommandEnabled(int nCommand) const override;
+    bool OwnsWindow(const QWidget* pWnd) const override;
+    void InspectAt(const QPoint& ptScreen, InspectDone done) override;
+    bool CanGoBack() const override { return m_bCanGoBack; }
+    bool CanGoForward() const override { return m_bCanGoForward; }
+    void SetHeight(int cy) override;
+    void SetLeft(int x) override;
+    QString GetAddress() const override { return m_strAddress; }
+    QString GetLinkAddress() const override { return m_strLinkAddress; }
+    QString GetImageAddress() const override { return m_strImageAddress; }
+    int UpdateTextSize() override;
+    int SetTextSize(int nLevel) override;
+    bool GetSelectedText(QString* pText) const override;
+    QStringList GetRecentAddresses() const override;
+    void GetProperties(PropertiesDone done) override;
+    QWidget* SetParentWnd(QWidget* pParent) override;
+    void ShowAddress() override;
+    void GetSource(SourceDone done) override;
+    void SetText(const QString&) override {}
+
+    // The control; null when there is none.
+    IBrowserControl* Browser() const { return m_pBrowser; }
+    bool IsNavigating() const { return m_bNavigating; }
+    int TabImage() const { return m_nTabImage; }
+
+    // Events of the control.
+    void OnStatusTextChange(const QString& text) override;
+    void OnCommandStateChange(int nCommand, int nEnable) override;
+    void OnProgressChange(int nProgress, int nProgressMax) override;
+    void OnTitleChange(const QString& text) override;
+    void OnBeforeNavigate2(const BrowserNavigation& nav, bool* pbCancel) override;
+    void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel) override;
+    void OnQuit() override;
+    void OnDocumentComplete(const QString& address) override;
+
+private:
+    void UpdateTabImage(int nProgress, int nProgressMax);
+    void AddRecentAddress(const QString& address);
+    void ExecCommand(int nCmdID, int nCmdExecOpt);
+
+    IBrowserControl* m_pBrowser = nullptr;
+    QMetaObject::Connection m_connBrowserGone;
+    bool m_bNavigating = true;
+    bool m_bRecordTyped = false;
+    int m_nTabImage = -1;
+    QString m_strAddress;
+    bool m_bCanGoBack = false;
+    bool m_bCanGoForward = false;
+    int m_nPendingNavState = 0;
+    int m_nTextSize = 3;
+    QString m_strLinkAddress;
+    QString m_strImageAddress;
+    QString m_strRecent[kRecentCount];
+    bool m_bQuitPending = false;
+};

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "panes/BrowserControl.h"
+
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+class CWebEnginePage;
+
+// The browser control over Qt WebEngine: one view with its own page, all pages sharing one
+// profile. The engine's signals become the control's events in ConnectEngineSignals; the
+// state they report is kept here and read at once.
+class CWebEngineControl : public QWebEngineView, public IBrowserControl
+{
+    Q_OBJECT
+public:
+    explicit CWebEngineControl(QWidget* pParent);
+    ~CWebEngineControl() override;
+
+    QWidget* Widget() override { return this; }
+    void SetEventSink(IBrowserEvents* pSink) override { m_pSink = pSink; }
+
+    bool Navigate2(const QString& address) override;
+    void GoBack() override;
+    void GoForward() override;
+    void GoHome() override;
+    void GoSearch() override;
+    void Stop() override;
+    void Refresh() override;
+    void SetLeft(int x) override;
+    void SetHeight(int cy) override;
+    QString LocationURL() const override;
+    int ReadyState() const override { return m_nReadyState; }
+
+    bool ExecWB(int nCmdID, int nCmdExecOpt, const int* pnIn, int* pnOut) override;
+    int QueryStatus(int nCmdID) const override;
+    bool ExecFind() override;
+    bool GetSelectedText(QString* pText) const override;
+
+    void QueryElementsAt(const QPoint& ptClient, ElementsDone done) override;
+    void QueryDocumentInfo(DocumentDone done) override;
+    void QueryBodyMarkup(MarkupDone done) override;
+    void SaveDocument(const QString& path, ResultDone done) override;
+    void SaveAddressToFile(const QString& address, const QString& path, ResultDone done) override;
+
+    // Zoom factors of the levels 0..4.
+    static qreal ZoomFactor(int nLevel);
+
+    // Called by the page.
+    bool HandleNavigationRequest(const QUrl& url, QWebEnginePage::NavigationType type,
+                                 bool bMainFrame);
+    QWebEnginePage* HandleNewWindow();
+
+private:
+    void ConnectEngineSignals();
+    void HandleUrlChanged(const QUrl& url);
+    void HandleTitleChanged(const QString& title);
+    void HandleHistoryChanged();
+    void HandleLoadStarted();
+    void HandleLoadFinished(bool bOk);
+    void NavigateToMainValue(const char* name, const QString& fallback);
+    // The page's title is only the engine's display form of the address.
+    bool IsAddressTitle(const QString& title) const;
+
+    CWebEnginePage* m_pPage = nullptr;
+    IBrowserEvents* m_pSink = nullptr;
+    int m_nReadyState = READYSTATE_UNINITIALIZED;
+    bool m_bCanGoBack = false;
+    bool m_bCanGoForward = false;
+};

@@ -1,0 +1,239 @@
+// The Qt WebEngine control against a loopback server: the events it raises and in what
+// order, and the panes on top of it.
+#include "FakePaneHost.h"
+#include "LoopbackHttpServer.h"
+#include "TempHome.h"
+#include "WaitFor.h"
+
+#include "panes/BrowserControlFactory.h"
+#include "panes/HtmlPane.h"
+#include "panes/webengine/WebEngineControl.h"
+#include "panes/webengine/WebEngineFactory.h"
+#include "panes/webengine/WebEngineProfile.h"
+#include "platform/Paths.h"
+
+#include <QPointer>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// Records the events of one control as text lines, and answers new-window requests with a
+// control of its own (or a refusal).
+class CEventLog : public IBrowserEvents
+{
+public:
+    void OnStatusTextChange(const QString& text) override { m_lines << "Status " + text; }
+    void OnCommandStateChange(int nCommand, int nEnable) override
+    {
+        m_lines << QString("Command %1 %2").arg(nCommand).arg(nEnable);
+    }
+    void OnProgressChange(int nProgress, int nProgressMax) override
+    {
+        m_lines << QString("Progress %1 %2").arg(nProgress).arg(nProgressMax);
+    }
+    void OnTitleChange(const QString& text) override { m_lines << "Title " + text; }
+    void OnBeforeNavigate2(const BrowserNavigation& nav, bool* pbCancel) override
+    {
+        m_lines << QString("Before %1%2%3%4")
+                       .arg(nav.address, nav.bMainFrame ? "" : " frame",
+                            nav.bHistory ? " history" : "", nav.bRedirect ? " redirect" : "");
+        *pbCancel = nav.address.startsWith("mailto:");
+    }
+    void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel) override
+    {
+        m_lines << "NewWindow";
+        if (m_bRefuseNewWindows) {
+            *pbCancel = true;
+            return;
+        }
+        if (!m_pNewLog)
+            m_pNewLog = std::make_unique<CEventLog>();
+        m_pNewControl.reset(static_cast<CWebEngineControl*>(CreateWebEngineControl(nullptr)));
+        m_pNewControl->SetEventSink(m_pNewLog.get());
+        *ppDisp = m_pNewControl.get();
+    }
+    void OnQuit() override { m_lines << "Quit"; }
+    void OnDocumentComplete(const QString& address) override { m_lines << "Complete " + address; }
+
+    QStringList Matching(const QString& prefix) const
+    {
+        QStringList found;
+        for (const QString& line : m_lines)
+            if (line.startsWith(prefix))
+                found << line;
+        return found;
+    }
+    bool Has(const QString& line) const { return m_lines.contains(line); }
+
+    QStringList m_lines;
+    bool m_bRefuseNewWindows = false;
+    // The control a granted request got, and its events.
+    std::unique_ptr<CEventLog> m_pNewLog;
+    std::unique_ptr<CWebEngineControl> m_pNewControl;
+};
+
+class WebEngineControlTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.Start());
+        m_server.SetHtml("/a.html", "<html><head><title>Page A</title></head><body>"
+                                    "<a id='l' href='b.html'>to b</a></body></html>");
+        m_server.SetHtml("/b.html", "<html><body>no title here</body></html>");
+        m_server.SetRedirect("/moved.html", m_server.Url("/a.html"));
+        m_server.SetHtml("/opener.html", "<html><head><title>Opener</title></head><body>"
+                                         "</body></html>");
+        m_server.SetHtml("/popup.html", "<html><head><title>Popup</title></head></html>");
+    }
+
+    static void RunScript(CWebEngineControl* pControl, const QString& script)
+    {
+        pControl->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+    }
+
+    // The engine's GPU side finds no GL under the offscreen platform and says so once.
+    CExpectQtWarning m_noGl{"No suitable graphics backend found"};
+    CLoopbackHttpServer m_server;
+};
+
+TEST_F(WebEngineControlTest, NavigationEventsInOrder)
+{
+    CEventLog log;
+    std::unique_ptr<CWebEngineControl> control(
+        static_cast<CWebEngineControl*>(CreateWebEngineControl(nullptr)));
+    control->resize(400, 300);
+    control->SetEventSink(&log);
+    EXPECT_EQ(control->ReadyState(), READYSTATE_UNINITIALIZED);
+
+    // A scheme-less address is completed with http://.
+    const QString a = m_server.Url("/a.html");
+    ASSERT_TRUE(control->Navigate2(a.mid(7)));
+    ASSERT_TRUE(WaitFor([&] { return log.Has("Complete " + a); }))
+        << log.m_lines.join("\n").toStdString();
+    EXPECT_EQ(control->ReadyState(), READYSTATE_COMPLETE);
+    EXPECT_EQ(control->LocationURL(), a);
+    EXPECT_TRUE(log.Has("Before " + a));
+    // The full address comes first as the title, then the page's own; never the engine's
+    // scheme-less stand-in.
+    EXPECT_EQ(log.Matching("Title "), (QStringList{"Title " + a, "Title Page A"}));
+    const QStringList progress = log.Matching("Progress ");
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_EQ(progress.last(), "Progress 10000 10000");
+    // The completion comes after the titles and the last progress.
+    EXPECT_GT(log.m_lines.indexOf("Complete " + a), log.m_lines.indexOf("Title Page A"));
+
+    // A followed link to a page without a title: its address is its only title.
+    log.m_lines.clear();
+    const QString b = m_server.Url("/b.html");
+    RunScript(control.get(), "document.getElementById('l').click()");
+    ASSERT_TRUE(WaitFor([&] { return log.Has("Complete " + b); }));
+    EXPECT_TRUE(log.Has("Before " + b));
+    EXPECT_EQ(log.Matching("Title "), QStringList{"Title " + b});
+    // Back is possible now: forward, back, then the update notice.
+    EXPECT_EQ(log.Matching("Command "),
+              (QStringList{"Command 1 0", "Command 2 1", "Command -1 0"}));
+
+    // Back is a history navigation. (A page a script left without a user's gesture is
+    // skipped by the engine's back, so go back to the linked page from a typed one.)
+    control->Navigate2(a);
+    ASSERT_TRUE(WaitFor([&] { return log.Has("Complete " + a); }));
+    log.m_lines.clear();
+    control->GoBack();
+    ASSERT_TRUE(WaitFor([&] { return log.Has("Complete " + b); }));
+    EXPECT_TRUE(log.Has("Before " + b + " history"));
+    EXPECT_EQ(log.Matching("Title "), QStringList{"Title " + b});
+    EXPECT_EQ(log.Matching("Command ").last(), "Command -1 0");
+
+    // A reload raises no BeforeNavigate2; a redirect is marked.
+    log.m_lines.clear();
+    control->Refresh();
+    ASSERT_TRUE(WaitFor([&] { return log.Has("Complete " + b); }));
+    EXPECT_TRUE(log.Matching("Before ").isEmpty());
+    log.m_lines.clear();
+    control->Navigate2(m_server.Url("/moved.html"));
+    ASSERT_TRUE(WaitFor([&] { return log.Has("Complete " + a); }));
+    EXPECT_TRUE(log.Has("Before " + a + " redirect"));
+
+    // A scripted mail address reaches the policy, which refuses it: nothing loads.
+    log.m_lines.clear();
+    RunScript(control.get(), "location.href = 'mailto:someone@example.com'");
+    ASSERT_TRUE(WaitFor([&] { return log.Has("Before mailto:someone@example.com"); }));
+    QTest::qWait(200);
+    EXPECT_EQ(control->LocationURL(), a);
+}
+
+TEST_F(WebEngineControlTest, NewWindowAndClose)
+{
+    CEventLog log;
+    std::unique_ptr<CWebEngineControl> control(
+        static_cast<CWebEngineControl*>(CreateWebEngineControl(nullptr)));
+    control->SetEventSink(&log);
+    const QString opener = m_server.Url("/opener.html");
+    control->Navigate2(opener);
+    ASSERT_TRUE(WaitFor([&] { return log.Has("Complete " + opener); }));
+
+    // A refused request gives the page no window: nothing is loaded for it.
+    log.m_bRefuseNewWindows = true;
+    RunScript(control.get(), "window.open('popup.html')");
+    ASSERT_TRUE(WaitFor([&] { return log.Has("NewWindow"); }));
+    QTest::qWait(300);
+    EXPECT_FALSE(m_server.Requests().contains("GET /popup.html"));
+
+    // Granted: the page loads into the control handed back.
+    log.m_bRefuseNewWindows = false;
+    RunScript(control.get(), "window.open('popup.html')");
+    const QString popup = m_server.Url("/popup.html");
+    ASSERT_TRUE(WaitFor([&] { return log.m_pNewLog && log.m_pNewLog->Has("Complete " + popup); }));
+    EXPECT_EQ(log.m_pNewLog->Matching("Title ").last(), "Title Popup");
+
+    // The window a script opened may close itself: the control reports it quits.
+    RunScript(log.m_pNewControl.get(), "window.close()");
+    ASSERT_TRUE(WaitFor([&] { return log.m_pNewLog->Has("Quit"); }));
+    EXPECT_FALSE(log.Has("Quit"));
+}
+
+TEST_F(WebEngineControlTest, PanesOnTheEngine)
+{
+    CFakePaneHost host;
+    auto* pPane = static_cast<CHtmlPane*>(host.AddPane(PANE_HTML));
+    ASSERT_NE(pPane->Browser(), nullptr);
+    const QString a = m_server.Url("/a.html");
+    ASSERT_TRUE(pPane->Navigate(a, true, true));
+    ASSERT_TRUE(WaitFor([&] { return !pPane->IsNavigating(); }));
+    EXPECT_EQ(pPane->GetAddress(), a);
+    EXPECT_EQ(pPane->GetTitle(), "Page A");
+    EXPECT_EQ(host.m_addressEdit.text(), a);
+    EXPECT_EQ(host.m_typedAddresses, QStringList{a});
+    EXPECT_EQ(pPane->GetRecentAddresses().first(), a);
+    EXPECT_EQ(host.m_tabs[0].nImage, CHtmlPane::kIdleImage);
+    EXPECT_EQ(host.m_progress.value(), 0);
+    EXPECT_EQ(host.m_progress.maximum(), 10000);
+
+    // A page's new window becomes a pane of the workspace, and closing it closes that pane.
+    const QString opener = m_server.Url("/opener.html");
+    pPane->Navigate(opener, false, true);
+    ASSERT_TRUE(WaitFor([&] { return !pPane->IsNavigating() && pPane->GetAddress() == opener; }));
+    auto* pControl = dynamic_cast<CWebEngineControl*>(pPane->Browser());
+    RunScript(pControl, "window.open('popup.html')");
+    ASSERT_TRUE(WaitFor([&] { return host.m_tabs.size() == 2; }));
+    auto* pPopup = static_cast<CHtmlPane*>(host.m_tabs[1].pPane);
+    ASSERT_TRUE(WaitFor([&] { return pPopup->GetTitle() == "Popup"; }));
+    EXPECT_EQ(pPopup->GetAddress(), m_server.Url("/popup.html"));
+
+    QPointer<CHtmlPane> pGuard = pPopup;
+    RunScript(dynamic_cast<CWebEngineControl*>(pPopup->Browser()), "window.close()");
+    ASSERT_TRUE(WaitFor([&] { return pGuard.isNull(); }));
+    EXPECT_EQ(host.m_tabs.size(), 1);
+    EXPECT_EQ(host.m_closedIndexes, QList<int>{1});
+
+    // Pages keep their data under the program's own folders.
+    EXPECT_TRUE(NuvWebEngineProfile()->persistentStoragePath().startsWith(NuvDataHome()));
+    EXPECT_FALSE(NuvWebEngineProfile()->isOffTheRecord());
+}
+
+} // namespace

@@ -1,0 +1,272 @@
+// The HTML pane's reactions to its control's events, driven through the fake control.
+#include "FakeBrowserControl.h"
+#include "FakePaneHost.h"
+
+#include "panes/HtmlPane.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <gtest/gtest.h>
+
+namespace {
+
+class HtmlPaneTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_pPane = static_cast<CHtmlPane*>(m_host.AddPane(PANE_HTML));
+        m_pControl = m_factory.Last();
+        ASSERT_NE(m_pControl, nullptr);
+    }
+
+    int TabImage() const { return m_host.m_tabs.at(m_host.FindTab(m_pPane)).nImage; }
+    QString TabTitle() const { return m_host.m_tabs.at(m_host.FindTab(m_pPane)).title; }
+
+    CFakeControlFactory m_factory;
+    CFakePaneHost m_host;
+    CHtmlPane* m_pPane = nullptr;
+    CFakeBrowserControl* m_pControl = nullptr;
+};
+
+TEST_F(HtmlPaneTest, TitlesThatAreAddressesSetTheAddress)
+{
+    struct Case
+    {
+        const char* title;
+        const char* address; // expected afterwards
+    };
+    const Case cases[] = {
+        {"http://a.example/x", "http://a.example/x"},
+        {"file:///doc/p.html#part", "file:///doc/p.html"},
+        {"HTTPS://B.example/#top", "HTTPS://B.example/"},
+        {"about:blank", "about:blank"},
+        {"#frag", "about:blank"}, // not an address: the address stays
+        {"My Page", "about:blank"},
+        {"ftp://c.example/", "about:blank"},
+        {"Http:#x", "Http:"},
+    };
+    for (const Case& c : cases) {
+        m_pControl->RaiseTitleChange(c.title);
+        EXPECT_EQ(TabTitle(), c.title);
+        EXPECT_EQ(m_pPane->GetAddress(), c.address) << c.title;
+    }
+    // The active pane shows its address in the address field.
+    EXPECT_EQ(m_host.m_addressEdit.text(), "Http:");
+}
+
+TEST_F(HtmlPaneTest, TitleEventsNeedTheTabStrip)
+{
+    m_pPane->Link(nullptr, &m_host.m_progress, &m_host.m_addressEdit);
+    m_pControl->RaiseTitleChange("http://a.example/");
+    EXPECT_EQ(m_pPane->GetAddress(), QString());
+    EXPECT_EQ(m_pPane->GetRecentAddresses().first(), QString());
+}
+
+TEST_F(HtmlPaneTest, TypedAddressIsRecordedOnceWhenThePageArrives)
+{
+    EXPECT_TRUE(m_pPane->Navigate("a.example", true, true));
+    m_pControl->RaiseTitleChange("Loading");
+    EXPECT_TRUE(m_host.m_typedAddresses.isEmpty());
+    m_pControl->RaiseTitleChange("http://a.example/#x");
+    m_pControl->RaiseTitleChange("http://a.example/next");
+    EXPECT_EQ(m_host.m_typedAddresses, QStringList{"http://a.example/"});
+
+    m_pPane->Navigate("b.example", false, true);
+    m_pControl->RaiseTitleChange("http://b.example/");
+    EXPECT_EQ(m_host.m_typedAddresses.size(), 1);
+}
+
+TEST_F(HtmlPaneTest, RecentAddressesNewestFirstWithoutRepeats)
+{
+    const QStringList recent = m_pPane->GetRecentAddresses();
+    EXPECT_EQ(recent.size(), CHtmlPane::kRecentCount);
+    for (int i = 0; i < 11; ++i) {
+        m_pControl->RaiseTitleChange(QString("http://h%1/").arg(i));
+        m_pControl->RaiseTitleChange(QString("http://h%1/").arg(i)); // reported twice
+    }
+    QStringList expected;
+    for (int i = 10; i >= 1; --i)
+        expected << QString("http://h%1/").arg(i);
+    EXPECT_EQ(m_pPane->GetRecentAddresses(), expected);
+    // Only a repeat of the newest entry is dropped.
+    m_pControl->RaiseTitleChange("http://h9/");
+    EXPECT_EQ(m_pPane->GetRecentAddresses().mid(0, 3),
+              (QStringList{"http://h9/", "http://h10/", "http://h9/"}));
+}
+
+TEST_F(HtmlPaneTest, ProgressDrivesTheBarAndTheTabImage)
+{
+    struct Case
+    {
+        int nProgress, nMax, nImage, nBarValue, nBarMax;
+    };
+    const Case cases[] = {
+        {50, 100, 2, 50, 100},   {-1, 100, 5, -1, 100},         {1, 10000, 0, 1, 10000},
+        {0, 10000, 5, 0, 10000}, {9999, 10000, 4, 9999, 10000}, {100, 100, 5, 0, 10000},
+        {3, 0, 0, 0, 10000},     {150, 100, 5, -1, 100},
+    };
+    for (const Case& c : cases) {
+        m_pControl->RaiseProgressChange(c.nProgress, c.nMax);
+        EXPECT_EQ(TabImage(), c.nImage) << c.nProgress << " of " << c.nMax;
+        if (c.nBarValue >= 0) {
+            EXPECT_EQ(m_host.m_progress.value(), c.nBarValue) << c.nProgress;
+        }
+        EXPECT_EQ(m_host.m_progress.maximum(), c.nBarMax) << c.nProgress;
+    }
+    // An unchanged image is not sent again.
+    m_host.m_imageCalls.clear();
+    m_pControl->RaiseProgressChange(60, 100);
+    m_pControl->RaiseProgressChange(70, 100);
+    EXPECT_EQ(m_host.m_imageCalls, QList<int>{3});
+}
+
+TEST_F(HtmlPaneTest, ProgressPutsAMovedWindowBack)
+{
+    const PaneRect rc = m_pPane->PaneRectangle();
+    m_pPane->Window()->move(rc.left, rc.top + 7);
+    m_pControl->RaiseProgressChange(10, 100);
+    EXPECT_EQ(m_pPane->Window()->geometry(), QRect(rc.left, rc.top, rc.Width(), rc.Height()));
+}
+
+TEST_F(HtmlPaneTest, NavigateStartsAndForgetsTheImage)
+{
+    m_pControl->RaiseProgressChange(10000, 10000); // image 5 already shown
+    m_host.m_imageCalls.clear();
+    m_host.m_nCurSel = -1;
+    EXPECT_TRUE(m_pPane->Navigate("http://a.example/", false, true));
+    EXPECT_EQ(m_pControl->Calls().last(), "Navigate2 http://a.example/");
+    // 1 of 10000 shows image 0; after Navigate2 the image is sent again although it is 5.
+    EXPECT_EQ(m_host.m_imageCalls, (QList<int>{0, 5}));
+    EXPECT_EQ(m_host.m_progress.value(), 0);
+    EXPECT_EQ(m_host.m_progress.maximum(), 10000);
+    EXPECT_TRUE(m_pPane->IsNavigating());
+    EXPECT_EQ(m_host.m_nCurSel, 0);
+    EXPECT_TRUE(m_pPane->IsActive());
+
+    m_pControl->m_bNavigateFails = true;
+    EXPECT_FALSE(m_pPane->Navigate("http://b.example/", false, false));
+    EXPECT_FALSE(m_pPane->IsNavigating());
+}
+
+TEST_F(HtmlPaneTest, DocumentCompleteEndsNavigatingOnlyWhenThePageIsComplete)
+{
+    m_pPane->Navigate("http://a.example/", false, true);
+    m_pControl->RaiseProgressChange(50, 100);
+    m_pControl->m_nReadyState = READYSTATE_INTERACTIVE; // a frame finished
+    m_pControl->RaiseDocumentComplete("http://a.example/frame");
+    EXPECT_TRUE(m_pPane->IsNavigating());
+    EXPECT_EQ(TabImage(), 2);
+    m_pControl->m_nReadyState = READYSTATE_COMPLETE;
+    m_pControl->RaiseDocumentComplete("http://a.example/");
+    EXPECT_FALSE(m_pPane->IsNavigating());
+    EXPECT_EQ(TabImage(), 5);
+    EXPECT_EQ(m_host.m_progress.value(), 0);
+}
+
+TEST_F(HtmlPaneTest, HistoryStateChangesOnlyWithTheUpdateNotice)
+{
+    m_pControl->RaiseCommandStateChange(CSC_NAVIGATEBACK, 1);
+    EXPECT_FALSE(m_pPane->CanGoBack());
+    m_pControl->RaiseCommandStateChange(CSC_UPDATECOMMANDS, 0);
+    EXPECT_TRUE(m_pPane->CanGoBack());
+    EXPECT_FALSE(m_pPane->CanGoForward());
+    // Only the low 16 bits of the flag count.
+    m_pControl->RaiseCommandStateChange(CSC_NAVIGATEFORWARD, 0x10000);
+    m_pControl->RaiseCommandStateChange(CSC_NAVIGATEBACK, 0);
+    m_pControl->RaiseCommandStateChange(7, 1);
+    m_pControl->RaiseCommandStateChange(CSC_UPDATECOMMANDS, 0);
+    EXPECT_FALSE(m_pPane->CanGoBack());
+    EXPECT_FALSE(m_pPane->CanGoForward());
+}
+
+TEST_F(HtmlPaneTest, StatusTextReachesTheFrameOnlyFromTheActivePane)
+{
+    m_pControl->RaiseStatusTextChange("http://link/");
+    EXPECT_EQ(m_host.m_statusTexts.last(), "http://link/");
+    m_pPane->Deactivate();
+    m_pControl->RaiseStatusTextChange("http://other/");
+    EXPECT_EQ(m_host.m_statusTexts.last(), "http://link/");
+    EXPECT_EQ(m_pPane->StatusText(), "http://other/");
+}
+
+TEST_F(HtmlPaneTest, StopRefreshAndCommandsGoToTheControl)
+{
+    m_pControl->RaiseProgressChange(50, 100);
+    m_pControl->ClearCalls();
+    m_pPane->Stop();
+    EXPECT_EQ(TabImage(), 5);
+    EXPECT_EQ(m_host.m_progress.maximum(), 10000);
+    m_pPane->Refresh();
+    EXPECT_EQ(TabImage(), 0);
+    m_pPane->Copy();
+    m_pPane->Print();
+    m_pPane->Find();
+    EXPECT_EQ(m_pControl->Calls(),
+              (QStringList{"Stop", "Refresh", "ExecWB 12 0", "ExecWB 6 1", "ExecFind"}));
+
+    m_pControl->m_nEnabledCommands = 1 << OLECMDID_PASTE;
+    EXPECT_TRUE(m_pPane->IsCommandEnabled(OLECMDID_PASTE));
+    EXPECT_FALSE(m_pPane->IsCommandEnabled(OLECMDID_COPY));
+}
+
+TEST_F(HtmlPaneTest, LeftEdgeAndHeight)
+{
+    m_pControl->ClearCalls();
+    m_pPane->SetLeft(100);
+    EXPECT_EQ(m_pPane->PaneRectangle().left, 105);
+    m_pPane->SetLeft(100);
+    m_pPane->SetHeight(200);
+    EXPECT_EQ(m_pControl->Calls(), (QStringList{"SetLeft 105", "SetHeight 200"}));
+    EXPECT_EQ(m_pPane->PaneRectangle().bottom, m_pPane->PaneRectangle().top + 200);
+}
+
+TEST_F(HtmlPaneTest, TextSizeLevels)
+{
+    EXPECT_EQ(m_pPane->UpdateTextSize(), 3);
+    EXPECT_EQ(m_pPane->SetTextSize(4), 4);
+    EXPECT_EQ(m_pControl->Calls().last(), "ExecWB 19 2 in 3");
+    m_pControl->m_nZoom = 0;
+    EXPECT_EQ(m_pPane->UpdateTextSize(), 1);
+    // A control that cannot tell its zoom leaves the level as it was.
+    m_pControl->m_bZoomReadable = false;
+    EXPECT_EQ(m_pPane->SetTextSize(0), 1);
+}
+
+TEST_F(HtmlPaneTest, QuitClosesThePaneAfterTheEventReturned)
+{
+    m_host.AddPane(PANE_TEXT);
+    QPointer<CHtmlPane> pGuard = m_pPane;
+    QPointer<CFakeBrowserControl> pControl = m_pControl;
+
+    m_pControl->RaiseQuit();
+    m_pControl->RaiseQuit(); // a second request while the first is pending
+    // Still there: the control is inside its own event.
+    ASSERT_FALSE(pGuard.isNull());
+    EXPECT_EQ(m_host.FindTab(m_pPane), 0);
+
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(pGuard.isNull());
+    EXPECT_TRUE(pControl.isNull());
+    EXPECT_EQ(m_host.m_closedIndexes, QList<int>{0});
+    EXPECT_EQ(m_host.m_tabs.size(), 1);
+}
+
+TEST_F(HtmlPaneTest, NewWindowRequestsGoToTheWorkspace)
+{
+    IBrowserControl* pDisp = m_pControl->RaiseNewWindow2();
+    ASSERT_EQ(m_factory.Count(), 2);
+    EXPECT_EQ(pDisp, static_cast<IBrowserControl*>(m_factory.Control(1)));
+    EXPECT_EQ(m_host.m_tabs.size(), 2);
+    // The new pane's first page is never diverted, whatever the settings.
+    auto* pNew = static_cast<CHtmlPane*>(m_host.m_tabs[1].pPane);
+    EXPECT_TRUE(pNew->IsNavigating());
+
+    m_host.m_bCancelNewWindows = true;
+    bool bCancel = false;
+    EXPECT_EQ(m_pControl->RaiseNewWindow2(&bCancel), nullptr);
+    EXPECT_TRUE(bCancel);
+    EXPECT_EQ(m_host.m_tabs.size(), 2);
+}
+
+} // namespace

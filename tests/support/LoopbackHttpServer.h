@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <QTcpServer>
+
+// A small HTTP/1.0 server on 127.0.0.1 with a free port, for engine tests. It serves the
+// pages put into it by path; any other path gets 404. Every request line is logged.
+class CLoopbackHttpServer : public QObject
+{
+    Q_OBJECT
+public:
+    struct Page
+    {
+        QByteArray contentType = "text/html; charset=utf-8";
+        QByteArray body;
+        QByteArray extraHeaders; // "Name: value\r\n" lines
+        int nStatus = 200;
+    };
+
+    CLoopbackHttpServer();
+    ~CLoopbackHttpServer() override;
+
+    bool Start();
+    void Stop();
+    quint16 Port() const { return m_server.serverPort(); }
+    // "http://127.0.0.1:<port>" + path
+    QString Url(const QString& path) const;
+
+    void SetPage(const QString& path, const Page& page) { m_pages.insert(path, page); }
+    void SetHtml(const QString& path, const QByteArray& html);
+    // A 302 to another address.
+    void SetRedirect(const QString& path, const QString& target);
+
+    const QStringList& Requests() const { return m_requests; }
+
+private:
+    void HandleConnection();
+
+    QTcpServer m_server;
+    QHash<QString, Page> m_pages;
+    QStringList m_requests;
+};
