@@ -1,0 +1,384 @@
+#include "workspace/PaneTabCtrl.h"
+
+#include "platform/CommandEvent.h"
+#include "res/Resource.h"
+#include "workspace/ImageList.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QFocusEvent>
+#include <QMouseEvent>
+#include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+#include <QVariantList>
+
+namespace {
+const int kImageSize = 10;
+const int kPadLeft = 4;  // button edge to image
+const int kGap = 4;      // image to label
+const int kPadRight = 6; // label to button edge
+const int kMinItemWidth = kPadLeft + kImageSize + kGap;
+
+// The tab bar reads "&" as a mnemonic and would claim Alt+letter for it.
+QString EscapeMnemonics(QString text)
+{
+    return text.replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+} // namespace
+
+CPaneTabCtrl::CPaneTabCtrl(QWidget* parent) : QTabBar(parent)
+{
+    setDrawBase(false);
+    setExpanding(false);
+    setElideMode(Qt::ElideNone);
+    setUsesScrollButtons(true);
+    setMovable(false);
+    setTabsClosable(false);
+    setIconSize(QSize(kImageSize, kImageSize));
+    setAttribute(Qt::WA_Hover, true);
+    connect(this, &QTabBar::currentChanged, this, &CPaneTabCtrl::handleCurrentChanged);
+}
+
+CPaneTabCtrl::~CPaneTabCtrl()
+{
+    for (int i = 0; i < count(); ++i)
+        delete GetTabRecord(i);
+}
+
+QString CPaneTabCtrl::FormatLabel(int nNumber, const QString& title)
+{
+    if (nNumber == 10)
+        return QStringLiteral("0 : %1").arg(title);
+    if (nNumber > 10)
+        return QStringLiteral("* : %1").arg(title);
+    return QStringLiteral("%1 : %2").arg(nNumber).arg(title);
+}
+
+int CPaneTabCtrl::AddTab(CPaneWnd* pPane, bool bSelect)
+{
+    if (!pPane)
+        return -1;
+    auto* pRecord = new PaneTabRecord{pPane, QString()};
+    const int nPrevSel = m_nCurSel;
+    const int nIndex = count();
+    ++m_nSilent;
+    const int nNew = insertTab(nIndex, QString());
+    --m_nSilent;
+    if (nNew != nIndex) {
+        delete pRecord;
+        return -1;
+    }
+    SetItemData(nNew, pRecord, 0);
+    m_nCurFocus = nNew;
+    SetCurSel(bSelect ? nNew : nPrevSel);
+    SyncCurrent();
+    update();
+    UpdateTabWidths();
+    return nNew;
+}
+
+void CPaneTabCtrl::RemoveTab(int nIndex)
+{
+    DeleteItem(nIndex);
+    RelabelAll();
+    UpdateTabWidths();
+}
+
+int CPaneTabCtrl::InsertItem(int nIndex, const QString& text, int nImage)
+{
+    nIndex = qBound(0, nIndex, count());
+    ++m_nSilent;
+    const int nNew = insertTab(nIndex, EscapeMnemonics(text));
+    --m_nSilent;
+    SetItemData(nNew, nullptr, nImage);
+    if (m_nCurSel >= nNew)
+        ++m_nCurSel;
+    if (m_nCurFocus >= nNew)
+        ++m_nCurFocus;
+    SyncCurrent();
+    update();
+    return nNew;
+}
+
+bool CPaneTabCtrl::DeleteItem(int nIndex)
+{
+    if (nIndex < 0 || nIndex >= count())
+        return false;
+    delete GetTabRecord(nIndex);
+    ++m_nSilent;
+    removeTab(nIndex);
+    --m_nSilent;
+    if (m_nCurSel == nIndex)
+        m_nCurSel = -1;
+    else if (m_nCurSel > nIndex)
+        --m_nCurSel;
+    if (m_nCurFocus == nIndex)
+        m_nCurFocus = -1;
+    else if (m_nCurFocus > nIndex)
+        --m_nCurFocus;
+    SyncCurrent();
+    update();
+    return true;
+}
+
+PaneTabRecord* CPaneTabCtrl::GetTabRecord(int nIndex) const
+{
+    const QVariantList data = tabData(nIndex).toList();
+    if (data.size() != 2)
+        return nullptr;
+    return reinterpret_cast<PaneTabRecord*>(data[0].value<quintptr>());
+}
+
+CPaneWnd* CPaneTabCtrl::GetTabPane(int nIndex) const
+{
+    const PaneTabRecord* pRecord = GetTabRecord(nIndex);
+    return pRecord ? pRecord->pPane : nullptr;
+}
+
+int CPaneTabCtrl::FindTab(const CPaneWnd* pPane) const
+{
+    for (int i = 0; i < count(); ++i) {
+        const PaneTabRecord* pRecord = GetTabRecord(i);
+        if (pRecord && pRecord->pPane == pPane)
+            return i;
+    }
+    return -1;
+}
+
+QString CPaneTabCtrl::GetTabTitle(int nIndex) const
+{
+    const PaneTabRecord* pRecord = GetTabRecord(nIndex);
+    return pRecord ? pRecord->strTitle : QString();
+}
+
+void CPaneTabCtrl::SetTabTitle(int nIndex, const QString& title)
+{
+    if (PaneTabRecord* pRecord = GetTabRecord(nIndex))
+        pRecord->strTitle = title;
+    RelabelTab(nIndex);
+}
+
+void CPaneTabCtrl::RelabelAll()
+{
+    for (int i = 0; i < count(); ++i)
+        RelabelTab(i);
+}
+
+void CPaneTabCtrl::RelabelTab(int nIndex)
+{
+    if (nIndex < 0 || nIndex >= count())
+        return;
+    if (!m_bFavoritesPanel && nIndex == 0)
+        return;
+    const int nNumber = m_bFavoritesPanel ? nIndex + 2 : nIndex + 1;
+    SetLabel(nIndex, FormatLabel(nNumber, GetTabTitle(nIndex)));
+}
+
+void CPaneTabCtrl::SetLabel(int nIndex, const QString& label)
+{
+    setTabText(nIndex, EscapeMnemonics(label));
+}
+
+QString CPaneTabCtrl::GetTabLabel(int nIndex) const
+{
+    return tabText(nIndex).replace(QLatin1String("&&"), QLatin1String("&"));
+}
+
+void CPaneTabCtrl::SetItemData(int nIndex, PaneTabRecord* pRecord, int nImage)
+{
+    setTabData(nIndex,
+               QVariantList{QVariant::fromValue(reinterpret_cast<quintptr>(pRecord)), nImage});
+}
+
+void CPaneTabCtrl::SetTabImage(int nIndex, int nImage)
+{
+    if (nIndex < 0 || nIndex >= count())
+        return;
+    SetItemData(nIndex, GetTabRecord(nIndex), nImage);
+    update(tabRect(nIndex));
+}
+
+int CPaneTabCtrl::GetTabImage(int nIndex) const
+{
+    const QVariantList data = tabData(nIndex).toList();
+    return data.size() == 2 ? data[1].toInt() : -1;
+}
+
+void CPaneTabCtrl::SetImageList(const CImageList* pImages)
+{
+    m_pImages = pImages;
+    update();
+}
+
+void CPaneTabCtrl::SetAvailableWidth(int nWidth)
+{
+    m_nAvailWidth = nWidth - 20;
+    UpdateTabWidths();
+}
+
+void CPaneTabCtrl::SetAutoWidth(bool bOn)
+{
+    m_bAutoWidth = bOn;
+    Relayout();
+    UpdateTabWidths();
+}
+
+void CPaneTabCtrl::UpdateTabWidths()
+{
+    if (!m_bAutoWidth)
+        return;
+    if (m_nAvailWidth == 0)
+        m_nAvailWidth = width() - 16;
+    const int w = count() > 0 ? m_nAvailWidth / count() : m_nAvailWidth;
+    // Very many tabs would leave nothing to tap; the strip scrolls instead.
+    m_nItemWidth = qMax(w - 10, kMinItemWidth);
+    Relayout();
+}
+
+void CPaneTabCtrl::Relayout()
+{
+    // Marks the tab geometry stale; it is laid out again from tabSizeHint.
+    setIconSize(QSize(kImageSize, kImageSize));
+}
+
+void CPaneTabCtrl::SetCurSel(int nIndex)
+{
+    if (nIndex >= count())
+        return;
+    if (nIndex < 0)
+        nIndex = -1;
+    if (nIndex == m_nCurSel)
+        return;
+    m_nCurSel = nIndex;
+    m_nCurFocus = nIndex;
+    SyncCurrent();
+    update();
+}
+
+void CPaneTabCtrl::SetCurFocus(int nIndex)
+{
+    m_nCurFocus = nIndex >= 0 && nIndex < count() ? nIndex : -1;
+    update();
+}
+
+void CPaneTabCtrl::SyncCurrent()
+{
+    // The bar keeps a current tab of its own; it follows ours so that it scrolls into view
+    // and the arrow keys start from it.
+    if (m_nCurSel < 0 || currentIndex() == m_nCurSel)
+        return;
+    ++m_nSilent;
+    setCurrentIndex(m_nCurSel);
+    --m_nSilent;
+}
+
+void CPaneTabCtrl::handleCurrentChanged(int nIndex)
+{
+    if (m_nSilent > 0 || nIndex == m_nCurSel || nIndex < 0)
+        return;
+    m_nCurSel = nIndex;
+    m_nCurFocus = nIndex;
+    update();
+    emit selectionChanged();
+}
+
+int CPaneTabCtrl::PreferredHeight() const
+{
+    return qMax(16, qMax(fontMetrics().height(), kImageSize) + 6);
+}
+
+QSize CPaneTabCtrl::tabSizeHint(int index) const
+{
+    if (m_bAutoWidth && m_nItemWidth > 0)
+        return QSize(m_nItemWidth, PreferredHeight());
+    const int nText = fontMetrics().horizontalAdvance(GetTabLabel(index));
+    return QSize(kPadLeft + kImageSize + kGap + nText + kPadRight, PreferredHeight());
+}
+
+QSize CPaneTabCtrl::minimumTabSizeHint(int index) const
+{
+    return tabSizeHint(index);
+}
+
+void CPaneTabCtrl::paintEvent(QPaintEvent*)
+{
+    QStylePainter p(this);
+    const int nHover = underMouse() ? tabAt(mapFromGlobal(QCursor::pos())) : -1;
+    for (int i = 0; i < count(); ++i) {
+        const QRect r = tabRect(i);
+        if (r.isEmpty() || !r.intersects(rect()))
+            continue;
+        const bool bSelected = i == m_nCurSel;
+        QStyleOptionButton opt;
+        opt.initFrom(this);
+        opt.rect = r;
+        opt.state &= ~(QStyle::State_HasFocus | QStyle::State_MouseOver);
+        if (bSelected) {
+            opt.state |= QStyle::State_Sunken | QStyle::State_On;
+            p.drawPrimitive(QStyle::PE_PanelButtonCommand, opt);
+        } else if (i == nHover) {
+            opt.state |= QStyle::State_Raised | QStyle::State_MouseOver;
+            p.drawPrimitive(QStyle::PE_PanelButtonCommand, opt);
+        } else if (i + 1 < count() && i + 1 != m_nCurSel && i + 1 != nHover) {
+            // Flat buttons are told apart by a thin separator.
+            p.setPen(palette().color(QPalette::Mid));
+            p.drawLine(r.right(), r.top() + 3, r.right(), r.bottom() - 3);
+        }
+
+        const int nShift = bSelected ? 1 : 0; // a pressed button's face moves down and right
+        p.save();
+        p.setClipRect(r.adjusted(1, 1, -1, -1));
+        const QPixmap image = m_pImages ? m_pImages->Pixmap(GetTabImage(i)) : QPixmap();
+        if (!image.isNull())
+            p.drawPixmap(r.left() + kPadLeft + nShift,
+                         r.top() + (r.height() - kImageSize) / 2 + nShift, image);
+        // A label wider than a shared width is cut short of the button's edge.
+        const QRect rcText =
+            r.adjusted(kPadLeft + kImageSize + kGap + nShift, nShift, -kPadRight / 2, 0);
+        p.setClipRect(rcText);
+        p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                 QPalette::ButtonText));
+        p.drawText(rcText, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, GetTabLabel(i));
+        p.restore();
+
+        if (hasFocus() && i == m_nCurFocus) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.rect = r.adjusted(2, 2, -2, -2);
+            p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+        }
+    }
+}
+
+void CPaneTabCtrl::mousePressEvent(QMouseEvent* event)
+{
+    const int nIndex = event->button() == Qt::LeftButton ? tabAt(event->position().toPoint()) : -1;
+    QTabBar::mousePressEvent(event);
+    // The bar announces nothing when the tab was already its current one, which it may be
+    // while our selection is elsewhere or none.
+    if (nIndex >= 0 && nIndex < count() && nIndex != m_nCurSel) {
+        m_nCurSel = nIndex;
+        m_nCurFocus = nIndex;
+        SyncCurrent();
+        update();
+        emit selectionChanged();
+    }
+}
+
+void CPaneTabCtrl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTabBar::mouseDoubleClickEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    QCoreApplication::postEvent(window(), new CCommandEvent(ID_VIEW_REFRESH));
+}
+
+void CPaneTabCtrl::focusInEvent(QFocusEvent* event)
+{
+    QTabBar::focusInEvent(event);
+    if (m_nCurSel != -1) {
+        m_nCurFocus = m_nCurSel;
+        update();
+    }
+}

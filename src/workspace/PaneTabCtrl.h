@@ -1,0 +1,110 @@
+#pragma once
+
+#include "panes/PaneHost.h"
+
+#include <QString>
+#include <QTabBar>
+
+class CImageList;
+class CPaneWnd;
+
+// The item data of a pane's tab: the pane it shows and the pane's title. The strip owns it.
+struct PaneTabRecord
+{
+    CPaneWnd* pPane = nullptr;
+    QString strTitle;
+};
+
+// The workspace's tab strip: one flat button per pane, numbered with the digit of the
+// Ctrl+digit key that selects it. When the favorites are not a panel, tab 0 is the favorites
+// tab; it has no record and the strip never labels it.
+//
+// The selection is the strip's own and may be -1 (no tab selected) while there are tabs.
+// Changing it from code never notifies; a user's choice of a tab (mouse, keys) emits
+// selectionChanged. A double tap posts the Refresh command to the top-level window.
+class CPaneTabCtrl : public QTabBar, public IPaneTabs
+{
+    Q_OBJECT
+public:
+    static constexpr int kImageFavorites = 6;
+
+    explicit CPaneTabCtrl(QWidget* parent = nullptr);
+    ~CPaneTabCtrl() override;
+
+    // Appends a tab for the pane; it is selected when bSelect is set, otherwise the selection
+    // stays as it was (also when there was none). Returns the new index, -1 on failure.
+    int AddTab(CPaneWnd* pPane, bool bSelect);
+    // Deletes the tab and its record, then relabels all tabs and updates the widths.
+    void RemoveTab(int nIndex) override;
+    PaneTabRecord* GetTabRecord(int nIndex) const;
+    CPaneWnd* GetTabPane(int nIndex) const;
+    int FindTab(const CPaneWnd* pPane) const override;
+    // The record's title; empty when the tab has no record (GetTabRecord tells the two apart).
+    QString GetTabTitle(int nIndex) const override;
+    void SetTabTitle(int nIndex, const QString& title) override;
+    void RelabelAll();
+
+    // A tab without a record (the favorites tab), inserted and deleted as it stands: no
+    // relabelling, no width update. Deleting a tab that has a record frees the record.
+    int InsertItem(int nIndex, const QString& text, int nImage);
+    bool DeleteItem(int nIndex);
+
+    void SetFavoritesPanel(bool bPanel) { m_bFavoritesPanel = bPanel; }
+    bool IsFavoritesPanel() const { return m_bFavoritesPanel; }
+
+    void SetAvailableWidth(int nWidth);
+    int GetAvailableWidth() const { return m_nAvailWidth; }
+    void SetAutoWidth(bool bOn);
+    bool IsAutoWidth() const { return m_bAutoWidth; }
+    void UpdateTabWidths();
+
+    int GetCurSel() const { return m_nCurSel; }
+    // Selects the tab (-1: none) without a notification; an index beyond the last tab
+    // changes nothing.
+    void SetCurSel(int nIndex) override;
+    int GetCurFocus() const { return m_nCurFocus; }
+    void SetCurFocus(int nIndex);
+
+    // The images of the tabs; the list must outlive the strip.
+    void SetImageList(const CImageList* pImages);
+    void SetTabImage(int nIndex, int nImage) override;
+    int GetTabImage(int nIndex) const;
+    // The text the tab shows.
+    QString GetTabLabel(int nIndex) const;
+
+    // The height the strip needs for its labels and images.
+    int PreferredHeight() const;
+
+    // The label for a pane tab: "%d : %s", "0 : %s" for number 10, "* : %s" above.
+    static QString FormatLabel(int nNumber, const QString& title);
+
+signals:
+    // The user chose another tab.
+    void selectionChanged();
+
+protected:
+    QSize tabSizeHint(int index) const override;
+    QSize minimumTabSizeHint(int index) const override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    void SetItemData(int nIndex, PaneTabRecord* pRecord, int nImage);
+    void RelabelTab(int nIndex);
+    void SetLabel(int nIndex, const QString& label);
+    void SyncCurrent();
+    void Relayout();
+    void handleCurrentChanged(int nIndex);
+
+    bool m_bFavoritesPanel = false;
+    int m_nAvailWidth = 0;
+    bool m_bAutoWidth = false;
+
+    int m_nCurSel = -1;
+    int m_nCurFocus = -1;
+    int m_nItemWidth = 0; // the shared width in auto-width mode
+    int m_nSilent = 0;    // > 0 while the bar's own current-index changes are ours
+    const CImageList* m_pImages = nullptr;
+};

@@ -1,0 +1,183 @@
+#include "CommandLog.h"
+
+#include "workspace/PaneTabCtrl.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <array>
+
+namespace {
+// The strip only stores and compares pane pointers; these stand for panes.
+struct FakePanes
+{
+    alignas(16) std::array<char, 16 * 16> bytes{};
+    CPaneWnd* operator[](int i) { return reinterpret_cast<CPaneWnd*>(bytes.data() + 16 * i); }
+};
+
+class PaneTabCtrlTest : public ::testing::Test
+{
+protected:
+    CPaneTabCtrl strip;
+    FakePanes panes;
+
+    void SetUp() override
+    {
+        strip.resize(900, strip.PreferredHeight());
+        strip.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&strip));
+    }
+    // n pane tabs titled p0, p1, ...; the favorites tab first unless it is a panel.
+    void Fill(int n, bool bPanel)
+    {
+        strip.SetFavoritesPanel(bPanel);
+        if (!bPanel)
+            strip.InsertItem(0, QStringLiteral("1 : Favorites"), CPaneTabCtrl::kImageFavorites);
+        for (int i = 0; i < n; ++i) {
+            const int nTab = strip.AddTab(panes[i], true);
+            strip.SetTabTitle(nTab, QStringLiteral("p%1").arg(i));
+        }
+    }
+    QStringList Labels() const
+    {
+        QStringList out;
+        for (int i = 0; i < strip.count(); ++i)
+            out << strip.GetTabLabel(i);
+        return out;
+    }
+};
+
+TEST_F(PaneTabCtrlTest, PaneNumbersAreTheSameInBothModes)
+{
+    const QStringList expected = {"2 : p0", "3 : p1", "4 : p2", "5 : p3", "6 : p4", "7 : p5",
+                                  "8 : p6", "9 : p7", "0 : p8", "* : p9", "* : p10"};
+    for (bool bPanel : {true, false}) {
+        SCOPED_TRACE(bPanel ? "panel" : "favorites tab");
+        while (strip.count() > 0)
+            strip.RemoveTab(0);
+        Fill(11, bPanel);
+        QStringList labels = Labels();
+        if (!bPanel) {
+            EXPECT_EQ(labels.takeFirst(), "1 : Favorites");
+            EXPECT_EQ(strip.GetTabRecord(0), nullptr);
+            EXPECT_EQ(strip.GetTabImage(0), CPaneTabCtrl::kImageFavorites);
+        }
+        EXPECT_EQ(labels, expected);
+        strip.RelabelAll();
+        EXPECT_EQ(Labels().mid(bPanel ? 0 : 1), expected);
+    }
+}
+
+TEST_F(PaneTabCtrlTest, RecordsTitlesAndRenumbering)
+{
+    Fill(4, true);
+    EXPECT_EQ(strip.FindTab(panes[2]), 2);
+    EXPECT_EQ(strip.GetTabPane(3), panes[3]);
+    EXPECT_EQ(strip.FindTab(panes[9]), -1);
+
+    strip.RemoveTab(1);
+    EXPECT_EQ(Labels(), QStringList({"2 : p0", "3 : p2", "4 : p3"}));
+    EXPECT_EQ(strip.FindTab(panes[1]), -1);
+    EXPECT_EQ(strip.FindTab(panes[3]), 2);
+
+    // A null title is the empty title; "&" is shown as it is and claims no Alt key.
+    strip.SetTabTitle(0, QString());
+    strip.SetTabTitle(1, QStringLiteral("Q&A"));
+    EXPECT_EQ(Labels(), QStringList({"2 : ", "3 : Q&A", "4 : p3"}));
+    EXPECT_EQ(strip.GetTabTitle(1), "Q&A");
+
+    // Indexes without a tab: lookups answer null, nothing else changes.
+    EXPECT_EQ(strip.GetTabRecord(7), nullptr);
+    EXPECT_EQ(strip.GetTabPane(-1), nullptr);
+    EXPECT_EQ(strip.GetTabTitle(7), QString());
+    strip.SetTabTitle(7, QStringLiteral("x"));
+    strip.RemoveTab(7);
+    EXPECT_EQ(strip.count(), 3);
+
+    // A new tab shows nothing until its title is set; the others keep their numbers.
+    strip.AddTab(panes[5], false);
+    EXPECT_EQ(strip.GetTabLabel(3), QString());
+    EXPECT_EQ(strip.GetTabImage(3), 0);
+    strip.SetTabImage(3, 5);
+    EXPECT_EQ(strip.GetTabImage(3), 5);
+}
+
+TEST_F(PaneTabCtrlTest, SelectionMayBeNoneAndOnlyTheUserNotifies)
+{
+    QSignalSpy changed(&strip, &CPaneTabCtrl::selectionChanged);
+    strip.SetFavoritesPanel(true);
+
+    strip.AddTab(panes[0], false);
+    EXPECT_EQ(strip.GetCurSel(), -1) << "no selection while a tab exists";
+    EXPECT_EQ(strip.GetCurFocus(), 0);
+    strip.AddTab(panes[1], true);
+    EXPECT_EQ(strip.GetCurSel(), 1);
+    strip.AddTab(panes[2], false);
+    EXPECT_EQ(strip.GetCurSel(), 1);
+    EXPECT_EQ(strip.GetCurFocus(), 2);
+
+    strip.InsertItem(0, QStringLiteral("1 : Favorites"), CPaneTabCtrl::kImageFavorites);
+    EXPECT_EQ(strip.GetCurSel(), 2);
+    strip.DeleteItem(0);
+    EXPECT_EQ(strip.GetCurSel(), 1);
+
+    strip.SetCurSel(5);
+    EXPECT_EQ(strip.GetCurSel(), 1) << "an index without a tab changes nothing";
+    strip.SetCurSel(0);
+    EXPECT_EQ(strip.GetCurSel(), 0);
+    strip.RemoveTab(1);
+    EXPECT_EQ(strip.GetCurSel(), 0) << "a later tab removed";
+    strip.RemoveTab(0);
+    EXPECT_EQ(strip.GetCurSel(), -1) << "the selected tab removed";
+    EXPECT_EQ(strip.count(), 1);
+    EXPECT_EQ(changed.count(), 0);
+
+    // A tap on the only tab selects it, although the bar itself had it current already.
+    QTest::mouseClick(&strip, Qt::LeftButton, {}, strip.tabRect(0).center());
+    EXPECT_EQ(strip.GetCurSel(), 0);
+    EXPECT_EQ(changed.count(), 1);
+    QTest::mouseClick(&strip, Qt::LeftButton, {}, strip.tabRect(0).center());
+    EXPECT_EQ(changed.count(), 1) << "tapping the selected tab changes nothing";
+
+    strip.AddTab(panes[3], false);
+    QTest::mouseClick(&strip, Qt::LeftButton, {}, strip.tabRect(1).center());
+    EXPECT_EQ(strip.GetCurSel(), 1);
+    EXPECT_EQ(changed.count(), 2);
+
+    // The focus mark moves to the selected tab when the strip gets the focus.
+    strip.SetCurFocus(0);
+    strip.setFocus();
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(&strip, &focusIn);
+    EXPECT_EQ(strip.GetCurFocus(), 1);
+}
+
+TEST_F(PaneTabCtrlTest, AutoWidthSharesTheAvailableWidth)
+{
+    Fill(4, true);
+    strip.SetTabTitle(0, QStringLiteral("a much longer title than the others"));
+    EXPECT_GT(strip.tabRect(0).width(), strip.tabRect(1).width()) << "labels size the tabs";
+
+    strip.SetAvailableWidth(320);
+    EXPECT_EQ(strip.GetAvailableWidth(), 300);
+    strip.SetAutoWidth(true);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(strip.tabRect(i).width(), 65) << i;
+    strip.AddTab(panes[4], false);
+    EXPECT_EQ(strip.tabRect(4).width(), 50);
+
+    strip.SetAutoWidth(false);
+    EXPECT_GT(strip.tabRect(0).width(), strip.tabRect(1).width());
+}
+
+TEST_F(PaneTabCtrlTest, DoubleTapPostsRefreshToTheWindow)
+{
+    Fill(2, true);
+    CCommandLog commands(strip.window());
+    QTest::mouseDClick(&strip, Qt::LeftButton, {}, QPoint(strip.width() - 5, 5));
+    EXPECT_TRUE(commands.ids.isEmpty()) << "posted, not sent";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(commands.ids, QList<int>({32787}));
+}
+} // namespace
