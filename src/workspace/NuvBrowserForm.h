@@ -1,0 +1,148 @@
+#pragma once
+
+#include "app/CmdTarget.h"
+#include "workspace/ImageList.h"
+
+#include <QRect>
+#include <QTimer>
+#include <QWidget>
+
+class CIconButton;
+class CNuvBrowserApp;
+class CNuvBrowserDoc;
+class CPaneTabCtrl;
+class CPaneWnd;
+class CSplitterBar;
+class QLabel;
+class QProgressBar;
+class QTreeWidget;
+
+// The workspace: the main frame's only view. Beside the panes it holds the favorites tree with
+// its label, the shared progress bar, the tab strip, the bars and close buttons and the
+// splitter, and it lays them out in pixels.
+//
+// Two favorites modes follow the setting ViewFavorite: 1 shows the tree as a panel left of the
+// panes (the splitter sets its width); 0 makes it the first tab of the strip, "1 : Favorites",
+// and the tree covers the pane area when that tab is chosen.
+//
+// The row of the tab strip is GetBarHeight() high (16 pixels or more, as the strip's labels
+// need): the strip, the two square buttons, and the tops of the tree and of the pane area.
+class CNuvBrowserForm : public QWidget, public CCmdTarget
+{
+    Q_OBJECT
+public:
+    // The form's template and its controls.
+    enum : int
+    {
+        IDD = 101,
+        IDC_PANE_TABS = 1005,
+        IDC_PROGRESS = 1007,
+        IDC_FAVORITES_TREE = 1008,
+        IDC_CLOSE_BUTTON = 1011,
+        IDC_ADDRESS_BAR_BUTTON = 1012,
+        IDC_FAVORITES_LABEL = 1019,
+        IDC_SPLITTER = 1047,
+    };
+
+    // Builds the controls, the image lists and the favorites tree (from the document's
+    // Favorites folder; none without a document) and chooses the favorites width. The
+    // controls are placed when the form gets its first real size.
+    CNuvBrowserForm(CNuvBrowserApp* pApp, CNuvBrowserDoc* pDoc, QWidget* parent = nullptr);
+    ~CNuvBrowserForm() override;
+
+    QWidget* GetDlgItem(int nID) const;
+    CPaneTabCtrl* TabStrip() const { return m_tabPanes; }
+    QTreeWidget* FavoritesTree() const { return m_treeFavorites; }
+    QProgressBar* ProgressBar() const { return m_progress; }
+    CIconButton* CloseButton() const { return m_btnClose; }
+    CIconButton* AddressBarButton() const { return m_btnAddressBar; }
+    CSplitterBar* Splitter() const { return m_splitter; }
+    QLabel* FavoritesLabel() const { return m_stcFavorites; }
+    const CImageList& FavoritesImages() const { return m_imlFavorites; }
+    const CImageList& TabImages() const { return m_imlTabs; }
+
+    // Width of the favorites panel for the controls; the pane area starts 5 pixels right of it.
+    int GetFavoritesWidth() const { return m_nFavoritesWidth; }
+    int GetBarHeight() const { return m_nBarHeight; }
+    // (0, 0, client width, client height) as of the last size change.
+    QRect GetClientRect() const { return m_rcClient; }
+    // Where a new pane goes: from (favorites width + 5, bar height) to the right and bottom.
+    QRect GetPaneRect() const;
+
+    // The favorites width for a stored width (ViewFavoriteWidth) on a screen this wide: the
+    // stored one when it fits, else the default (the memo is the remembered screen width - 1).
+    static int DefaultFavoritesWidth(int nStored, int nScreenWidth, int* pnScreenWidthMemo);
+    // Held between 10 and half the client width (half wins when it is below 10).
+    static int ClampFavoritesWidth(int nWidth, int nClientWidth);
+
+    // The size handler: client width and height.
+    void OnSize(int cx, int cy);
+    void LayoutButtons(int cx, int cy);
+    void LayoutTabStrip(int cx, int cy);
+    void LayoutFavoritesArea(int cx, int cy);
+    void LayoutProgressBar(int cx, int cy);
+    void LayoutActivePane(int cx, int cy);
+
+    // After the splitter was released: the panel takes the width (ViewFavoriteWidth is the
+    // frame's to set).
+    void ApplyFavoritesWidth(int nWidth);
+    // Shows the favorites as a panel or as the first tab, as ViewFavorite says.
+    void ApplyFavoritesVisibility();
+    // The command bands are shown (the bars button offers to hide them) or hidden.
+    void SetAddressBarButtonFace(bool bShown);
+
+    // Command 32829: favorites panel on or off.
+    void OnViewFavorites();
+    void OnUpdateViewFavorites(CCmdUI* pCmdUI);
+
+    // Pane management.
+    CPaneWnd* GetActivePane() const { return m_pActivePane; }
+    void SetActivePane(CPaneWnd* pPane) { m_pActivePane = pPane; }
+    // The tab index of the selected pane tab; -1 when no tab or the favorites tab is selected.
+    int GetSelectedPaneIndex() const;
+    // Moves the keyboard focus shortly afterwards: to the favorites tree when no pane tab is
+    // selected, else to the active pane.
+    void ScheduleFocus();
+
+signals:
+    // The splitter was released at this favorites width; the main frame's SetFavoritesWidth
+    // takes it.
+    void favoritesWidthChosen(int nWidth);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    QRect DialogRect(int x, int y, int cx, int cy) const;
+    void CreateControls();
+    void CreateImageLists();
+    void InsertAddEntry();
+    void PlaceTabStrip(int x, int cx);
+    bool HasFavoritesTab() const;
+    void OnAddressBarButton();
+    void OnFocusTimer();
+
+    CNuvBrowserApp* m_pApp;
+    CNuvBrowserDoc* m_pDoc;
+
+    CIconButton* m_btnAddressBar = nullptr;
+    QLabel* m_stcFavorites = nullptr;
+    CIconButton* m_btnClose = nullptr;
+    QTreeWidget* m_treeFavorites = nullptr;
+    QProgressBar* m_progress = nullptr;
+    CPaneTabCtrl* m_tabPanes = nullptr;
+    CSplitterBar* m_splitter = nullptr;
+    CPaneWnd* m_pActivePane = nullptr;
+    QRect m_rcClient;
+    CImageList m_imlFavorites;
+    CImageList m_imlTabs;
+    int m_nScreenWidthMemo = 1023;
+    int m_nFavoritesWidth = 218;
+
+    int m_nBarHeight = 16;
+    int m_nProgressHeight = -1; // measured at the first layout of the progress bar
+    bool m_bPlaced = false;     // the first real size has been seen
+    bool m_bPanelLayout = true; // the strip is placed beside the favorites panel
+    QTimer m_timerFocus;
+};
