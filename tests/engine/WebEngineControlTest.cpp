@@ -1,8 +1,7 @@
 // The Qt WebEngine control against a loopback server: the events it raises and in what
 // order, and the panes on top of it.
+#include "EngineFixture.h"
 #include "FakePaneHost.h"
-#include "LoopbackHttpServer.h"
-#include "TempHome.h"
 #include "WaitFor.h"
 
 #include "panes/BrowserControlFactory.h"
@@ -76,12 +75,12 @@ public:
     std::unique_ptr<CWebEngineControl> m_pNewControl;
 };
 
-class WebEngineControlTest : public ::testing::Test
+class WebEngineControlTest : public EngineTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_server.Start());
+        EngineTest::SetUp();
         m_server.SetHtml("/a.html", "<html><head><title>Page A</title></head><body>"
                                     "<a id='l' href='b.html'>to b</a></body></html>");
         m_server.SetHtml("/b.html", "<html><body>no title here</body></html>");
@@ -95,10 +94,6 @@ protected:
     {
         pControl->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld);
     }
-
-    // The engine's GPU side finds no GL under the offscreen platform and says so once.
-    CExpectQtWarning m_noGl{"No suitable graphics backend found"};
-    CLoopbackHttpServer m_server;
 };
 
 TEST_F(WebEngineControlTest, NavigationEventsInOrder)

@@ -1,12 +1,22 @@
 #include "panes/webengine/WebEngineControl.h"
 
 #include "panes/AddressInput.h"
+#include "panes/webengine/FindPrompt.h"
+#include "panes/webengine/PageScripts.h"
+#include "panes/webengine/WebEngineDownloads.h"
 #include "panes/webengine/WebEngineFactory.h"
 #include "panes/webengine/WebEnginePage.h"
 #include "panes/webengine/WebEngineProfile.h"
 #include "platform/RegistryStore.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTimer>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 
 #include <cmath>
@@ -16,6 +26,12 @@ const int kProgressRange = 10000;
 const qreal kZoomFactors[BROWSER_ZOOM_LEVELS] = {0.75, 0.9, 1.0, 1.25, 1.5};
 const char kBrowserMainKey[] = "Software\\Microsoft\\Internet Explorer\\Main";
 const char kStartPage[] = "qrc:///res/start.html";
+
+// The folder a file is to be written into exists (the engine would make missing ones).
+bool IsFolderOf(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(QFileInfo(path).absolutePath()).isDir();
+}
 
 // The engine's display form of an address: no scheme, no "//", no trailing "/".
 QString BareAddress(const QString& text)
@@ -48,7 +64,8 @@ CWebEngineControl::CWebEngineControl(QWidget* pParent) : QWebEngineView(pParent)
 
 CWebEngineControl::~CWebEngineControl()
 {
-    // No events while the page goes away.
+    // No events and no answers while the page goes away.
+    m_bClosing = true;
     m_pSink = nullptr;
     m_pPage->disconnect(this);
 }
@@ -67,6 +84,7 @@ void CWebEngineControl::ConnectEngineSignals()
         if (m_pSink)
             m_pSink->OnStatusTextChange(url);
     });
+    connect(this, &QWebEngineView::printFinished, this, [this] { m_pPrinter.reset(); });
     connect(m_pPage, &QWebEnginePage::windowCloseRequested, this, [this] {
         if (m_pSink)
             m_pSink->OnQuit();
@@ -247,6 +265,8 @@ bool CWebEngineControl::ExecWB(int nCmdID, int, const int* pnIn, int* pnOut)
     case OLECMDID_SELECTALL:
         m_pPage->triggerAction(QWebEnginePage::SelectAll);
         return true;
+    case OLECMDID_PRINT:
+        return PrintWithPrompt();
     case OLECMDID_ZOOM: {
         if (pnIn) {
             if (*pnIn < 0 || *pnIn >= BROWSER_ZOOM_LEVELS)
@@ -288,9 +308,31 @@ int CWebEngineControl::QueryStatus(int nCmdID) const
     return OLECMDF_SUPPORTED | (m_pPage->action(action)->isEnabled() ? OLECMDF_ENABLED : 0);
 }
 
+bool CWebEngineControl::PrintWithPrompt()
+{
+    if (m_pPrinter)
+        return false; // one job at a time
+    m_pPrinter = std::make_unique<QPrinter>();
+    auto* pDialog = new QPrintDialog(m_pPrinter.get(), this);
+    pDialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(pDialog, &QDialog::finished, this, [this](int nResult) {
+        if (nResult == QDialog::Accepted)
+            print(m_pPrinter.get()); // printFinished releases the printer
+        else
+            m_pPrinter.reset();
+    });
+    pDialog->open();
+    return true;
+}
+
 bool CWebEngineControl::ExecFind()
 {
-    return false;
+    if (!m_pFindPrompt)
+        m_pFindPrompt = new CFindPrompt(m_pPage, this);
+    m_pFindPrompt->show();
+    m_pFindPrompt->raise();
+    m_pFindPrompt->activateWindow();
+    return true;
 }
 
 bool CWebEngineControl::GetSelectedText(QString* pText) const
@@ -299,27 +341,59 @@ bool CWebEngineControl::GetSelectedText(QString* pText) const
     return true;
 }
 
-void CWebEngineControl::QueryElementsAt(const QPoint&, ElementsDone done)
+void CWebEngineControl::RunQuery(const QString& script, std::function<void(const QVariant&)> answer)
 {
-    done(BrowserElementPath());
+    QPointer<CWebEngineControl> self(this);
+    m_pPage->runJavaScript(
+        script, QWebEngineScript::ApplicationWorld, [self, answer](const QVariant& result) {
+            // WORKAROUND: the engine calls back with an invalid result while the page is
+            // being destroyed; touch nothing of it then.
+            const bool bGone = !self || self->m_bClosing || !result.isValid();
+            const QVariant value = bGone ? QVariant() : result;
+            // Answer outside the engine's callback: the caller may open a dialog.
+            QTimer::singleShot(0, QCoreApplication::instance(), [answer, value] { answer(value); });
+        });
+}
+
+void CWebEngineControl::QueryElementsAt(const QPoint& ptClient, ElementsDone done)
+{
+    // The page counts in CSS pixels, the window in zoomed ones.
+    const qreal zoom = m_pPage->zoomFactor();
+    RunQuery(PageScripts::ElementsAt(ptClient.x() / zoom, ptClient.y() / zoom),
+             [done](const QVariant& answer) { done(PageScripts::ReadElements(answer)); });
 }
 
 void CWebEngineControl::QueryDocumentInfo(DocumentDone done)
 {
-    done(BrowserDocumentInfo());
+    RunQuery(PageScripts::DocumentInfo(),
+             [done](const QVariant& answer) { done(PageScripts::ReadDocumentInfo(answer)); });
 }
 
 void CWebEngineControl::QueryBodyMarkup(MarkupDone done)
 {
-    done(BrowserMarkup());
+    RunQuery(PageScripts::BodyMarkup(),
+             [done](const QVariant& answer) { done(PageScripts::ReadBodyMarkup(answer)); });
 }
 
-void CWebEngineControl::SaveDocument(const QString&, ResultDone done)
+void CWebEngineControl::SaveDocument(const QString& path, ResultDone done)
 {
-    done(false);
+    if (!IsFolderOf(path) || m_pPage->url().isEmpty()) {
+        done(false);
+        return;
+    }
+    NuvWebEngineDownloads()->Expect(m_pPage, true, QUrl(), path, done);
+    m_pPage->save(CWebEngineDownloads::TempPathFor(path),
+                  QWebEngineDownloadRequest::SingleHtmlSaveFormat);
 }
 
-void CWebEngineControl::SaveAddressToFile(const QString&, const QString&, ResultDone done)
+void CWebEngineControl::SaveAddressToFile(const QString& address, const QString& path,
+                                          ResultDone done)
 {
-    done(false);
+    const QUrl url = UrlFromAddress(address);
+    if (!url.isValid() || !IsFolderOf(path)) {
+        done(false);
+        return;
+    }
+    NuvWebEngineDownloads()->Expect(m_pPage, false, url, path, done);
+    m_pPage->download(url, QFileInfo(path).fileName());
 }

@@ -2,10 +2,15 @@
 
 #include "panes/BrowserControl.h"
 
+#include <QPointer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include <memory>
+
+class CFindPrompt;
 class CWebEnginePage;
+class QPrinter;
 
 // The browser control over Qt WebEngine: one view with its own page, all pages sharing one
 // profile. The engine's signals become the control's events in ConnectEngineSignals; the
@@ -59,6 +64,10 @@ private:
     void HandleLoadStarted();
     void HandleLoadFinished(bool bOk);
     void NavigateToMainValue(const char* name, const QString& fallback);
+    // Runs one of our scripts; `answer` gets its result, or an invalid value (later, outside
+    // the page's destruction) when the page went away.
+    void RunQuery(const QString& script, std::function<void(const QVariant&)> answer);
+    bool PrintWithPrompt();
     // The page's title is only the engine's display form of the address.
     bool IsAddressTitle(const QString& title) const;
 
@@ -67,4 +76,7 @@ private:
     int m_nReadyState = READYSTATE_UNINITIALIZED;
     bool m_bCanGoBack = false;
     bool m_bCanGoForward = false;
+    bool m_bClosing = false;
+    QPointer<CFindPrompt> m_pFindPrompt;
+    std::unique_ptr<QPrinter> m_pPrinter; // while a print job runs
 };

@@ -1,5 +1,7 @@
 #include "panes/webengine/WebEngineProfile.h"
 
+#include "panes/webengine/OfflineInterceptor.h"
+#include "panes/webengine/WebEngineDownloads.h"
 #include "platform/Paths.h"
 
 #include <QCoreApplication>
@@ -19,7 +21,16 @@ QWebEngineProfile* NuvWebEngineProfile()
             QStringLiteral("/nuvBrowser"));
         pProfile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
         pProfile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+        pProfile->setUrlRequestInterceptor(new COfflineInterceptor(pProfile));
         s_pProfile = pProfile;
     }
     return s_pProfile;
+}
+
+CWebEngineDownloads* NuvWebEngineDownloads()
+{
+    static QPointer<CWebEngineDownloads> s_pDownloads;
+    if (!s_pDownloads)
+        s_pDownloads = new CWebEngineDownloads(NuvWebEngineProfile());
+    return s_pDownloads;
 }
