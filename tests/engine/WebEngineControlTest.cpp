@@ -10,10 +10,13 @@
 #include "panes/webengine/WebEngineFactory.h"
 #include "panes/webengine/WebEngineProfile.h"
 #include "platform/Paths.h"
+#include "platform/RegistryStore.h"
+#include "workspace/InternetSettings.h"
 
 #include <QPointer>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineSettings>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -226,9 +229,40 @@ TEST_F(WebEngineControlTest, PanesOnTheEngine)
     EXPECT_EQ(host.m_tabs.size(), 1);
     EXPECT_EQ(host.m_closedIndexes, QList<int>{1});
 
+    // With ViewNewWindow a followed link opens in a new pane; this one stays.
+    host.m_bViewNewWindow = true;
+    ASSERT_TRUE(pPane->Navigate(a, false, true));
+    ASSERT_TRUE(WaitFor([&] { return !pPane->IsNavigating() && pPane->GetAddress() == a; }));
+    RunScript(pControl, "document.getElementById('l').click()");
+    ASSERT_TRUE(WaitFor([&] { return host.m_tabs.size() == 2; }));
+    auto* pLinked = static_cast<CHtmlPane*>(host.m_tabs[1].pPane);
+    const QString b = m_server.Url("/b.html");
+    ASSERT_TRUE(WaitFor([&] { return !pLinked->IsNavigating() && pLinked->GetAddress() == b; }));
+    EXPECT_EQ(pPane->GetAddress(), a);
+    EXPECT_EQ(pControl->LocationURL(), a);
+
     // Pages keep their data under the program's own folders.
     EXPECT_TRUE(NuvWebEngineProfile()->persistentStoragePath().startsWith(NuvDataHome()));
     EXPECT_FALSE(NuvWebEngineProfile()->isOffTheRecord());
+}
+
+TEST_F(WebEngineControlTest, ImagesAndSoundsFollowTheBrowserSettings)
+{
+    const QString mainKey = "Software\\Microsoft\\Internet Explorer\\Main";
+    CRegistryStore store;
+    ASSERT_TRUE(store.SetValue(mainKey, RegValue::String("Display Inline Images", "NO")));
+    ASSERT_TRUE(store.SetValue(mainKey, RegValue::String("Play_Background_Sounds", "no")));
+    std::unique_ptr<CWebEngineControl> control(
+        static_cast<CWebEngineControl*>(CreateWebEngineControl(nullptr)));
+    QWebEnginePage* pPage = control->page();
+    EXPECT_FALSE(pPage->settings()->testAttribute(QWebEngineSettings::AutoLoadImages));
+    EXPECT_TRUE(pPage->isAudioMuted());
+
+    ASSERT_TRUE(store.SetValue(mainKey, RegValue::String("Display Inline Images", "yes")));
+    ASSERT_TRUE(store.DeleteValue(mainKey, "Play_Background_Sounds"));
+    CSettingChangeNotifier::Broadcast();
+    EXPECT_TRUE(pPage->settings()->testAttribute(QWebEngineSettings::AutoLoadImages));
+    EXPECT_FALSE(pPage->isAudioMuted());
 }
 
 } // namespace

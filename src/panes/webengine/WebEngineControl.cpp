@@ -8,6 +8,7 @@
 #include "panes/webengine/WebEnginePage.h"
 #include "panes/webengine/WebEngineProfile.h"
 #include "platform/RegistryStore.h"
+#include "workspace/InternetSettings.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -60,6 +61,23 @@ CWebEngineControl::CWebEngineControl(QWidget* pParent) : QWebEngineView(pParent)
     setPage(m_pPage);
     setFocusPolicy(Qt::StrongFocus);
     ConnectEngineSignals();
+    ApplyBrowserSettings();
+    connect(CSettingChangeNotifier::Instance(), &CSettingChangeNotifier::settingChanged, this,
+            &CWebEngineControl::ApplyBrowserSettings);
+}
+
+void CWebEngineControl::ApplyBrowserSettings()
+{
+    CRegKey key;
+    const bool bOpen = key.Open(QString::fromLatin1(kBrowserMainKey));
+    auto isOff = [&](const char* name) {
+        QString value;
+        return bOpen && key.QueryString(QString::fromLatin1(name), &value) &&
+               value.compare(QLatin1String("no"), Qt::CaseInsensitive) == 0;
+    };
+    m_pPage->settings()->setAttribute(QWebEngineSettings::AutoLoadImages,
+                                      !isOff("Display Inline Images"));
+    m_pPage->setAudioMuted(isOff("Play_Background_Sounds"));
 }
 
 CWebEngineControl::~CWebEngineControl()

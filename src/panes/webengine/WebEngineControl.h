@@ -48,6 +48,10 @@ public:
     void SaveDocument(const QString& path, ResultDone done) override;
     void SaveAddressToFile(const QString& address, const QString& path, ResultDone done) override;
 
+    // Reads the platform browser's Main key: "Display Inline Images" = "no" stops the
+    // automatic loading of images, "Play_Background_Sounds" = "no" mutes the page.
+    void ApplyBrowserSettings();
+
     // Zoom factors of the levels 0..4.
     static qreal ZoomFactor(int nLevel);
 
