@@ -116,6 +116,14 @@ TEST_F(PaneDocumentTest, ElementsAtAPointAndDocumentProperties)
     EXPECT_TRUE(info.bOk);
     EXPECT_EQ(info.type, "GIF Image");
     EXPECT_EQ(info.address, m_server.Url("/pic.gif"));
+
+    // A pane closed while its page is asked: the answer never comes, nothing breaks.
+    int nLate = 0;
+    m_pPane->GetSource([&](bool, const QString&) { ++nLate; });
+    m_pPane->GetProperties([&](const PaneProperties&) { ++nLate; });
+    m_pPane->Close();
+    QTest::qWait(300);
+    EXPECT_EQ(nLate, 0);
 }
 
 TEST_F(PaneDocumentTest, SavingAndDownloadingWriteWholeFilesOnly)

@@ -25,8 +25,6 @@
 namespace {
 const int kProgressRange = 10000;
 const qreal kZoomFactors[BROWSER_ZOOM_LEVELS] = {0.75, 0.9, 1.0, 1.25, 1.5};
-const char kBrowserMainKey[] = "Software\\Microsoft\\Internet Explorer\\Main";
-const char kStartPage[] = "qrc:///res/start.html";
 
 // The folder a file is to be written into exists (the engine would make missing ones).
 bool IsFolderOf(const QString& path)
@@ -69,7 +67,7 @@ CWebEngineControl::CWebEngineControl(QWidget* pParent) : QWebEngineView(pParent)
 void CWebEngineControl::ApplyBrowserSettings()
 {
     CRegKey key;
-    const bool bOpen = key.Open(QString::fromLatin1(kBrowserMainKey));
+    const bool bOpen = key.Open(QString::fromLatin1(CInternetSettings::kMainKey));
     auto isOff = [&](const char* name) {
         QString value;
         return bOpen && key.QueryString(QString::fromLatin1(name), &value) &&
@@ -221,7 +219,7 @@ void CWebEngineControl::NavigateToMainValue(const char* name, const QString& fal
 {
     QString address;
     CRegKey key;
-    if (!key.Open(QString::fromLatin1(kBrowserMainKey)) ||
+    if (!key.Open(QString::fromLatin1(CInternetSettings::kMainKey)) ||
         !key.QueryString(QString::fromLatin1(name), &address) || address.isEmpty())
         address = fallback;
     if (!address.isEmpty())
@@ -230,12 +228,12 @@ void CWebEngineControl::NavigateToMainValue(const char* name, const QString& fal
 
 void CWebEngineControl::GoHome()
 {
-    NavigateToMainValue("Start Page", QString::fromLatin1(kStartPage));
+    NavigateToMainValue("Start Page", CInternetSettings::DefaultStartPage());
 }
 
 void CWebEngineControl::GoSearch()
 {
-    NavigateToMainValue("Search Page", QString());
+    NavigateToMainValue("Search Page", CInternetSettings::DefaultSearchPage());
 }
 
 void CWebEngineControl::Stop()
