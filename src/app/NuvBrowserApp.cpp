@@ -197,6 +197,8 @@ bool CNuvBrowserApp::InitInstance(const QStringList& args)
             m_strStartAddress = file.absoluteFilePath();
     }
 
+    // From here on a signal ends the program by the Exit road, also while it starts.
+    InstallSignalHandlers();
     m_pInstance = new CSingleInstance();
     switch (m_pInstance->ClaimOrHandOff(m_strStartAddress)) {
     case CSingleInstance::ClaimResult::Claimed:
@@ -226,7 +228,6 @@ bool CNuvBrowserApp::InitInstance(const QStringList& args)
         }
         return m_pMainWnd->OnCopyData(dwData, pText);
     });
-    InstallSignalHandlers();
     return true;
 }
 

@@ -24,6 +24,7 @@ const char* const kAllowed[] = {
     "QWindowsWindow",
     "Release of profile requested but WebEnginePage still not deleted",
     "Sandboxing disabled by user",
+    "No suitable graphics backend found",
 };
 
 void HandleQtMessage(QtMsgType type, const QMessageLogContext&, const QString& msg)
