@@ -1,0 +1,277 @@
+#include "FavoritesTree.h"
+
+#include "FavoritesHost.h"
+#include "FavoritesStore.h"
+#include "ShortcutFile.h"
+#include "app/CmdTarget.h"
+#include "platform/ShellServices.h"
+#include "res/FileFilter.h"
+#include "res/Resource.h"
+#include "res/Resources.h"
+
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTreeWidget>
+
+namespace {
+// The longest file name the file systems take, in bytes (NAME_MAX).
+constexpr qsizetype kMaxFileNameBytes = 255;
+const QString kUrlSuffix = QStringLiteral(".url");
+
+bool IsShiftDown()
+{
+    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
+}
+
+// Runs a dialog that may go with its parent while it is open; Rejected then.
+int ExecDialog(const QPointer<QDialog>& pDialog)
+{
+    const int result = pDialog->exec();
+    return pDialog ? result : QDialog::Rejected;
+}
+} // namespace
+
+CFavoritesTree::CFavoritesTree(QTreeWidget* pTree, IFavoritesHost* pHost)
+    : QObject(pTree), m_pTree(pTree), m_pHost(pHost)
+{
+    Q_ASSERT(pTree && pHost);
+    m_pTree->installEventFilter(this);
+    m_pTree->viewport()->installEventFilter(this);
+    connect(m_pTree, &QTreeWidget::currentItemChanged, this, &CFavoritesTree::OnSelChanged);
+}
+
+CFavoritesTree::~CFavoritesTree() = default;
+
+void CFavoritesTree::InsertAddEntry()
+{
+    FAVITEMDATA record;
+    record.nKind = FAV_ADD_ENTRY;
+    InsertFavoriteItem(m_pTree, nullptr, record, LoadString(IDS_ADD_FAVORITES_ENTRY),
+                       FAV_IMAGE_ADD_ENTRY, FAV_IMAGE_ADD_ENTRY_SELECTED);
+}
+
+bool CFavoritesTree::RebuildFavorites()
+{
+    m_pTree->clear();
+    InsertAddEntry();
+    return FillFavoritesTree(m_pHost->GetFavoritesPath(), QString(), m_pTree, nullptr,
+                             m_pHost->GetViewSortFavorite());
+}
+
+bool CFavoritesTree::OpenSelectedFavorite(bool bFromDoubleTap)
+{
+    QTreeWidgetItem* item = m_pTree->currentItem();
+    if (item == nullptr)
+        return false;
+    const FAVITEMDATA* record = FavoriteRecord(item);
+    if (record && record->IsAddEntry())
+        return AddToFavorites();
+    if (record && record->IsShortcut()) {
+        const QString address = QString::fromUtf8(record->pszURL);
+        if (address.isEmpty())
+            return false;
+        if (IsShiftDown() || m_pHost->GetViewNewWindow() != 0)
+            m_pHost->NavigateNewPane(address, false);
+        else
+            m_pHost->NavigateActivePaneTo(address);
+        return true;
+    }
+    // A folder: a double tap has opened or closed it already.
+    if (!bFromDoubleTap)
+        item->setExpanded(!item->isExpanded());
+    return false;
+}
+
+bool CFavoritesTree::AddToFavorites()
+{
+    if (!m_pHost->HasActivePane())
+        return false;
+    QPointer<CFavoritesTree> self(this);
+    QPointer<QFileDialog> dialog = new QFileDialog(m_pTree, QString(), m_pHost->GetFavoritesPath(),
+                                                   LoadFileFilter(IDS_SHORTCUT_FILTER));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setDefaultSuffix(QStringLiteral("url"));
+    // Offered with its suffix: a title holding a "." would otherwise get none and the file
+    // would not be a favorite, and the overwrite question is asked about the file written.
+    const QString name = ProposedFileName(m_pHost->GetActivePaneTitle());
+    if (!name.isEmpty())
+        dialog->selectFile(name + kUrlSuffix);
+    const bool bAccepted = ExecDialog(dialog.data()) == QDialog::Accepted;
+    const QStringList files = dialog && bAccepted ? dialog->selectedFiles() : QStringList();
+    delete dialog.data();
+    if (!self || files.isEmpty())
+        return false;
+
+    if (WriteShortcutFile(files.first(), m_pHost->GetActivePaneAddress())) {
+        RebuildFavorites();
+        return true;
+    }
+    QPointer<QMessageBox> box =
+        new QMessageBox(QMessageBox::NoIcon, QStringLiteral("nuvBrowser"),
+                        LoadString(IDS_FAVORITE_BLANK), QMessageBox::Ok, m_pTree);
+    ExecDialog(box.data());
+    delete box.data();
+    return false;
+}
+
+void CFavoritesTree::OnTap(const QPoint& ptViewport)
+{
+    if (m_pHost->GetViewSingleFavorite() != 1)
+        return;
+    QTreeWidgetItem* item = m_pTree->itemAt(ptViewport);
+    if (item && IsOnItem(item, ptViewport))
+        m_pTree->setCurrentItem(item);
+    if (OpenSelectedFavorite(false))
+        m_pHost->ScheduleFocus();
+}
+
+void CFavoritesTree::OnDoubleTap()
+{
+    if (OpenSelectedFavorite(true))
+        m_pHost->ScheduleFocus();
+}
+
+void CFavoritesTree::OnEnterKey()
+{
+    if (OpenSelectedFavorite(false))
+        m_pHost->ScheduleFocus();
+}
+
+void CFavoritesTree::OnSelChanged()
+{
+    const QTreeWidgetItem* item = m_pTree->currentItem();
+    if (item == nullptr)
+        return;
+    const FAVITEMDATA* record = FavoriteRecord(item);
+    if (record && record->IsShortcut())
+        m_pHost->SetStatusText(QString::fromUtf8(record->pszURL));
+    else if (record && record->IsAddEntry())
+        m_pHost->SetStatusText(LoadString(IDS_ADD_FAVORITES_ENTRY));
+    else
+        m_pHost->SetStatusText(item->text(0));
+}
+
+void CFavoritesTree::OnFavoritesAdd()
+{
+    if (AddToFavorites())
+        m_pHost->ScheduleFocus();
+}
+
+void CFavoritesTree::OnFavoritesRefresh()
+{
+    RebuildFavorites();
+}
+
+void CFavoritesTree::OnFavoritesOrganize()
+{
+    // Looked up afresh: the folder may have been made again since the start. Nothing waits
+    // for the file manager, and a missing one changes nothing.
+    OpenWithDesktop(GetFavoritesFolder());
+}
+
+QString CFavoritesTree::ProposedFileName(const QString& strTitle)
+{
+    QString name;
+    qsizetype nBytes = kUrlSuffix.size();
+    for (qsizetype i = 0; i < strTitle.size(); ++i) {
+        QChar c = strTitle[i];
+        const bool bPair =
+            c.isHighSurrogate() && i + 1 < strTitle.size() && strTitle[i + 1].isLowSurrogate();
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') ||
+            c.category() == QChar::Other_Control || (i == 0 && c == QLatin1Char('~')) ||
+            (c.isSurrogate() && !bPair))
+            c = QLatin1Char('_');
+        const qsizetype nCharBytes = bPair                 ? 4
+                                     : c.unicode() < 0x80  ? 1
+                                     : c.unicode() < 0x800 ? 2
+                                                           : 3;
+        if (nBytes + nCharBytes > kMaxFileNameBytes)
+            break;
+        nBytes += nCharBytes;
+        name.append(c);
+        if (bPair)
+            name.append(strTitle[++i]);
+    }
+    return name;
+}
+
+bool CFavoritesTree::IsOnItem(const QTreeWidgetItem* pItem, const QPoint& ptViewport) const
+{
+    // The item's picture and label, as the tree draws and highlights them: right of the
+    // indentation and the expand button.
+    const QRect rc = m_pTree->visualItemRect(pItem);
+    return rc.contains(ptViewport);
+}
+
+bool CFavoritesTree::IsOnExpandButton(const QTreeWidgetItem* pItem, const QPoint& ptViewport) const
+{
+    if (pItem->childCount() == 0 || (pItem->parent() == nullptr && !m_pTree->rootIsDecorated()))
+        return false;
+    const QRect rc = m_pTree->visualItemRect(pItem);
+    return ptViewport.y() >= rc.top() && ptViewport.y() <= rc.bottom() &&
+           ptViewport.x() < rc.left() && ptViewport.x() >= rc.left() - m_pTree->indentation();
+}
+
+bool CFavoritesTree::HandleViewportEvent(QEvent* pEvent)
+{
+    auto* mouse = static_cast<QMouseEvent*>(pEvent);
+    if (mouse->button() != Qt::LeftButton)
+        return false;
+    const QPoint pt = mouse->position().toPoint();
+    switch (pEvent->type()) {
+    case QEvent::MouseButtonRelease:
+        if (m_bReleaseEndsDoubleTap)
+            m_bReleaseEndsDoubleTap = false;
+        else
+            QMetaObject::invokeMethod(
+                this, [this, pt] { OnTap(pt); }, Qt::QueuedConnection);
+        return false;
+    case QEvent::MouseButtonDblClick:
+        m_bReleaseEndsDoubleTap = true;
+        QMetaObject::invokeMethod(
+            this, [this] { OnDoubleTap(); }, Qt::QueuedConnection);
+        break;
+    case QEvent::MouseButtonPress:
+        break;
+    default:
+        return false;
+    }
+    // A press beside an item (in its indentation, or on a row without an expand button there)
+    // does not select it.
+    const QTreeWidgetItem* item = m_pTree->itemAt(pt);
+    return item && !IsOnItem(item, pt) && !IsOnExpandButton(item, pt);
+}
+
+bool CFavoritesTree::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (pWatched == m_pTree && pEvent->type() == QEvent::KeyPress) {
+        const int nKey = static_cast<QKeyEvent*>(pEvent)->key();
+        if (nKey != Qt::Key_Return && nKey != Qt::Key_Enter)
+            return false;
+        OnEnterKey();
+        return true; // whatever it did, Enter in the tree goes no further
+    }
+    if (pWatched == m_pTree->viewport()) {
+        switch (pEvent->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            return HandleViewportEvent(pEvent);
+        default:
+            break;
+        }
+    }
+    return QObject::eventFilter(pWatched, pEvent);
+}
+
+void MapFavoritesCommands(CCmdTarget& target, CFavoritesTree& tree)
+{
+    target.Map(ID_FAVORITES_ADD, [&tree] { tree.OnFavoritesAdd(); });
+    target.Map(ID_FAVORITES_REFRESH, [&tree] { tree.OnFavoritesRefresh(); });
+    target.Map(ID_FAVORITES_ORGANIZE, [&tree] { tree.OnFavoritesOrganize(); });
+}

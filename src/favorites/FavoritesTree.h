@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QString>
+
+class CCmdTarget;
+class IFavoritesHost;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The favorites tree's behaviour over the workspace form's tree widget: its filling, opening
+// favorites by tap, double tap and Enter, the status text of the selected item, and the
+// commands Add to Favorites, Refresh Favorites and Organize Favorites.
+//
+// It watches the tree and its viewport itself (Enter, taps, double taps) and follows the
+// tree's current item. A tap or double tap is acted on after the tree has handled it. Only
+// a tap on an item itself (its picture, label and the row right of them) moves the selection;
+// a tap in the indentation leaves it where it was (and, with single taps on, opens the item
+// already selected); a tap on an expand button only expands or collapses.
+class CFavoritesTree : public QObject
+{
+    Q_OBJECT
+public:
+    // Belongs to the tree and goes with it; the host must outlive it.
+    CFavoritesTree(QTreeWidget* pTree, IFavoritesHost* pHost);
+    ~CFavoritesTree() override;
+
+    QTreeWidget* Tree() const { return m_pTree; }
+
+    // Inserts "To add Favorites" as the last top-level item.
+    void InsertAddEntry();
+    // Empties the tree, inserts the add entry and walks the Favorites folder into it (sorted
+    // as ViewSortFavorite says); every folder starts collapsed. The walk's result.
+    bool RebuildFavorites();
+    // Opens the current item: a shortcut's address in the active pane, or in a new pane when
+    // Shift is held or ViewNewWindow is set; the add entry runs AddToFavorites; a folder opens
+    // or closes unless bFromDoubleTap (the tree did that itself). True when an address was
+    // handed to a pane or a favorite was added.
+    bool OpenSelectedFavorite(bool bFromDoubleTap);
+    // Saves the active pane's address as a shortcut file the user names. True when written;
+    // a failed write is reported in a message box and leaves the disk as it was.
+    bool AddToFavorites();
+
+    // The tree's notifications: a tap at a point of the viewport, a double tap, Enter, the
+    // selection moved.
+    void OnTap(const QPoint& ptViewport);
+    void OnDoubleTap();
+    void OnEnterKey();
+    void OnSelChanged();
+
+    // Commands 1016, 32839 and 32840.
+    void OnFavoritesAdd();
+    void OnFavoritesRefresh();
+    void OnFavoritesOrganize();
+
+    // The file name offered for a page with this title: the title with "/", "\", control
+    // characters and a leading "~" made "_", shortened to fit a file name with ".url" after
+    // it; empty for an empty title.
+    static QString ProposedFileName(const QString& strTitle);
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+private:
+    bool IsOnItem(const QTreeWidgetItem* pItem, const QPoint& ptViewport) const;
+    bool IsOnExpandButton(const QTreeWidgetItem* pItem, const QPoint& ptViewport) const;
+    bool HandleViewportEvent(QEvent* pEvent);
+
+    QTreeWidget* m_pTree;
+    IFavoritesHost* m_pHost;
+    bool m_bReleaseEndsDoubleTap = false; // the next release belongs to a double tap
+};
+
+// Binds Add to Favorites (1016), Refresh Favorites (32839) and Organize Favorites (32840),
+// always enabled, to the tree's handlers. The tree must outlive the target's table.
+void MapFavoritesCommands(CCmdTarget& target, CFavoritesTree& tree);

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// Opens a folder, file or address with the desktop's default application (xdg-open), as a
+// process of its own that nobody waits for. False when it could not be started (no xdg-open
+// on the PATH) or when there is nothing sensible to open: an empty target, or one that
+// xdg-open would read as an option.
+bool OpenWithDesktop(const QString& target);
