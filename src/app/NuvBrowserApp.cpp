@@ -6,6 +6,7 @@
 #include "platform/RegistryStore.h"
 #include "platform/SignalRelay.h"
 #include "platform/SingleInstance.h"
+#include "workspace/NuvBrowserForm.h"
 
 #include <QApplication>
 #include <QDir>
@@ -89,6 +90,7 @@ int CNuvBrowserApp::Main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("nuvBrowserClass"));
     QCoreApplication::setOrganizationName(QStringLiteral("Qorval"));
     QApplication qapp(argc, argv);
+    Q_INIT_RESOURCE(resources); // the resources live in a static library
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/nuvbrowser.png")));
 
     CNuvBrowserApp app;
@@ -239,6 +241,9 @@ bool CNuvBrowserApp::CreateMainWindow()
         delete frame;
         return false;
     }
+    auto* form = new CNuvBrowserForm(this, m_pDocument, frame);
+    frame->SetView(form);
+    connect(form, &CNuvBrowserForm::favoritesWidthChosen, frame, &CMainFrame::SetFavoritesWidth);
     m_pMainWnd = frame;
     RestoreWindowPlacement();
     frame->show();

@@ -4,6 +4,7 @@
 #include "app/NuvBrowserApp.h"
 #include "app/NuvBrowserDoc.h"
 #include "favorites/FavoritesStore.h"
+#include "favorites/FavoritesTree.h"
 #include "panes/PaneWnd.h"
 #include "platform/CommandEvent.h"
 #include "res/Resource.h"
@@ -29,6 +30,9 @@ CNuvBrowserForm::CNuvBrowserForm(CNuvBrowserApp* pApp, CNuvBrowserDoc* pDoc, QWi
     : QWidget(parent), m_pApp(pApp), m_pDoc(pDoc)
 {
     Q_ASSERT(pApp);
+    // The platform browser's keys exist from the first start on; then they are read.
+    CInternetSettings::CreateDefaultKeys(m_pApp->ViewFont);
+    m_settings.ReadInternetSettings();
     CreateControls();
 
     const QScreen* pScreen = QGuiApplication::primaryScreen();
@@ -43,14 +47,34 @@ CNuvBrowserForm::CNuvBrowserForm(CNuvBrowserApp* pApp, CNuvBrowserDoc* pDoc, QWi
     m_timerFocus.setSingleShot(true);
     m_timerFocus.setInterval(10);
     connect(&m_timerFocus, &QTimer::timeout, this, &CNuvBrowserForm::OnFocusTimer);
+    m_timerStartup.setSingleShot(true);
+    m_timerStartup.setInterval(20);
+    connect(&m_timerStartup, &QTimer::timeout, this, &CNuvBrowserForm::OnStartupTimer);
 
     Map(ID_VIEW_FAVORITES, &CNuvBrowserForm::OnViewFavorites,
         &CNuvBrowserForm::OnUpdateViewFavorites);
+    if (m_pFavorites)
+        MapFavoritesCommands(*this, *m_pFavorites);
+    MapPaneCommands();
+    MapBrowserCommands();
 
     ApplyFavoritesVisibility();
+    m_timerStartup.start();
 }
 
-CNuvBrowserForm::~CNuvBrowserForm() = default;
+CNuvBrowserForm::~CNuvBrowserForm()
+{
+    m_timerFocus.stop();
+    m_timerStartup.stop();
+    // The panes go before the controls they are linked to.
+    m_pActivePane = nullptr;
+    while (m_tabPanes->count() > 0) {
+        CPaneWnd* pPane = m_tabPanes->GetTabPane(0);
+        m_tabPanes->DeleteItem(0);
+        delete pPane;
+    }
+    m_settings.WriteInternetSettings();
+}
 
 QRect CNuvBrowserForm::DialogRect(int x, int y, int cx, int cy) const
 {
@@ -77,7 +101,7 @@ void CNuvBrowserForm::CreateControls()
 
     m_treeFavorites = new QTreeWidget(this);
     m_treeFavorites->setHeaderHidden(true);
-    m_treeFavorites->setRootIsDecorated(true);
+    m_treeFavorites->setRootIsDecorated(false);
     m_treeFavorites->setUniformRowHeights(true);
     m_treeFavorites->setIconSize(QSize(16, 16));
     m_treeFavorites->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -110,21 +134,11 @@ void CNuvBrowserForm::CreateImageLists()
 {
     if (m_imlFavorites.Create(QStringLiteral(":/res/bitmap131.png"), 16)) {
         SetFavoritesImageList(m_treeFavorites, m_imlFavorites.Images());
-        InsertAddEntry();
-        if (m_pDoc)
-            FillFavoritesTree(m_pDoc->m_strFavoritesPath, QString(), m_treeFavorites, nullptr,
-                              m_pApp->ViewSortFavorite);
+        m_pFavorites = new CFavoritesTree(m_treeFavorites, this);
+        m_pFavorites->RebuildFavorites();
     }
     if (m_imlTabs.Create(QStringLiteral(":/res/bitmap133.png"), 10))
         m_tabPanes->SetImageList(&m_imlTabs);
-}
-
-void CNuvBrowserForm::InsertAddEntry()
-{
-    FAVITEMDATA record;
-    record.nKind = FAV_ADD_ENTRY;
-    InsertFavoriteItem(m_treeFavorites, nullptr, record, LoadString(IDS_ADD_FAVORITES_ENTRY),
-                       FAV_IMAGE_ADD_ENTRY, FAV_IMAGE_ADD_ENTRY_SELECTED);
 }
 
 QWidget* CNuvBrowserForm::GetDlgItem(int nID) const

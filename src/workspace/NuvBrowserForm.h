@@ -1,19 +1,26 @@
 #pragma once
 
-#include "app/CmdTarget.h"
+#include "app/FrameView.h"
+#include "favorites/FavoritesHost.h"
+#include "panes/PaneHost.h"
 #include "workspace/ImageList.h"
+#include "workspace/InternetSettings.h"
 
 #include <QRect>
 #include <QTimer>
 #include <QWidget>
 
+class CFavoritesTree;
 class CIconButton;
+class CMainFrame;
 class CNuvBrowserApp;
 class CNuvBrowserDoc;
 class CPaneTabCtrl;
 class CPaneWnd;
 class CSplitterBar;
+class QComboBox;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QTreeWidget;
 
@@ -27,7 +34,7 @@ class QTreeWidget;
 //
 // The row of the tab strip is GetBarHeight() high (16 pixels or more, as the strip's labels
 // need): the strip, the two square buttons, and the tops of the tree and of the pane area.
-class CNuvBrowserForm : public QWidget, public CCmdTarget
+class CNuvBrowserForm : public QWidget, public IFrameView, public IPaneHost, public IFavoritesHost
 {
     Q_OBJECT
 public:
@@ -85,11 +92,11 @@ public:
 
     // After the splitter was released: the panel takes the width (ViewFavoriteWidth is the
     // frame's to set).
-    void ApplyFavoritesWidth(int nWidth);
+    void ApplyFavoritesWidth(int nWidth) override;
     // Shows the favorites as a panel or as the first tab, as ViewFavorite says.
     void ApplyFavoritesVisibility();
     // The command bands are shown (the bars button offers to hide them) or hidden.
-    void SetAddressBarButtonFace(bool bShown);
+    void SetAddressBarButtonFace(bool bShown) override;
 
     // Command 32829: favorites panel on or off.
     void OnViewFavorites();
@@ -102,7 +109,63 @@ public:
     int GetSelectedPaneIndex() const;
     // Moves the keyboard focus shortly afterwards: to the favorites tree when no pane tab is
     // selected, else to the active pane.
-    void ScheduleFocus();
+    void ScheduleFocus() override;
+
+    // Makes a pane of the kind, inserts its tab and brings it to the front or parks it, as
+    // ViewNewActive says; null when no pane could be made.
+    CPaneWnd* AddPane(int nKind, IBrowserControl** ppNewWindowDispatch = nullptr);
+    void NavigatePane(CPaneWnd* pPane, const QString& address, bool bRecordTyped);
+    void NavigateNewPane(const QString& address, bool bRecordTyped) override;
+    void NavigateActivePane(const QString& address, bool bRecordTyped) override;
+    bool ActivateSelectedPane();
+    void SelectPane(int n);
+    void OnPaneClosed(int nTabIndex) override;
+    void UpdateCloseButton();
+    bool IsStarted() const { return m_bStarted; }
+    CInternetSettings& InternetSettings() { return m_settings; }
+    CFavoritesTree* Favorites() const { return m_pFavorites; }
+
+    // The frame's side.
+    QWidget* GetViewWidget() override { return this; }
+    void PostContextRequest(QWidget* pWindow, int nKind, const QPoint& ptClient) override;
+
+    // The panes' side.
+    QWidget* PaneParent() override { return this; }
+    QWidget* MainWindow() override;
+    void SetStatusText(const QString& text) override;
+    void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel) override;
+    void AddTypedAddress(const QString& address) override;
+    void StartMailProgram(const QString& address) override;
+    bool ViewNewWindow() const override;
+    bool CheckGoogle() const override;
+
+    // The favorites tree's side.
+    int GetViewSortFavorite() const override;
+    int GetViewSingleFavorite() const override;
+    int GetViewNewWindow() const override;
+    QString GetFavoritesPath() const override;
+    bool HasActivePane() const override { return m_pActivePane != nullptr; }
+    QString GetActivePaneTitle() const override;
+    QString GetActivePaneAddress() const override;
+    void NavigateActivePaneTo(const QString& address) override;
+
+    // Commands of pane management.
+    void OnFileClose();
+    void OnUpdateFileClose(CCmdUI* pCmdUI);
+    void OnCloseButton();
+    void OnFileNew();
+    void OnSelectPane(int nID);
+    void OnFocusFavorites();
+    void OnFocusBrowser();
+    void OnFocusAddressBar();
+    void OnFocusNewWindow();
+    void OnUpdateFocusNewWindow(CCmdUI* pCmdUI);
+    void OnPreviousPane();
+    void OnNextPane();
+    void OnTabSelChange();
+
+    // The browser commands on the active pane, and the internet-settings switches.
+    void MapBrowserCommands();
 
 signals:
     // The splitter was released at this favorites width; the main frame's SetFavoritesWidth
@@ -117,11 +180,19 @@ private:
     QRect DialogRect(int x, int y, int cx, int cy) const;
     void CreateControls();
     void CreateImageLists();
-    void InsertAddEntry();
     void PlaceTabStrip(int x, int cx);
     bool HasFavoritesTab() const;
     void OnAddressBarButton();
     void OnFocusTimer();
+    void OnStartupTimer();
+    void MapPaneCommands();
+    CMainFrame* Frame() const;
+    QComboBox* AddressCombo() const;
+    void RaiseFavoritesTree();
+    QLineEdit* FocusedAddressEdit(bool* pbNoFocus) const;
+    void OnEditCommand(int nID);
+    void OnUpdateEditCommand(CCmdUI* pCmdUI);
+    void OnViewSource();
 
     CNuvBrowserApp* m_pApp;
     CNuvBrowserDoc* m_pDoc;
@@ -145,4 +216,8 @@ private:
     bool m_bPlaced = false;     // the first real size has been seen
     bool m_bPanelLayout = true; // the strip is placed beside the favorites panel
     QTimer m_timerFocus;
+    QTimer m_timerStartup;
+    bool m_bStarted = false;
+    CInternetSettings m_settings;
+    CFavoritesTree* m_pFavorites = nullptr;
 };

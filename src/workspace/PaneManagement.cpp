@@ -1,0 +1,382 @@
+// The workspace's panes: making them, bringing one to the front, closing them, choosing them
+// by number, the focus commands, pages that ask for a new window, and the start-up job.
+#include "workspace/NuvBrowserForm.h"
+
+#include "app/AddressBar.h"
+#include "app/CmdUI.h"
+#include "app/CommandRouter.h"
+#include "app/MainFrame.h"
+#include "app/NuvBrowserApp.h"
+#include "app/NuvBrowserDoc.h"
+#include "panes/PaneWnd.h"
+#include "platform/ShellServices.h"
+#include "res/Resource.h"
+#include "workspace/IconButton.h"
+#include "workspace/PaneTabCtrl.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTreeWidget>
+
+CMainFrame* CNuvBrowserForm::Frame() const
+{
+    return qobject_cast<CMainFrame*>(window());
+}
+
+QComboBox* CNuvBrowserForm::AddressCombo() const
+{
+    CMainFrame* pFrame = Frame();
+    return pFrame ? pFrame->m_hAddressCombo : nullptr;
+}
+
+QWidget* CNuvBrowserForm::MainWindow()
+{
+    QWidget* pMain = window();
+    return pMain == this ? nullptr : pMain;
+}
+
+void CNuvBrowserForm::MapPaneCommands()
+{
+    Map(ID_FILE_CLOSE, &CNuvBrowserForm::OnFileClose, &CNuvBrowserForm::OnUpdateFileClose);
+    Map(ID_FILE_NEW, &CNuvBrowserForm::OnFileNew);
+    MapRange(ID_SELECT_PANE_FIRST, ID_SELECT_PANE_LAST, &CNuvBrowserForm::OnSelectPane);
+    Map(ID_FOCUS_FAVORITES, &CNuvBrowserForm::OnFocusFavorites);
+    Map(ID_FOCUS_BROWSER, &CNuvBrowserForm::OnFocusBrowser);
+    Map(ID_FOCUS_ADDRESS_BAR, &CNuvBrowserForm::OnFocusAddressBar);
+    Map(ID_VIEW_NEW_ACTIVE, &CNuvBrowserForm::OnFocusNewWindow,
+        &CNuvBrowserForm::OnUpdateFocusNewWindow);
+    Map(ID_PANE_PREVIOUS, &CNuvBrowserForm::OnPreviousPane);
+    Map(ID_PANE_NEXT, &CNuvBrowserForm::OnNextPane);
+
+    connect(m_tabPanes, &CPaneTabCtrl::selectionChanged, this, &CNuvBrowserForm::OnTabSelChange);
+    connect(m_btnClose, &QPushButton::clicked, this, &CNuvBrowserForm::OnCloseButton);
+}
+
+CPaneWnd* CNuvBrowserForm::AddPane(int nKind, IBrowserControl** ppNewWindowDispatch)
+{
+    const QRect rc = GetPaneRect();
+    const PaneRect rcPane{rc.left(), rc.top(), m_rcClient.width(), m_rcClient.height()};
+    CPaneWnd* pPane = CreatePane(nKind);
+    if (pPane == nullptr)
+        return nullptr;
+    const bool bNewActive = m_pApp->ViewNewActive == 1;
+    pPane->Create(this, rcPane, ppNewWindowDispatch, m_pApp->ViewFavorite == 1, bNewActive);
+    CMainFrame* pFrame = Frame();
+    pPane->Link(m_tabPanes, m_progress, pFrame ? pFrame->m_hAddressEdit : nullptr);
+    // A new page starts at the text size last chosen.
+    if (nKind == PANE_HTML && m_settings.m_nTextSize >= 1 && m_settings.m_nTextSize <= 5)
+        pPane->SetTextSize(m_settings.m_nTextSize);
+
+    m_tabPanes->SetAutoWidth(m_pApp->ViewTabWidthFixed != 0);
+    m_tabPanes->AddTab(pPane, bNewActive);
+
+    if (bNewActive) {
+        if (m_pActivePane)
+            m_pActivePane->Deactivate();
+        m_pActivePane = pPane;
+        pPane->SetLeft(m_pApp->ViewFavoriteWidth);
+        pPane->Activate(m_pApp->ViewFavorite == 1);
+    } else {
+        if (m_pActivePane)
+            pPane->Deactivate();
+        else
+            m_pActivePane = pPane;
+        if (GetSelectedPaneIndex() != -1) {
+            m_pActivePane->SetLeft(m_pApp->ViewFavoriteWidth);
+            m_pActivePane->Activate(m_pApp->ViewFavorite == 1);
+        }
+    }
+    ScheduleFocus();
+    UpdateCloseButton();
+    return pPane;
+}
+
+void CNuvBrowserForm::NavigatePane(CPaneWnd* pPane, const QString& address, bool bRecordTyped)
+{
+    if (pPane)
+        pPane->Navigate(address, bRecordTyped, pPane == m_pActivePane);
+    UpdateCloseButton();
+}
+
+void CNuvBrowserForm::NavigateNewPane(const QString& address, bool bRecordTyped)
+{
+    NavigatePane(AddPane(PANE_HTML), address, bRecordTyped);
+    ScheduleFocus();
+}
+
+void CNuvBrowserForm::NavigateActivePane(const QString& address, bool bRecordTyped)
+{
+    if (m_pActivePane == nullptr)
+        return;
+    m_pActivePane->SetTitle(address);
+    NavigatePane(m_pActivePane, address, bRecordTyped);
+}
+
+bool CNuvBrowserForm::ActivateSelectedPane()
+{
+    const int i = GetSelectedPaneIndex();
+    if (i == -1) {
+        RaiseFavoritesTree();
+        UpdateCloseButton();
+        return false;
+    }
+    CPaneWnd* pPane = m_tabPanes->GetTabPane(i);
+    if (pPane == nullptr)
+        return false;
+    if (m_pActivePane)
+        m_pActivePane->Deactivate();
+    m_pActivePane = pPane;
+    pPane->SetLeft(m_pApp->ViewFavoriteWidth);
+    pPane->Activate(m_pApp->ViewFavorite == 1);
+    UpdateCloseButton();
+    return true;
+}
+
+void CNuvBrowserForm::RaiseFavoritesTree()
+{
+    m_treeFavorites->show();
+    m_treeFavorites->raise();
+    m_treeFavorites->setFocus();
+}
+
+void CNuvBrowserForm::OnTabSelChange()
+{
+    if (ActivateSelectedPane())
+        ScheduleFocus();
+}
+
+void CNuvBrowserForm::SelectPane(int n)
+{
+    const int nCount = m_tabPanes->count();
+    const int nPanes = m_pApp->ViewFavorite == 1 ? nCount : nCount - 1;
+    if (n < 0 || nCount == 0 || n >= nPanes)
+        return;
+    m_tabPanes->SetCurSel(m_pApp->ViewFavorite == 1 ? n : n + 1);
+    if (ActivateSelectedPane())
+        ScheduleFocus();
+}
+
+void CNuvBrowserForm::OnPaneClosed(int nTabIndex)
+{
+    m_pActivePane = nullptr;
+    int nSelect;
+    if (m_pApp->ViewFavorite == 1)
+        nSelect = nTabIndex > 0 ? nTabIndex - 1 : 0;
+    else
+        nSelect = nTabIndex > 1 ? nTabIndex - 1 : nTabIndex;
+    // A pane that had no tab leaves the selection alone.
+    if (nSelect < 0)
+        return;
+    m_tabPanes->SetCurSel(nSelect);
+    if (ActivateSelectedPane())
+        ScheduleFocus();
+}
+
+void CNuvBrowserForm::OnUpdateFileClose(CCmdUI* pCmdUI)
+{
+    const int nCount = m_tabPanes->count();
+    if (m_pApp->RunLastClose == 1)
+        pCmdUI->Enable(true);
+    else if (m_pApp->ViewFavorite == 1)
+        pCmdUI->Enable(nCount > 1);
+    else
+        pCmdUI->Enable(nCount > 2 && m_tabPanes->GetCurSel() != 0);
+}
+
+void CNuvBrowserForm::UpdateCloseButton()
+{
+    CCmdUI ui(ID_FILE_CLOSE);
+    OnUpdateFileClose(&ui);
+    ui.ApplyTo(m_btnClose, true);
+}
+
+void CNuvBrowserForm::OnFileClose()
+{
+    const int nCount = m_tabPanes->count();
+    if (m_pApp->RunLastClose == 1 && nCount <= (m_pApp->ViewFavorite == 1 ? 1 : 2)) {
+        m_pApp->OnAppExit();
+        return;
+    }
+    const int nSel = m_tabPanes->GetCurSel();
+    if (nSel == -1)
+        return;
+    CPaneWnd* pPane = m_tabPanes->GetTabPane(nSel);
+    if (pPane == nullptr)
+        return;
+    pPane->Close();
+    UpdateCloseButton();
+}
+
+void CNuvBrowserForm::OnCloseButton()
+{
+    const int nCount = m_tabPanes->count();
+    if (m_pApp->ViewFavorite == 1) {
+        if (nCount > 1)
+            OnFileClose();
+        else if (m_pApp->RunLastClose == 1)
+            m_pApp->OnAppExit();
+    } else if (nCount > 2) {
+        if (m_tabPanes->GetCurSel() > 0)
+            OnFileClose();
+    } else if (m_pApp->RunLastClose == 1) {
+        m_pApp->OnAppExit();
+    }
+}
+
+void CNuvBrowserForm::OnFileNew()
+{
+    if (CPaneWnd* pPane = AddPane(PANE_HTML))
+        pPane->GoHome();
+    ScheduleFocus();
+}
+
+void CNuvBrowserForm::OnSelectPane(int nID)
+{
+    // Ctrl+2 ... Ctrl+9 and Ctrl+0 reach the panes numbered 2 ... 9 and 0.
+    SelectPane(nID - ID_SELECT_PANE_FIRST);
+}
+
+void CNuvBrowserForm::OnFocusFavorites()
+{
+    RaiseFavoritesTree();
+    if (m_pApp->ViewFavorite == 0)
+        m_tabPanes->SetCurSel(0);
+}
+
+void CNuvBrowserForm::OnFocusBrowser()
+{
+    if (m_pActivePane == nullptr)
+        return;
+    if (QWidget* pWnd = m_pActivePane->Window()) {
+        pWnd->raise();
+        pWnd->setFocus();
+    }
+    const int nTab = m_tabPanes->FindTab(m_pActivePane);
+    if (nTab != -1)
+        m_tabPanes->SetCurSel(nTab);
+}
+
+void CNuvBrowserForm::OnFocusAddressBar()
+{
+    CMainFrame* pFrame = Frame();
+    if (pFrame && pFrame->IsCommandBandsShown() && pFrame->GetAddressBar())
+        pFrame->GetAddressBar()->GetCombo()->setFocus(Qt::ShortcutFocusReason);
+}
+
+void CNuvBrowserForm::OnFocusNewWindow()
+{
+    m_pApp->ViewNewActive = m_pApp->ViewNewActive == 0 ? 1 : 0;
+}
+
+void CNuvBrowserForm::OnUpdateFocusNewWindow(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(m_pApp->ViewNewActive == 1 ? 1 : 0);
+}
+
+void CNuvBrowserForm::OnPreviousPane()
+{
+    const int t = m_tabPanes->GetCurSel() - (m_pApp->ViewFavorite == 0 ? 1 : 0);
+    if (t - 1 >= 0)
+        SelectPane(t - 1);
+}
+
+void CNuvBrowserForm::OnNextPane()
+{
+    const int t = m_tabPanes->GetCurSel() - (m_pApp->ViewFavorite == 0 ? 1 : 0);
+    SelectPane(t + 1);
+}
+
+void CNuvBrowserForm::OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel)
+{
+    if (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier) {
+        *pbCancel = true;
+        return;
+    }
+    AddPane(PANE_HTML, ppDisp);
+}
+
+void CNuvBrowserForm::OnStartupTimer()
+{
+    m_timerStartup.stop();
+    m_bStarted = true;
+    AddPane(PANE_HTML);
+    m_settings.FillAddressList(AddressCombo());
+    SetAddressBarButtonFace(m_pApp->ViewMenu == 1);
+    if (m_pApp->ViewFavorite == 0)
+        ApplyFavoritesVisibility();
+    if (m_pActivePane) {
+        if (!m_pApp->m_strStartAddress.isEmpty())
+            m_pActivePane->Navigate(m_pApp->m_strStartAddress, false, true);
+        else
+            m_pActivePane->GoHome();
+        SelectPane(0);
+    }
+}
+
+void CNuvBrowserForm::PostContextRequest(QWidget*, int, const QPoint&)
+{
+    // The context menu of pages and of the address field is not part of this program yet.
+}
+
+void CNuvBrowserForm::SetStatusText(const QString& text)
+{
+    if (CMainFrame* pFrame = Frame())
+        pFrame->SetStatusText(text);
+}
+
+void CNuvBrowserForm::AddTypedAddress(const QString& address)
+{
+    m_settings.AddTypedAddress(&address, AddressCombo());
+}
+
+void CNuvBrowserForm::StartMailProgram(const QString& address)
+{
+    StartMailTo(address);
+}
+
+bool CNuvBrowserForm::ViewNewWindow() const
+{
+    return m_pApp->ViewNewWindow != 0;
+}
+
+bool CNuvBrowserForm::CheckGoogle() const
+{
+    return m_pApp->CheckGoogle != 0;
+}
+
+int CNuvBrowserForm::GetViewSortFavorite() const
+{
+    return m_pApp->ViewSortFavorite;
+}
+
+int CNuvBrowserForm::GetViewSingleFavorite() const
+{
+    return m_pApp->ViewSingleFavorite;
+}
+
+int CNuvBrowserForm::GetViewNewWindow() const
+{
+    return m_pApp->ViewNewWindow;
+}
+
+QString CNuvBrowserForm::GetFavoritesPath() const
+{
+    return m_pDoc ? m_pDoc->m_strFavoritesPath : QString();
+}
+
+QString CNuvBrowserForm::GetActivePaneTitle() const
+{
+    return m_pActivePane ? m_pActivePane->GetTitle() : QString();
+}
+
+QString CNuvBrowserForm::GetActivePaneAddress() const
+{
+    return m_pActivePane ? m_pActivePane->GetAddress() : QString();
+}
+
+void CNuvBrowserForm::NavigateActivePaneTo(const QString& address)
+{
+    NavigatePane(m_pActivePane, address, false);
+}
