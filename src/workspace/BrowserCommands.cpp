@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
@@ -115,7 +116,11 @@ QLineEdit* CNuvBrowserForm::FocusedAddressEdit(bool* pbNoFocus) const
     QWidget* pFocus = QApplication::focusWidget();
     CMainFrame* pFrame = Frame();
     *pbNoFocus = pFocus == nullptr || pFrame == nullptr;
-    if (*pbNoFocus || pFocus != pFrame->m_hAddressEdit)
+    if (*pbNoFocus || pFrame->m_hAddressEdit == nullptr)
+        return nullptr;
+    // The combo box is the edit field's focus proxy: the application reports the combo box
+    // while the user types into the field.
+    if (pFocus != pFrame->m_hAddressEdit && pFocus != pFrame->m_hAddressCombo)
         return nullptr;
     return pFrame->m_hAddressEdit;
 }

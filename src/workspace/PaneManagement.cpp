@@ -161,14 +161,14 @@ void CNuvBrowserForm::SelectPane(int n)
 void CNuvBrowserForm::OnPaneClosed(int nTabIndex)
 {
     m_pActivePane = nullptr;
+    // A pane that had no tab leaves the selection alone, in both favorites modes.
+    if (nTabIndex < 0)
+        return;
     int nSelect;
     if (m_pApp->ViewFavorite == 1)
         nSelect = nTabIndex > 0 ? nTabIndex - 1 : 0;
     else
         nSelect = nTabIndex > 1 ? nTabIndex - 1 : nTabIndex;
-    // A pane that had no tab leaves the selection alone.
-    if (nSelect < 0)
-        return;
     m_tabPanes->SetCurSel(nSelect);
     if (ActivateSelectedPane())
         ScheduleFocus();
@@ -243,6 +243,8 @@ void CNuvBrowserForm::OnFocusFavorites()
     RaiseFavoritesTree();
     if (m_pApp->ViewFavorite == 0)
         m_tabPanes->SetCurSel(0);
+    // The close button follows the selection, as it does when the tab is tapped.
+    UpdateCloseButton();
 }
 
 void CNuvBrowserForm::OnFocusBrowser()
@@ -256,6 +258,7 @@ void CNuvBrowserForm::OnFocusBrowser()
     const int nTab = m_tabPanes->FindTab(m_pActivePane);
     if (nTab != -1)
         m_tabPanes->SetCurSel(nTab);
+    UpdateCloseButton();
 }
 
 void CNuvBrowserForm::OnFocusAddressBar()
