@@ -2,6 +2,4 @@
 
 #include "favorites/ShortcutFile.h"
 
-CNuvBrowserDoc::CNuvBrowserDoc() : m_strFavoritesPath(GetFavoritesFolder())
-{
-}
+CNuvBrowserDoc::CNuvBrowserDoc() : m_strFavoritesPath(GetFavoritesFolder()) {}
