@@ -73,11 +73,13 @@ void CLoopbackHttpServer::HandleConnection()
             const QByteArray reason = page.nStatus == 200   ? "OK"
                                       : page.nStatus == 302 ? "Found"
                                                             : "Not Found";
-            QByteArray response = "HTTP/1.0 " + QByteArray::number(page.nStatus) + ' ' + reason +
-                                  "\r\nContent-Type: " + page.contentType +
-                                  "\r\nContent-Length: " + QByteArray::number(page.body.size()) +
-                                  "\r\nCache-Control: no-store\r\nConnection: close\r\n" +
-                                  page.extraHeaders + "\r\n" + page.body;
+            QByteArray response =
+                "HTTP/1.0 " + QByteArray::number(page.nStatus) + ' ' + reason +
+                "\r\nContent-Type: " + page.contentType + "\r\nContent-Length: " +
+                QByteArray::number(page.nDeclaredLength >= 0 ? page.nDeclaredLength
+                                                             : page.body.size()) +
+                "\r\nCache-Control: no-store\r\nConnection: close\r\n" + page.extraHeaders +
+                "\r\n" + page.body;
             pSocket->write(response);
             pSocket->disconnectFromHost();
         });

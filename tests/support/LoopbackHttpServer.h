@@ -18,6 +18,9 @@ public:
         QByteArray body;
         QByteArray extraHeaders; // "Name: value\r\n" lines
         int nStatus = 200;
+        // The Content-Length sent when not the body's own: a larger one makes a transfer
+        // that breaks off in the middle of the body.
+        qint64 nDeclaredLength = -1;
     };
 
     CLoopbackHttpServer();

@@ -261,6 +261,25 @@ QString CWebEngineControl::LocationURL() const
     return m_pPage->url().toString();
 }
 
+void CWebEngineControl::ReportDownloadProgress(qint64 nReceived, qint64 nTotal)
+{
+    if (!m_pSink)
+        return;
+    // Without a known size the bar stays idle and the tab shows loading has begun.
+    if (nTotal > 0)
+        m_pSink->OnProgressChange(
+            int(qBound<qint64>(0, nReceived, nTotal) * kProgressRange / nTotal), kProgressRange);
+    else
+        m_pSink->OnProgressChange(nReceived > 0 ? 1 : 0, 0);
+}
+
+void CWebEngineControl::HandleDownloadEnded()
+{
+    const QUrl url = m_pPage->url();
+    if (m_pSink && (url.isEmpty() || url == QUrl(QStringLiteral("about:blank"))))
+        m_pSink->OnQuit();
+}
+
 qreal CWebEngineControl::ZoomFactor(int nLevel)
 {
     return kZoomFactors[qBound(0, nLevel, BROWSER_ZOOM_LEVELS - 1)];

@@ -52,6 +52,13 @@ public:
     // automatic loading of images, "Play_Background_Sounds" = "no" mutes the page.
     void ApplyBrowserSettings();
 
+    // A download the page started reports how far it got, as a ProgressChange of this
+    // control: the shared progress bar and the pane's tab show it.
+    void ReportDownloadProgress(qint64 nReceived, qint64 nTotal);
+    // A download the page started has ended: a page that never showed a document (a new
+    // window that was opened only for the download) asks to be closed.
+    void HandleDownloadEnded();
+
     // Zoom factors of the levels 0..4.
     static qreal ZoomFactor(int nLevel);
 

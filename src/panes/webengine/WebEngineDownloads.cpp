@@ -1,5 +1,7 @@
 #include "panes/webengine/WebEngineDownloads.h"
 
+#include "panes/webengine/PageDownload.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -8,6 +10,7 @@
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
 
+#include <cerrno>
 #include <cstdio>
 
 CWebEngineDownloads::CWebEngineDownloads(QWebEngineProfile* pProfile) : QObject(pProfile)
@@ -40,6 +43,8 @@ void CWebEngineDownloads::Expect(QWebEnginePage* pPage, bool bSavePage, const QU
 
 void CWebEngineDownloads::HandleRequest(QWebEngineDownloadRequest* pRequest)
 {
+    if (Resume(pRequest))
+        return;
     const bool bSavePage = pRequest->isSavePageDownload();
     auto match = m_pending.end();
     for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
@@ -52,24 +57,90 @@ void CWebEngineDownloads::HandleRequest(QWebEngineDownloadRequest* pRequest)
         if (match == m_pending.end())
             match = it; // the address may have been redirected
     }
-    if (match == m_pending.end())
-        return; // not ours: left unaccepted, the engine drops it
+    if (match == m_pending.end()) {
+        if (!bSavePage && pRequest->state() == QWebEngineDownloadRequest::DownloadRequested)
+            CPageDownload::Start(pRequest, this);
+        return;
+    }
 
     const QString path = match->path;
     const Done done = match->done;
     delete match->pTimer.data();
     m_pending.erase(match);
 
-    connect(pRequest, &QWebEngineDownloadRequest::isFinishedChanged, this,
-            [pRequest, path, done] { Finish(pRequest, path, done); });
+    Attach attach = [this, path, done](QWebEngineDownloadRequest* pAttached) {
+        OnEnded(pAttached, this, [pAttached, path, done] { Finish(pAttached, path, done); });
+    };
     // A page save comes accepted, already writing to the temporary file it was given.
-    if (pRequest->state() != QWebEngineDownloadRequest::DownloadRequested)
+    if (pRequest->state() != QWebEngineDownloadRequest::DownloadRequested) {
+        Follow(pRequest, attach);
         return;
-    const QFileInfo temp(TempPathFor(path));
-    QFile::remove(temp.filePath());
-    pRequest->setDownloadDirectory(temp.absolutePath());
-    pRequest->setDownloadFileName(temp.fileName());
+    }
+    const QString temp = TempPathFor(path);
+    QFile::remove(temp);
+    Accept(pRequest, temp, attach);
+}
+
+bool CWebEngineDownloads::Resume(QWebEngineDownloadRequest* pRequest)
+{
+    // WORKAROUND: after a network error the engine resumes a download by asking for it
+    // anew under the same id, and the first request hears no more of it. Carry on into
+    // the same file with the new request.
+    const auto it = m_active.constFind(pRequest->id());
+    if (pRequest->state() != QWebEngineDownloadRequest::DownloadRequested ||
+        it == m_active.cend() || !it->pRequest || it->pRequest == pRequest)
+        return false;
+    QWebEngineDownloadRequest* pOld = it->pRequest;
+    const Attach attach = it->attach;
+    // All of the old request's connections go, the profile's too, so that it cannot end
+    // the download when it is deleted with the profile.
+    QObject::disconnect(pOld, nullptr, nullptr, nullptr);
+    Accept(pRequest, QDir(pOld->downloadDirectory()).filePath(pOld->downloadFileName()), attach);
+    return true;
+}
+
+void CWebEngineDownloads::Accept(QWebEngineDownloadRequest* pRequest, const QString& path,
+                                 Attach attach)
+{
+    const QFileInfo file(path);
+    pRequest->setDownloadDirectory(file.absolutePath());
+    pRequest->setDownloadFileName(file.fileName());
+    Follow(pRequest, std::move(attach));
     pRequest->accept();
+}
+
+void CWebEngineDownloads::Follow(QWebEngineDownloadRequest* pRequest, Attach attach)
+{
+    const quint32 nId = pRequest->id();
+    m_active.insert(nId, Active{pRequest, attach});
+    OnEnded(pRequest, this, [this, nId, pRequest] {
+        if (m_active.value(nId).pRequest == pRequest)
+            m_active.remove(nId);
+    });
+    attach(pRequest);
+}
+
+bool CWebEngineDownloads::HasEnded(const QWebEngineDownloadRequest* pRequest)
+{
+    return pRequest->isFinished() ||
+           pRequest->state() == QWebEngineDownloadRequest::DownloadInterrupted;
+}
+
+void CWebEngineDownloads::OnEnded(QWebEngineDownloadRequest* pRequest, QObject* pContext,
+                                  std::function<void()> handler)
+{
+    auto connections = std::make_shared<QList<QMetaObject::Connection>>();
+    auto check = [pRequest, connections, handler] {
+        if (connections->isEmpty() || !HasEnded(pRequest))
+            return;
+        for (const QMetaObject::Connection& c : std::as_const(*connections))
+            QObject::disconnect(c);
+        connections->clear();
+        handler();
+    };
+    *connections << connect(pRequest, &QWebEngineDownloadRequest::isFinishedChanged, pContext,
+                            check)
+                 << connect(pRequest, &QWebEngineDownloadRequest::stateChanged, pContext, check);
 }
 
 QString CWebEngineDownloads::TempPathFor(const QString& path)
@@ -82,18 +153,36 @@ QString CWebEngineDownloads::TempPathFor(const QString& path)
                                              .arg(++s_nCount));
 }
 
+bool CWebEngineDownloads::MoveOnto(const QString& temp, const QString& path)
+{
+    // rename() replaces an existing target in one step, so it is never half written.
+    auto renameOnto = [&path](const QString& from) {
+        const QByteArray source = QFile::encodeName(from);
+        const QByteArray target = QFile::encodeName(path);
+        return std::rename(source.constData(), target.constData()) == 0 ? 0 : errno;
+    };
+    const int nError = renameOnto(temp);
+    if (nError == 0)
+        return true;
+    bool bOk = false;
+    if (nError == EXDEV) {
+        const QString beside = TempPathFor(path);
+        bOk = QFile::copy(temp, beside) && renameOnto(beside) == 0;
+        if (!bOk)
+            QFile::remove(beside);
+    }
+    QFile::remove(temp);
+    return bOk;
+}
+
 void CWebEngineDownloads::Finish(QWebEngineDownloadRequest* pRequest, const QString& path,
                                  const Done& done)
 {
-    if (!pRequest->isFinished())
-        return;
     const QString temp = QDir(pRequest->downloadDirectory()).filePath(pRequest->downloadFileName());
     bool bOk = pRequest->state() == QWebEngineDownloadRequest::DownloadCompleted;
-    // rename() replaces an existing target in one step, so it is never half written.
     if (bOk)
-        bOk = std::rename(QFile::encodeName(temp).constData(),
-                          QFile::encodeName(path).constData()) == 0;
-    if (!bOk)
+        bOk = MoveOnto(temp, path);
+    else
         QFile::remove(temp);
     // The caller may open a message box: answer after the engine's signal returned.
     QTimer::singleShot(0, pRequest, [done, bOk] { done(bOk); });

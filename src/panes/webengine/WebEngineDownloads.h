@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -15,12 +16,16 @@ class QWebEngineProfile;
 
 // Saves and downloads that a control started, carried out by the profile's downloads: each
 // is written to a temporary file beside its target and renamed onto the target only when
-// it completed. Downloads a page starts on its own are not taken.
+// it completed. Downloads a page starts on its own go to a CPageDownload, which asks the
+// user where to put them.
 class CWebEngineDownloads : public QObject
 {
     Q_OBJECT
 public:
     using Done = std::function<void(bool)>;
+    // Connects to the signals of a download's request; called again with the new request
+    // when the engine resumes the download.
+    using Attach = std::function<void(QWebEngineDownloadRequest*)>;
 
     explicit CWebEngineDownloads(QWebEngineProfile* pProfile);
 
@@ -32,6 +37,21 @@ public:
 
     // A temporary file beside the target, to be renamed onto it.
     static QString TempPathFor(const QString& path);
+    // Puts a complete temporary file in the place of path in one step, copying it first
+    // when it lies on another file system. The temporary file is gone afterwards; false
+    // when path could not be replaced (it is left as it was).
+    static bool MoveOnto(const QString& temp, const QString& path);
+
+    // The download will not go on: finished, or interrupted for good (the engine has given
+    // up resuming it; an interrupted download does not count as finished).
+    static bool HasEnded(const QWebEngineDownloadRequest* pRequest);
+    // Calls handler once, when the request's download has ended.
+    static void OnEnded(QWebEngineDownloadRequest* pRequest, QObject* pContext,
+                        std::function<void()> handler);
+
+    // Accepts a request that is still to be accepted, to be written to path, and follows
+    // the download until it ends.
+    void Accept(QWebEngineDownloadRequest* pRequest, const QString& path, Attach attach);
 
     // How long a download may take to start before it counts as failed.
     static const int kStartTimeoutMs = 30000;
@@ -47,8 +67,17 @@ private:
         QPointer<QTimer> pTimer;
     };
 
+    struct Active
+    {
+        QPointer<QWebEngineDownloadRequest> pRequest;
+        Attach attach;
+    };
+
     void HandleRequest(QWebEngineDownloadRequest* pRequest);
+    bool Resume(QWebEngineDownloadRequest* pRequest);
+    void Follow(QWebEngineDownloadRequest* pRequest, Attach attach);
     static void Finish(QWebEngineDownloadRequest* pRequest, const QString& path, const Done& done);
 
     std::list<Pending> m_pending;
+    QHash<quint32, Active> m_active; // by the engine's download id
 };

@@ -12,6 +12,8 @@ class CWebEnginePage : public QWebEnginePage
 public:
     CWebEnginePage(QWebEngineProfile* pProfile, CWebEngineControl* pControl);
 
+    CWebEngineControl* Control() const { return m_pControl; }
+
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
     QWebEnginePage* createWindow(WebWindowType type) override;

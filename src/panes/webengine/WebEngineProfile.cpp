@@ -22,6 +22,8 @@ QWebEngineProfile* NuvWebEngineProfile()
         pProfile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
         pProfile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
         pProfile->setUrlRequestInterceptor(new COfflineInterceptor(pProfile));
+        // From the start: the downloads the pages begin on their own arrive here too.
+        new CWebEngineDownloads(pProfile);
         s_pProfile = pProfile;
     }
     return s_pProfile;
@@ -29,8 +31,6 @@ QWebEngineProfile* NuvWebEngineProfile()
 
 CWebEngineDownloads* NuvWebEngineDownloads()
 {
-    static QPointer<CWebEngineDownloads> s_pDownloads;
-    if (!s_pDownloads)
-        s_pDownloads = new CWebEngineDownloads(NuvWebEngineProfile());
-    return s_pDownloads;
+    return NuvWebEngineProfile()->findChild<CWebEngineDownloads*>(QString(),
+                                                                  Qt::FindDirectChildrenOnly);
 }
