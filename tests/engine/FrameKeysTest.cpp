@@ -1,6 +1,6 @@
 // Keys typed into a page of the real workspace: the frame's keys run their commands, the rest
 // reach the page.
-#include "../workspace/CommandLog.h"
+#include "CommandLog.h"
 #include "EngineFixture.h"
 #include "TempHome.h"
 #include "WaitFor.h"
