@@ -4,6 +4,11 @@
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# A compiler cache speeds up rebuilds where one is installed; the build does not need it.
+CCACHE := $(shell command -v ccache 2>/dev/null)
+ifneq ($(CCACHE),)
+CMAKE_FLAGS += -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE)
+endif
 
 PACKAGES = cmake make g++ pkg-config qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin \
            qt6-webengine-dev-tools libgl-dev libx11-dev libgtest-dev xvfb xauth x11-apps \
