@@ -1,5 +1,6 @@
 #include "NuvBrowserApp.h"
 
+#include "CommandLineOptions.h"
 #include "MainFrame.h"
 #include "NuvBrowserDoc.h"
 #include "favorites/ShortcutFile.h"
@@ -80,6 +81,14 @@ CNuvBrowserApp* CNuvBrowserApp::Instance()
 
 int CNuvBrowserApp::Main(int argc, char** argv)
 {
+    // --help, --version and unknown options are answered before anything starts.
+    QStringList rawArgs;
+    for (int i = 1; i < argc; ++i)
+        rawArgs << QString::fromLocal8Bit(argv[i]);
+    const int answered = CCommandLineOptions(rawArgs).Answer();
+    if (answered >= 0)
+        return answered;
+
     // Chromium cannot run sandboxed as root.
     if (::geteuid() == 0 && qgetenv("QTWEBENGINE_DISABLE_SANDBOX").isEmpty()) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

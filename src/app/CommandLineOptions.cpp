@@ -1,0 +1,74 @@
+#include "CommandLineOptions.h"
+
+#include <cstdio>
+
+CCommandLineOptions::CCommandLineOptions(const QStringList& args)
+{
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == QLatin1String("-u")) {
+            ++i; // the shortcut file's path, whatever it looks like
+            continue;
+        }
+        if (!arg.startsWith(QLatin1String("--")))
+            continue;
+        if (arg == QLatin1String("--help")) {
+            m_action = Action::Help;
+            return;
+        }
+        if (arg == QLatin1String("--version")) {
+            m_action = Action::Version;
+            return;
+        }
+        if (m_action == Action::Start) {
+            m_action = Action::Error;
+            m_strMessage = QStringLiteral("nuvbrowser: unknown option '%1'\n"
+                                          "Try 'nuvbrowser --help' for more information.\n")
+                               .arg(arg);
+        }
+    }
+}
+
+QString CCommandLineOptions::VersionLine()
+{
+    return QStringLiteral("nuvBrowser Version 0.8w");
+}
+
+QString CCommandLineOptions::Usage()
+{
+    return QStringLiteral(
+        "Usage: nuvbrowser [ADDRESS]\n"
+        "       nuvbrowser -u FILE.url\n"
+        "       nuvbrowser --help | --version\n"
+        "\n"
+        "A tabbed web browser. Opens ADDRESS, or the address of the Internet Shortcut\n"
+        "FILE.url, in a new tab; without either it opens the home page. When a browser\n"
+        "already runs for this user, the address is handed to it and this start ends.\n"
+        "\n"
+        "  -u FILE      open the address of an Internet Shortcut (.url) file\n"
+        "  --help       print this help and exit\n"
+        "  --version    print the version and exit\n"
+        "\n"
+        "Files:\n"
+        "  ~/.config/nuvBrowser/registry.reg        settings and key bindings\n"
+        "  ~/.local/share/nuvBrowser/Favorites      favorites (.url files)\n"
+        "  ~/.local/share/nuvBrowser                cookies, cache and log-ins\n");
+}
+
+int CCommandLineOptions::Answer() const
+{
+    switch (m_action) {
+    case Action::Start:
+        return -1;
+    case Action::Help:
+        std::fputs(Usage().toLocal8Bit().constData(), stdout);
+        return 0;
+    case Action::Version:
+        std::fprintf(stdout, "%s\n", VersionLine().toLocal8Bit().constData());
+        return 0;
+    case Action::Error:
+        std::fputs(m_strMessage.toLocal8Bit().constData(), stderr);
+        return 2;
+    }
+    return -1;
+}

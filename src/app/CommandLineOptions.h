@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The few options the program answers by itself before anything else starts: no window, no
+// engine, no single-instance channel and no settings file. Every other argument keeps its
+// meaning as an address or as "-u" with a shortcut file.
+class CCommandLineOptions
+{
+public:
+    enum class Action
+    {
+        Start,   // go on: the arguments are an address or a shortcut file
+        Help,    // print Usage() on the standard output, exit 0
+        Version, // print VersionLine() on the standard output, exit 0
+        Error    // print Message() on the standard error, exit 2
+    };
+
+    // Looks at argv[1..]. The first of --help and --version wins; any other argument that
+    // begins with "--" is an unknown option. The argument after a separate "-u" is a file
+    // path and is never taken for an option.
+    explicit CCommandLineOptions(const QStringList& args);
+
+    Action GetAction() const { return m_action; }
+    QString Message() const { return m_strMessage; }
+
+    static QString VersionLine();
+    static QString Usage();
+
+    // For main(): prints what the action asks for and returns the exit status, or -1 when
+    // the program is to start.
+    int Answer() const;
+
+private:
+    Action m_action = Action::Start;
+    QString m_strMessage;
+};
