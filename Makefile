@@ -12,11 +12,15 @@ endif
 
 PACKAGES = cmake make g++ pkg-config qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin \
            qt6-webengine-dev-tools libgl-dev libx11-dev libgtest-dev xvfb xauth x11-apps \
-           fonts-dejavu-core ca-certificates
+           fonts-dejavu-core ca-certificates desktop-file-utils appstream groff-base
+
+# `make install PREFIX=... DESTDIR=...`
+PREFIX ?= /usr/local
+DESTDIR ?=
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build run test clean
+.PHONY: deps configure build run test install package clean
 
 deps:
 	@missing=""; \
@@ -48,6 +52,15 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
 	  QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu ctest -j$(JOBS) --output-on-failure --timeout 300
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package of the program in $(BUILD)/: nuvbrowser_<version>_<arch>.deb
+package: PACKAGES += dpkg-dev file
+package: build
+	cd $(BUILD) && cpack -G DEB
+	@ls -1 $(BUILD)/nuvbrowser_*.deb
 
 clean:
 	rm -rf $(BUILD)

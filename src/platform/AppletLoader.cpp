@@ -13,8 +13,12 @@ const char* const CAppletLoader::kInternetOptions = "ioptions.cpl";
 
 QStringList CAppletLoader::DefaultFolders()
 {
-    const QString appDir = QCoreApplication::applicationDirPath();
-    return {appDir, QDir::cleanPath(appDir + QStringLiteral("/../lib/nuvbrowser"))};
+    return DefaultFolders(QCoreApplication::applicationDirPath());
+}
+
+QStringList CAppletLoader::DefaultFolders(const QString& programDir)
+{
+    return {programDir, QDir::cleanPath(programDir + QStringLiteral("/../lib/nuvbrowser"))};
 }
 
 QString CAppletLoader::Find(const QString& fileName, const QStringList& folders)

@@ -15,6 +15,8 @@ public:
     // Beside the program's executable, then the installed library folder
     // (<prefix>/lib/nuvbrowser, the executable being in <prefix>/bin).
     static QStringList DefaultFolders();
+    // The same for a program in `programDir`.
+    static QStringList DefaultFolders(const QString& programDir);
 
     // The file named `fileName` in the first folder that has one; empty when none has.
     static QString Find(const QString& fileName, const QStringList& folders);
