@@ -1,5 +1,7 @@
 #include "RegistryStore.h"
 
+#include "LegacyText.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -162,15 +164,23 @@ QString ValueLine(const RegValue& v)
     }
 }
 
-QString DecodeText(const QByteArray& bytes)
+// The file's lines as text. UTF-16 files (with their byte-order mark) are Windows exports;
+// anything else is UTF-8, except single lines that are not, which are read as Windows-1252.
+QStringList DecodeLines(const QByteArray& bytes, int* pAnsiLines)
 {
     if (bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
         auto decoder = QStringDecoder(bytes.startsWith("\xff\xfe") ? QStringDecoder::Utf16LE
                                                                    : QStringDecoder::Utf16BE);
-        return decoder(bytes.mid(2));
+        return QString(decoder(bytes.mid(2))).split(QLatin1Char('\n'));
     }
-    // Invalid UTF-8 becomes replacement characters: such lines are kept in the backup.
-    return QString::fromUtf8(bytes.startsWith("\xef\xbb\xbf") ? bytes.mid(3) : bytes);
+    QStringList lines;
+    const QByteArray text = bytes.startsWith("\xef\xbb\xbf") ? bytes.mid(3) : bytes;
+    for (const QByteArray& line : text.split('\n')) {
+        if (!IsValidUtf8(line))
+            ++*pAnsiLines;
+        lines << FromUtf8OrWindows1252(line);
+    }
+    return lines;
 }
 
 bool WriteAll(int fd, const QByteArray& bytes)
@@ -225,6 +235,23 @@ bool ReadFile(const QString& path, QByteArray* out, bool* exists)
         return false;
     *out = f.readAll();
     return true;
+}
+
+// Keeps the original bytes in the first backup slot that is free or already holds them.
+bool KeepBackup(const QString& path, const QByteArray& original)
+{
+    for (int slot = 0; slot < CRegistryStore::kBackupSlots; ++slot) {
+        const QString backup = CRegistryStore::BackupPath(path, slot);
+        QByteArray held;
+        bool exists = false;
+        if (!ReadFile(backup, &held, &exists))
+            continue;
+        if (!exists)
+            return AtomicWrite(backup, original);
+        if (held == original)
+            return true;
+    }
+    return false;
 }
 
 // An advisory lock on a file beside the store (the store itself is replaced by rename).
@@ -287,10 +314,22 @@ RegValue RegValue::Binary(const QString& name, const QByteArray& data)
     return v;
 }
 
+RegValue RegValue::Comment(const QString& line)
+{
+    RegValue v;
+    v.raw = line;
+    return v;
+}
+
+bool RegValue::IsComment() const
+{
+    return type == REG_NONE && raw.startsWith(QLatin1Char(';'));
+}
+
 RegValue* RegKeyData::Find(const QString& name)
 {
     for (RegValue& v : values)
-        if (SameName(v.name, name))
+        if (!v.IsComment() && SameName(v.name, name))
             return &v;
     return nullptr;
 }
@@ -325,8 +364,7 @@ RegKeyData& RegistryData::CreateKey(const QString& path)
 RegistryData RegistryData::Parse(const QByteArray& bytes)
 {
     RegistryData data;
-    const QString text = DecodeText(bytes);
-    const QStringList rawLines = text.split(QLatin1Char('\n'));
+    const QStringList rawLines = DecodeLines(bytes, &data.ansiLines);
     RegKeyData* current = nullptr;
     for (qsizetype i = 0; i < rawLines.size(); ++i) {
         QString line = rawLines[i];
@@ -347,6 +385,18 @@ RegistryData RegistryData::Parse(const QByteArray& bytes)
         if (i == 0 && (trimmed == QLatin1String("REGEDIT4") ||
                        trimmed.startsWith(QLatin1String("Windows Registry Editor"))))
             continue;
+        if (trimmed.startsWith(QLatin1Char(';'))) {
+            // A comment stays where it was: among the values of the key above it (the last
+            // one kept, when it follows a key that is not), or before the first key.
+            RegKeyData* holder = current;
+            if (holder == nullptr && !data.keys.isEmpty())
+                holder = &data.keys.last();
+            if (holder != nullptr)
+                holder->values.append(RegValue::Comment(trimmed));
+            else
+                data.comments << trimmed;
+            continue;
+        }
         if (trimmed.startsWith(QLatin1Char('['))) {
             current = nullptr;
             if (!trimmed.endsWith(QLatin1Char(']'))) {
@@ -381,6 +431,8 @@ RegistryData RegistryData::Parse(const QByteArray& bytes)
 QByteArray RegistryData::Serialize() const
 {
     QString out = QStringLiteral("REGEDIT4\n");
+    for (const QString& comment : comments)
+        out += comment + QLatin1Char('\n');
     for (const RegKeyData& k : keys) {
         out += QLatin1Char('\n');
         out += QLatin1Char('[') + kRoot +
@@ -397,6 +449,12 @@ QString CRegistryStore::DefaultPath()
     if (config.isEmpty() || !QDir::isAbsolutePath(config))
         config = QDir::homePath() + QStringLiteral("/.config");
     return config + QStringLiteral("/nuvBrowser/registry.reg");
+}
+
+QString CRegistryStore::BackupPath(const QString& path, int slot)
+{
+    return path + QStringLiteral(".bak") +
+           (slot == 0 ? QString() : QLatin1Char('.') + QString::number(slot));
 }
 
 CRegistryStore::CRegistryStore(QString path) : m_strPath(std::move(path)) {}
@@ -448,13 +506,13 @@ bool CRegistryStore::Update(const std::function<void(RegistryData&)>& change)
     if (!ReadFile(m_strPath, &original, &exists))
         return false; // unreadable: never written over
     RegistryData data = RegistryData::Parse(original);
-    if (data.damagedLines > 0 && !AtomicWrite(m_strPath + QStringLiteral(".bak"), original))
-        return false;
-    data.damagedLines = 0;
+    const bool bRepaired = data.NeedsRepair();
     change(data);
     const QByteArray bytes = data.Serialize();
     if (exists && bytes == original)
         return true;
+    if (bRepaired && !KeepBackup(m_strPath, original))
+        return false;
     if (!AtomicWrite(m_strPath, bytes))
         return false;
     ::chmod(QFile::encodeName(m_strPath).constData(), 0600);

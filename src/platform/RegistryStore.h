@@ -18,7 +18,8 @@ enum : quint32
 
 // One typed value. `text` holds REG_SZ data, `dword` REG_DWORD data, `data` REG_BINARY data.
 // A value of a type this store does not interpret keeps its original line in `raw`, so a
-// rewrite of the file keeps it as it was.
+// rewrite of the file keeps it as it was; so does a comment line (";"), which is kept among
+// the values of its key as an entry without a name that no look-up finds.
 struct RegValue
 {
     QString name;
@@ -31,6 +32,9 @@ struct RegValue
     static RegValue String(const QString& name, const QString& text);
     static RegValue Dword(const QString& name, quint32 value);
     static RegValue Binary(const QString& name, const QByteArray& data);
+    static RegValue Comment(const QString& line);
+
+    bool IsComment() const;
 };
 
 // One key with its values in file order. Key paths are relative to HKEY_CURRENT_USER and use
@@ -47,8 +51,13 @@ struct RegKeyData
 // The whole file as parsed.
 struct RegistryData
 {
+    QStringList comments; // comment lines before the first key
     QList<RegKeyData> keys;
     int damagedLines = 0; // lines that could not be read and were skipped
+    int ansiLines = 0;    // lines that were not UTF-8, read as Windows-1252
+
+    // Writing the file back would lose or change bytes of the original.
+    bool NeedsRepair() const { return damagedLines > 0 || ansiLines > 0; }
 
     RegKeyData* FindKey(const QString& path);
     const RegKeyData* FindKey(const QString& path) const;
@@ -58,13 +67,19 @@ struct RegistryData
     QByteArray Serialize() const;
 };
 
-// The per-user registry: a REGEDIT4-style text file. Every read sees what is on disk now
-// (another process may have written since); every write is a read-modify-write under an
-// advisory lock, saved atomically. A file that had unreadable lines is copied to ".bak"
-// before it is first written over.
+// The per-user registry: a REGEDIT4-style text file in UTF-8. Every read sees what is on disk
+// now (another process may have written since); every write is a read-modify-write under an
+// advisory lock, saved atomically. Lines that are not UTF-8 (files exported on Windows are in
+// its ANSI code page) are read as Windows-1252. Before a file that needed such a repair, or
+// had unreadable lines, is first written over, its bytes are copied to a backup beside it:
+// ".bak", or ".bak.1" ... when an older backup holds something else. A backup is never
+// replaced; when every slot holds another file the write fails and the file stays as it is.
 class CRegistryStore
 {
 public:
+    static constexpr int kBackupSlots = 5;
+    static QString BackupPath(const QString& path, int slot);
+
     // $XDG_CONFIG_HOME/nuvBrowser/registry.reg, else ~/.config/nuvBrowser/registry.reg,
     // computed from the environment at each call.
     static QString DefaultPath();

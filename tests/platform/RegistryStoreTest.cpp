@@ -157,6 +157,118 @@ TEST_F(RegistryStoreTest, DamagedLinesAreSkippedAndKeptInABackup)
     EXPECT_FALSE(QFile::exists(home.RegistryPath() + ".bak"));
 }
 
+TEST_F(RegistryStoreTest, LinesThatAreNotUtf8AreReadAsWindows1252)
+{
+    // A REGEDIT4 export of Windows is in its ANSI code page; a line we wrote stays UTF-8.
+    const QByteArray exported =
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Main]\r\n"
+        "\"Windows CE Page\"=\"http://caf\xe9.example/\x80\x9f\"\r\n"
+        "\"Search Page\"=\"http://s\xc3\xa9.example/\"\r\n"
+        "\"Window Title\"=\"\x93quoted\x94 \x81\"\r\n";
+    WriteFile(home.RegistryPath(), exported);
+    EXPECT_EQ(CRegistryStore().Read().ansiLines, 2);
+    EXPECT_EQ(CRegistryStore().Read().damagedLines, 0);
+
+    CRegKey key;
+    ASSERT_TRUE(key.Open("Software\\Microsoft\\Internet Explorer\\Main"));
+    struct
+    {
+        const char* name;
+        QString text;
+    } const cases[] = {
+        {"Windows CE Page", QStringLiteral("http://caf\u00e9.example/\u20ac\u0178")},
+        {"Search Page", QStringLiteral("http://s\u00e9.example/")},
+        {"Window Title", QStringLiteral("\u201cquoted\u201d \u0081")},
+    };
+    for (const auto& c : cases) {
+        QString s;
+        EXPECT_TRUE(key.QueryString(c.name, &s)) << c.name;
+        EXPECT_EQ(s, c.text) << c.name;
+    }
+
+    // The first rewrite stores UTF-8 and keeps the original bytes in the backup.
+    ASSERT_TRUE(key.SetDword("Extra", 1));
+    EXPECT_EQ(FileBytes(home.RegistryPath() + ".bak"), exported);
+    EXPECT_TRUE(FileBytes(home.RegistryPath()).contains("http://caf\xc3\xa9.example/\xe2\x82\xac"));
+    for (const auto& c : cases) {
+        QString s;
+        EXPECT_TRUE(key.QueryString(c.name, &s)) << c.name;
+        EXPECT_EQ(s, c.text) << c.name << " after the rewrite";
+    }
+    EXPECT_FALSE(CRegistryStore().Read().NeedsRepair());
+}
+
+TEST_F(RegistryStoreTest, ABackupIsNeverReplacedByAnotherFile)
+{
+    auto damagedFile = [](char tag) {
+        return QByteArray("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Qorval\\nuvBrowser\\Options]\n"
+                          "\"Name\"=\"") +
+               tag + "\xe9\"\n";
+    };
+    // Each step puts a file that needs repair in place, then writes a value over it.
+    struct
+    {
+        char tag;
+        bool written;
+        int backups; // backup slots in use afterwards
+    } const steps[] = {
+        {'A', true, 1}, // .bak
+        {'B', true, 2}, // .bak.1: .bak holds A
+        {'A', true, 2}, // A is already kept: no new backup
+        {'C', true, 3},  {'D', true, 4}, {'E', true, 5},
+        {'F', false, 5}, // no slot left: the write fails and the file stays as it was
+    };
+    QList<QByteArray> kept;
+    for (const auto& step : steps) {
+        const QByteArray original = damagedFile(step.tag);
+        WriteFile(home.RegistryPath(), original);
+        if (!kept.contains(original) && step.written)
+            kept << original;
+        EXPECT_EQ(CRegistryStore().SetValue(kKey, RegValue::Dword("Count", 1)), step.written)
+            << step.tag;
+        if (!step.written) {
+            EXPECT_EQ(FileBytes(home.RegistryPath()), original) << step.tag;
+        }
+        for (int slot = 0; slot < CRegistryStore::kBackupSlots; ++slot) {
+            const QString backup = CRegistryStore::BackupPath(home.RegistryPath(), slot);
+            EXPECT_EQ(QFile::exists(backup), slot < step.backups) << step.tag << " slot " << slot;
+            if (slot < kept.size()) {
+                EXPECT_EQ(FileBytes(backup), kept[slot]) << step.tag << " slot " << slot;
+            }
+        }
+    }
+    EXPECT_EQ(CRegistryStore::BackupPath(home.RegistryPath(), 2), home.RegistryPath() + ".bak.2");
+}
+
+TEST_F(RegistryStoreTest, CommentLinesSurviveARewrite)
+{
+    const QByteArray original = "REGEDIT4\n; settings of the author\n\n"
+                                "[HKEY_CURRENT_USER\\Software\\Qorval\\nuvBrowser\\Options]\n"
+                                ";ViewMenu was 0\n"
+                                "\"ViewMenu\"=dword:00000001\n"
+                                "  ; indented note\n"
+                                "\"ViewFont\"=dword:00000002\n";
+    WriteFile(home.RegistryPath(), original);
+    EXPECT_FALSE(CRegistryStore().Read().NeedsRepair()) << "a comment is not damage";
+
+    CRegKey key;
+    ASSERT_TRUE(key.Open(kKey));
+    ASSERT_TRUE(key.SetDword("ViewMenu", 0));
+    ASSERT_TRUE(key.SetDword("ViewStatus", 1));
+    EXPECT_EQ(FileBytes(home.RegistryPath()),
+              QByteArray("REGEDIT4\n; settings of the author\n\n"
+                         "[HKEY_CURRENT_USER\\Software\\Qorval\\nuvBrowser\\Options]\n"
+                         ";ViewMenu was 0\n"
+                         "\"ViewMenu\"=dword:00000000\n"
+                         "; indented note\n"
+                         "\"ViewFont\"=dword:00000002\n"
+                         "\"ViewStatus\"=dword:00000001\n"));
+    EXPECT_FALSE(QFile::exists(home.RegistryPath() + ".bak"));
+    EXPECT_EQ(key.ValueNames(), QStringList({"ViewMenu", "ViewFont", "ViewStatus"}));
+    QString s;
+    EXPECT_FALSE(key.QueryString(QString(), &s)) << "a comment is no default value";
+}
+
 TEST_F(RegistryStoreTest, ReadsWindowsExportsInUtf16WithWrappedHex)
 {
     const QString text =
