@@ -1,5 +1,6 @@
 #include "ShortcutFile.h"
 
+#include "platform/LegacyText.h"
 #include "platform/NativeFiles.h"
 #include "platform/Paths.h"
 
@@ -20,7 +21,7 @@ QByteArray ValueFrom(const QByteArray& bytes, qsizetype from)
 
 // Windows writes other sections first (a property store, [DEFAULT] with BASEURL), so the
 // URL key of the shortcut's own section wins over whatever "=" comes first.
-bool FindSectionUrl(const QByteArray& bytes, QByteArray* pAddress)
+bool FindSectionUrl(const QByteArray& bytes, const QByteArray& section, QByteArray* pAddress)
 {
     bool bInSection = false;
     qsizetype pos = 0;
@@ -34,7 +35,7 @@ bool FindSectionUrl(const QByteArray& bytes, QByteArray* pAddress)
         const qsizetype nul = line.indexOf('\0');
         const QByteArray text = (nul < 0 ? line : line.left(nul)).trimmed();
         if (text.startsWith('[')) {
-            bInSection = text.compare("[InternetShortcut]", Qt::CaseInsensitive) == 0;
+            bInSection = text.compare(section, Qt::CaseInsensitive) == 0;
         } else if (bInSection) {
             const qsizetype eq = text.indexOf('=');
             if (eq > 0 && text.left(eq).trimmed().compare("URL", Qt::CaseInsensitive) == 0) {
@@ -58,10 +59,17 @@ QByteArray ShortcutAddressFromBytes(const QByteArray& head)
 {
     const QByteArray bytes = head.left(kShortcutReadLimit);
     QByteArray address;
-    if (FindSectionUrl(bytes, &address))
-        return address;
-    const qsizetype eq = bytes.indexOf('=');
-    return eq < 0 ? QByteArray() : ValueFrom(bytes, eq + 1);
+    // Windows keeps the exact address, UTF-7 encoded, in a section of its own: URL= of the
+    // main section is in its ANSI code page and loses what that cannot hold.
+    QString exact;
+    if (FindSectionUrl(bytes, "[InternetShortcut.W]", &address) && FromUtf7(address, &exact) &&
+        !exact.isEmpty())
+        return exact.toUtf8();
+    if (!FindSectionUrl(bytes, "[InternetShortcut]", &address)) {
+        const qsizetype eq = bytes.indexOf('=');
+        address = eq < 0 ? QByteArray() : ValueFrom(bytes, eq + 1);
+    }
+    return IsValidUtf8(address) ? address : FromWindows1252(address).toUtf8();
 }
 
 QByteArray ReadShortcutAddressAt(const QByteArray& nativePath)

@@ -21,10 +21,12 @@ QByteArray ReadShortcutAddress(const QString& folder, const QString& file = QStr
 // The same for a path given in the file system's own bytes.
 QByteArray ReadShortcutAddressAt(const QByteArray& nativePath);
 
-// The address held by the first bytes of a shortcut file: the value of the first URL= line
-// of the [InternetShortcut] section (section and key in any case), else the value of the
-// first key of any kind; empty when the bytes hold no "=". A value ends at CR, LF, a zero
-// byte or the end of the bytes.
+// The address held by the first bytes of a shortcut file, as UTF-8: the value of the first
+// URL= line of the [InternetShortcut.W] section decoded from UTF-7, else of the
+// [InternetShortcut] section (sections and keys in any case), else the value of the first
+// key of any kind; empty when the bytes hold no "=". A value ends at CR, LF, a zero byte or
+// the end of the bytes. Bytes that are not UTF-8 are read as Windows-1252 (Windows writes
+// the ANSI code page).
 QByteArray ShortcutAddressFromBytes(const QByteArray& head);
 
 // Writes a shortcut file holding the address; false (and the disk untouched) on failure.

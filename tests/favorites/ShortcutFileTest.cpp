@@ -82,6 +82,46 @@ TEST_F(ShortcutFileTest, ReadsTheAddressOfStrangeFiles)
     }
 }
 
+TEST_F(ShortcutFileTest, ReadsAddressesWindowsWroteOutsideAscii)
+{
+    // Windows writes URL= in its ANSI code page and the exact address in UTF-7 in a section
+    // of its own; every address comes back as UTF-8.
+    const QByteArray exact = "http://example.org/Caf\xC3\xA9/\xE6\x97\xA5\xE6\x9C\xAC";
+    const QString fixtures = QStringLiteral(NUV_SOURCE_DIR "/tests/favorites/fixtures/");
+    const struct
+    {
+        const char* what;
+        QString path;
+        QByteArray address;
+    } files[] = {
+        {"both sections", fixtures + "windows-both-sections.url", exact},
+        {"Latin-1 bytes only", fixtures + "latin1-only.url",
+         "http://example.org/M\xC3\xBCnchen/\xC3\xA9t\xC3\xA9\xE2\x82\xAC"},
+    };
+    for (const auto& f : files) {
+        ASSERT_TRUE(QFile::exists(f.path)) << f.what;
+        EXPECT_EQ(ReadShortcutAddress(f.path), f.address) << f.what;
+    }
+
+    const ReadCase cases[] = {
+        {"exact section first",
+         "[InternetShortcut.W]\r\nURL=a+AOk-\r\n[InternetShortcut]\r\nURL=a?", "a\xC3\xA9"},
+        {"plus sign in UTF-7", "[InternetShortcut.W]\nURL=a+-b\n", "a+b"},
+        {"exact section not UTF-7",
+         "[InternetShortcut]\nURL=x\xE9\n[InternetShortcut.W]\nURL=\xE9\n", "x\xC3\xA9"},
+        {"broken base64 run", "[InternetShortcut]\nURL=y\n[InternetShortcut.W]\nURL=+AOl-\n", "y"},
+        {"empty exact address", "[InternetShortcut]\nURL=z\n[InternetShortcut.W]\nURL=\n", "z"},
+        {"Windows-1252 first key", "BASEURL=\x80\x99\r\n", "\xE2\x82\xAC\xE2\x84\xA2"},
+        {"UTF-8 stays", "[InternetShortcut]\nURL=\xC3\xA9\n", "\xC3\xA9"},
+    };
+    int n = 0;
+    for (const ReadCase& c : cases) {
+        const QString name = QString("w%1.url").arg(n++);
+        Put(name, c.bytes);
+        EXPECT_EQ(ReadShortcutAddress(m_home.Path(), name), c.address) << c.what;
+    }
+}
+
 TEST_F(ShortcutFileTest, FilesThatCannotBeReadHaveNoAddress)
 {
     EXPECT_TRUE(ReadShortcutAddress(PathOf("missing.url")).isEmpty());
@@ -95,11 +135,26 @@ TEST_F(ShortcutFileTest, FilesThatCannotBeReadHaveNoAddress)
 
 TEST_F(ShortcutFileTest, UnreadableFileHasNoAddress)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root reads files of mode 000";
-    const QString locked = Put("locked.url", "[InternetShortcut]\r\nURL=x");
-    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::Permissions()));
-    EXPECT_TRUE(ReadShortcutAddress(locked).isEmpty());
+    const QByteArray content = "[InternetShortcut]\r\nURL=x";
+    Put("plain.url", content);
+    ASSERT_EQ(::symlink("loop-b.url", QFile::encodeName(PathOf("loop-a.url")).constData()), 0);
+    ASSERT_EQ(::symlink("loop-a.url", QFile::encodeName(PathOf("loop-b.url")).constData()), 0);
+    ASSERT_EQ(::symlink("gone.url", QFile::encodeName(PathOf("dangling.url")).constData()), 0);
+    QStringList paths = {
+        PathOf("plain.url/inner.url"),                   // a folder in the path is a file
+        PathOf(QString(300, QLatin1Char('n')) + ".url"), // a name longer than names may be
+        PathOf("loop-a.url"),                            // links that lead to each other
+        PathOf("dangling.url"),                          // a link to nothing
+    };
+    // Root reads files of mode 000.
+    if (::geteuid() != 0) {
+        const QString locked = Put("locked.url", content);
+        ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::Permissions()));
+        paths << locked;
+    }
+    for (const QString& path : paths)
+        EXPECT_TRUE(ReadShortcutAddress(path).isEmpty()) << path.toStdString();
+    EXPECT_EQ(ReadShortcutAddress(PathOf("plain.url")), "x") << "the same file, readable";
 }
 
 TEST_F(ShortcutFileTest, WritesTheExactBytes)
