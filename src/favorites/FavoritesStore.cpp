@@ -77,6 +77,21 @@ int CompareLowered(const QString& a, const QString& b)
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+// By name without regard to case, folders and shortcuts mixed. Names that differ only in
+// case come in code unit order, and of a folder and a shortcut of one name the folder comes
+// first, so the result never depends on the listing.
+bool NameLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
+{
+    const int lowered = CompareLowered(a->text(0), b->text(0));
+    if (lowered != 0)
+        return lowered < 0;
+    if (a->text(0) != b->text(0))
+        return a->text(0) < b->text(0);
+    const FAVITEMDATA* ra = FavoriteRecord(a);
+    const FAVITEMDATA* rb = FavoriteRecord(b);
+    return ra && rb && ra->IsFolder() && !rb->IsFolder();
+}
+
 QTreeWidgetItem* MakeItem(QTreeWidget* tree, FAVITEMDATA record, const QString& text, int image,
                           int selectedImage)
 {
@@ -117,8 +132,6 @@ bool WalkFolder(Walk& walk, const QByteArray& path, QList<QTreeWidgetItem*>* pIt
                                              name, FAV_IMAGE_FOLDER, FAV_IMAGE_FOLDER_SELECTED);
             QList<QTreeWidgetItem*> children;
             WalkFolder(walk, full, &children);
-            if (walk.sort != 0)
-                std::stable_sort(children.begin(), children.end(), ItemLess);
             item->addChildren(children);
             pItems->append(item);
         } else if (HasUrlSuffix(entry.name)) {
@@ -128,6 +141,9 @@ bool WalkFolder(Walk& walk, const QByteArray& path, QList<QTreeWidgetItem*>* pIt
                                     FAV_IMAGE_SHORTCUT, FAV_IMAGE_SHORTCUT_SELECTED));
         }
     }
+    // The file system's own order is a hash order on Linux: without the sort setting the
+    // names are listed alphabetically.
+    std::stable_sort(pItems->begin(), pItems->end(), walk.sort != 0 ? ItemLess : NameLess);
     return true;
 }
 } // namespace

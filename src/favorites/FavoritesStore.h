@@ -56,11 +56,12 @@ const FAVITEMDATA* FavoriteRecord(const QTreeWidgetItem* item);
 
 // Walks folder (+ "/" + subfolder when given) into the tree under parent (null: the top
 // level), depth first: sub-directories (but none whose name begins with ".") become folder
-// items, files named *.url (any case) shortcut items, in the order the file system lists
-// them. A directory reached a second time (through symbolic links) shows as a folder item
-// but is not walked again. With sort not 0 every level's children are sorted by
-// CompareFavorites when its walk ends. False when the directory cannot be listed; an empty
-// folder path lists nothing.
+// items, files named *.url (any case) shortcut items. A directory reached a second time
+// (through symbolic links) shows as a folder item but is not walked again. With sort not 0
+// every level's children are sorted by CompareFavorites when its walk ends (the items the
+// parent held before included); with sort 0 the walked items of every level are in name
+// order without regard to case, folders and shortcuts mixed, after what the parent held.
+// False when the directory cannot be listed; an empty folder path lists nothing.
 bool FillFavoritesTree(const QString& folder, const QString& subfolder, QTreeWidget* tree,
                        QTreeWidgetItem* parent, int sort);
 

@@ -8,10 +8,13 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <vector>
 
 namespace {
 class FavoritesStoreTest : public ::testing::Test
@@ -83,6 +86,22 @@ protected:
         return out;
     }
 
+    // The dump of the add entry, then the lines of a level, the folder Y holding the same
+    // level again.
+    static QStringList AddEntryAndLevelInY(const QStringList& level)
+    {
+        QStringList expected{"A"};
+        for (const QString& line : level) {
+            expected.append(line);
+            if (line == "F Y") {
+                for (const QString& inner : level)
+                    if (inner != "F Y")
+                        expected.append("  " + inner);
+            }
+        }
+        return expected;
+    }
+
     void InsertAddEntry()
     {
         InsertFavoriteItem(&m_tree, nullptr, {FAV_ADD_ENTRY, QString(), QByteArray(), QByteArray()},
@@ -144,15 +163,7 @@ TEST_F(FavoritesStoreTest, SortingPutsTheAddEntryThenFoldersThenShortcutsAtEvery
     ASSERT_TRUE(FillFavoritesTree(Root(), QString(), &m_tree, nullptr, 1));
     const QStringList level = {"F Beta", "F Y",        "F alpha", "F z",
                                "S A=a",  "S alpha=al", "S b=b",   "S Beta=B"};
-    QStringList expected{"A"};
-    for (const QString& line : level) {
-        expected.append(line);
-        if (line == "F Y") {
-            for (const QString& inner : level)
-                if (inner != "F Y")
-                    expected.append("  " + inner);
-        }
-    }
+    const QStringList expected = AddEntryAndLevelInY(level);
     EXPECT_EQ(Dump(), expected);
 
     // Unsorted, the add entry inserted first stays on top; the rest comes as listed.
@@ -161,6 +172,30 @@ TEST_F(FavoritesStoreTest, SortingPutsTheAddEntryThenFoldersThenShortcutsAtEvery
     ASSERT_TRUE(FillFavoritesTree(Root(), QString(), &m_tree, nullptr, 0));
     EXPECT_EQ(Dump().first(), "A");
     EXPECT_EQ(Dump().size(), expected.size());
+}
+
+TEST_F(FavoritesStoreTest, UnsortedLevelsListNamesWithoutRegardToCase)
+{
+    // Made in name order: file systems list in hash order or newest first, never so.
+    for (const char* level : {"", "Y/"}) {
+        if (*level)
+            MakeDir("Y");
+        MakeShortcut(QByteArray(level) + "A.url", "a");
+        MakeDir(QByteArray(level) + "alpha");
+        MakeShortcut(QByteArray(level) + "alpha.url", "al");
+        MakeShortcut(QByteArray(level) + "b.url", "b");
+        MakeDir(QByteArray(level) + "Beta");
+        MakeShortcut(QByteArray(level) + "Beta.url", "B");
+        MakeShortcut(QByteArray(level) + "beta.URL", "b2");
+        MakeDir(QByteArray(level) + "z");
+        MakeShortcut(QByteArray(level) + "Zz.url", "zz");
+    }
+    const QStringList level = {"S A=a",    "F alpha",   "S alpha=al", "S b=b", "F Beta",
+                               "S Beta=B", "S beta=b2", "F Y",        "F z",   "S Zz=zz"};
+    const QStringList expected = AddEntryAndLevelInY(level);
+    InsertAddEntry();
+    ASSERT_TRUE(FillFavoritesTree(Root(), QString(), &m_tree, nullptr, 0));
+    EXPECT_EQ(Dump(), expected);
 }
 
 TEST(FavoritesCompare, RulesInOrder)
@@ -209,14 +244,49 @@ TEST_F(FavoritesStoreTest, FoldersThatCannotBeListed)
 
 TEST_F(FavoritesStoreTest, UnreadableFolderStaysAsAnEmptyItem)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root lists folders of mode 000";
-    MakeDir("locked");
-    MakeShortcut("locked/in.url", "in");
-    ASSERT_EQ(::chmod(Native("locked").constData(), 0), 0);
+    // Root lists folders of mode 000; a folder whose path is longer than the system takes
+    // cannot be listed by anyone. It is made step by step, each name relative to the last.
+    const QByteArray longName(250, 'd');
+    std::vector<int> chain{::open(QFile::encodeName(Root()).constData(), O_RDONLY | O_DIRECTORY)};
+    ASSERT_GE(chain.back(), 0);
+    // The folders of the chain go at the end, deepest first: paths cannot name them.
+    const auto removeChain = [&] {
+        ::unlinkat(chain.back(), "in.url", 0);
+        for (size_t i = chain.size() - 1; i > 0; --i) {
+            ::close(chain[i]);
+            ::unlinkat(chain[i - 1], longName.constData(), AT_REMOVEDIR);
+        }
+        ::close(chain[0]);
+    };
+    qsizetype length = QFile::encodeName(Root()).size();
+    while (length < PATH_MAX) { // the last folder's path is too long, its parent's is not
+        ASSERT_EQ(::mkdirat(chain.back(), longName.constData(), 0755), 0);
+        chain.push_back(::openat(chain.back(), longName.constData(), O_RDONLY | O_DIRECTORY));
+        ASSERT_GE(chain.back(), 0);
+        length += 1 + longName.size();
+    }
+    const int depth = int(chain.size()) - 1;
+    const int file = ::openat(chain.back(), "in.url", O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(file, 0);
+    ASSERT_EQ(::write(file, "URL=in", 6), 6);
+    ::close(file);
+
+    if (::geteuid() != 0) {
+        MakeDir("locked");
+        MakeShortcut("locked/in.url", "in");
+        ASSERT_EQ(::chmod(Native("locked").constData(), 0), 0);
+    }
     EXPECT_TRUE(FillFavoritesTree(Root(), QString(), &m_tree, nullptr, 0));
-    ::chmod(Native("locked").constData(), 0755);
-    EXPECT_EQ(Dump(), QStringList{"F locked"});
+    if (::geteuid() != 0)
+        ::chmod(Native("locked").constData(), 0755);
+    removeChain();
+
+    QStringList expected;
+    for (int i = 0; i < depth; ++i)
+        expected << QString(i * 2, QLatin1Char(' ')) + "F " + QString::fromLatin1(longName);
+    if (::geteuid() != 0)
+        expected << "F locked";
+    EXPECT_EQ(Dump(), expected) << "the deepest folder stays, empty";
 }
 
 TEST_F(FavoritesStoreTest, SymbolicLinkLoopsAreWalkedOnce)
