@@ -10,6 +10,7 @@
 #include "res/Resources.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -107,7 +108,17 @@ bool CFavoritesTree::AddToFavorites()
     if (!self || files.isEmpty())
         return false;
 
-    if (WriteShortcutFile(files.first(), m_pHost->GetActivePaneAddress())) {
+    // The dialog adds its default suffix only to a name without any ("Example.com" has one),
+    // and only a name ending in ".url" is a favorite the tree shows.
+    QString path = files.first();
+    if (!path.endsWith(kUrlSuffix, Qt::CaseInsensitive)) {
+        path += kUrlSuffix;
+        if (QFileInfo::exists(path) && !ConfirmReplace(path))
+            return false;
+        if (!self)
+            return false;
+    }
+    if (WriteShortcutFile(path, m_pHost->GetActivePaneAddress())) {
         RebuildFavorites();
         return true;
     }
@@ -198,6 +209,20 @@ QString CFavoritesTree::ProposedFileName(const QString& strTitle)
             name.append(strTitle[++i]);
     }
     return name;
+}
+
+bool CFavoritesTree::ConfirmReplace(const QString& strPath)
+{
+    // The question the file dialog asks about a name it was given.
+    QPointer<QMessageBox> box =
+        new QMessageBox(QMessageBox::Warning, QStringLiteral("nuvBrowser"),
+                        QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
+                            .arg(QFileInfo(strPath).fileName()),
+                        QMessageBox::Yes | QMessageBox::No, m_pTree);
+    box->setDefaultButton(QMessageBox::No);
+    const bool bReplace = ExecDialog(box.data()) == QMessageBox::Yes;
+    delete box.data();
+    return bReplace;
 }
 
 bool CFavoritesTree::IsOnItem(const QTreeWidgetItem* pItem, const QPoint& ptViewport) const

@@ -38,8 +38,10 @@ public:
     // or closes unless bFromDoubleTap (the tree did that itself). True when an address was
     // handed to a pane or a favorite was added.
     bool OpenSelectedFavorite(bool bFromDoubleTap);
-    // Saves the active pane's address as a shortcut file the user names. True when written;
-    // a failed write is reported in a message box and leaves the disk as it was.
+    // Saves the active pane's address as a shortcut file the user names; ".url" is added to a
+    // name that does not end with it (after asking before replacing a file of that name).
+    // True when written; a failed write is reported in a message box and leaves the disk as
+    // it was.
     bool AddToFavorites();
 
     // The tree's notifications: a tap at a point of the viewport, a double tap, Enter, the
@@ -63,6 +65,7 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
+    bool ConfirmReplace(const QString& strPath);
     bool IsOnItem(const QTreeWidgetItem* pItem, const QPoint& ptViewport) const;
     bool IsOnExpandButton(const QTreeWidgetItem* pItem, const QPoint& ptViewport) const;
     bool HandleViewportEvent(QEvent* pEvent);

@@ -111,6 +111,16 @@ protected:
         QTest::mouseDClick(window.windowHandle(), Qt::LeftButton, {}, InWindow(ptViewport));
         QCoreApplication::processEvents();
     }
+    // Types a name or path into the file dialog and accepts it.
+    static CModalDriver::Handler TypeInFileDialog(const QString& name)
+    {
+        return [name](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            ASSERT_NE(dialog, nullptr);
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name); // as typed
+            static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept checks the name
+        };
+    }
     void SetShift(bool bDown)
     {
         if (bDown)
@@ -337,14 +347,7 @@ TEST_F(FavoritesTreeTest, AddToFavoritesWritesTheShortcutAndShowsItAtOnce)
 TEST_F(FavoritesTreeTest, AFailedAddSaysSoAndLeavesTheDiskAsItWas)
 {
     using Handler = CModalDriver::Handler;
-    const auto choose = [](const QString& path) -> Handler {
-        return [path](QWidget* w) {
-            auto* dialog = qobject_cast<QFileDialog*>(w);
-            ASSERT_NE(dialog, nullptr);
-            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(path); // as typed
-            static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept checks the name
-        };
-    };
+    const auto choose = TypeInFileDialog;
     const Handler blankMessage = [](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(box, nullptr);
@@ -387,6 +390,48 @@ TEST_F(FavoritesTreeTest, AFailedAddSaysSoAndLeavesTheDiskAsItWas)
     CModalDriver none({});
     EXPECT_FALSE(favorites.AddToFavorites());
     EXPECT_EQ(host.nFocus, 0);
+}
+
+TEST_F(FavoritesTreeTest, ATypedNameWithoutUrlGetsItSoTheTreeShowsIt)
+{
+    using Handler = CModalDriver::Handler;
+    const auto typeName = TypeInFileDialog;
+    const auto answer = [](QMessageBox::StandardButton button) -> Handler {
+        return [button](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(box, nullptr);
+            EXPECT_TRUE(box->text().contains("Old.com.url")) << box->text().toStdString();
+            box->button(button)->click();
+        };
+    };
+    Write("Old.com.url", "[InternetShortcut]\r\nURL=http://old/");
+    host.strAddress = "http://example.com/";
+    const struct
+    {
+        QString typed;
+        QList<Handler> more; // after the file dialog
+        bool bWritten;
+        QString file;
+        QString item;
+    } cases[] = {
+        {"Example.com", {}, true, "Example.com.url", "Example.com"},
+        {"Plain", {}, true, "Plain.url", "Plain"},
+        {"Upper.URL", {}, true, "Upper.URL", "Upper"},
+        {"a.url.txt", {}, true, "a.url.txt.url", "a.url.txt"},
+        {"Old.com", {answer(QMessageBox::No)}, false, "Old.com.url", "Old.com"},
+        {"Old.com", {answer(QMessageBox::Yes)}, true, "Old.com.url", "Old.com"},
+    };
+    for (const auto& c : cases) {
+        CModalDriver driver(QList<Handler>{typeName(c.typed)} + c.more);
+        EXPECT_EQ(favorites.AddToFavorites(), c.bWritten) << c.typed.toStdString();
+        EXPECT_EQ(driver.Handled(), 1 + c.more.size()) << c.typed.toStdString();
+        EXPECT_EQ(Read(c.file), c.bWritten
+                                    ? QByteArray("[InternetShortcut]\r\nURL=http://example.com/")
+                                    : QByteArray("[InternetShortcut]\r\nURL=http://old/"))
+            << c.typed.toStdString();
+        EXPECT_NE(Item(c.item), nullptr) << c.typed.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(host.strPath + "/Example.com")) << "no file without .url";
 }
 
 TEST_F(FavoritesTreeTest, ProposedFileNames)
