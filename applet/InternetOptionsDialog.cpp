@@ -22,12 +22,25 @@ namespace {
 const char* const kMainKey = "Software\\Microsoft\\Internet Explorer\\Main";
 const char* const kTypedUrlsKey = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
 const char* const kFontKey = "Software\\Microsoft\\Internet Explorer\\International\\932";
-const char* const kStartPage = "Start Page";
-const char* const kSearchPage = "Search Page";
 const char* const kFontSize = "IEFontSize";
 const int kTypedSlots = 10;
 
-const char* const kTextSizeLabels[] = {"Smalles&t", "S&maller", "Me&dium", "&Larger", "Lar&gest"};
+// The page addresses of the Main key: value name, field name, label, what an empty field
+// means.
+const struct
+{
+    const char* pszValue;
+    const char* pszObjectName;
+    const char* pszLabel;
+    const char* pszEmpty;
+} kPages[] = {
+    {"Start Page", "startPage", "&Start page:", "The browser's own page"},
+    {"Windows CE Page", "handheldPage", "Handheld PC &Web page:", "None"},
+    {"Search Page", "searchPage", "Searc&h page:", "The browser's own page"},
+};
+
+// Named as the View menu names the text sizes.
+const char* const kTextSizeLabels[] = {"Smalles&t", "S&maller", "Me&dium", "&Large", "Lar&gest"};
 
 bool SameName(const RegValue& value, const QString& name)
 {
@@ -75,19 +88,17 @@ CInternetOptionsDialog::CInternetOptionsDialog(QWidget* pParent) : QDialog(pPare
 {
     setWindowTitle(QString::fromUtf8("Internet Options"));
 
-    auto* pages = new QGroupBox(QString::fromUtf8("Start and search pages"), this);
-    m_pStartPage = new QLineEdit(pages);
-    m_pStartPage->setObjectName(QString::fromUtf8("startPage"));
-    m_pSearchPage = new QLineEdit(pages);
-    m_pSearchPage->setObjectName(QString::fromUtf8("searchPage"));
-    for (QLineEdit* edit : {m_pStartPage, m_pSearchPage}) {
-        edit->setPlaceholderText(QString::fromUtf8("The browser's own page"));
+    auto* pages = new QGroupBox(QString::fromUtf8("Pages"), this);
+    auto* pagesForm = new QFormLayout(pages);
+    for (const auto& page : kPages) {
+        auto* edit = new QLineEdit(pages);
+        edit->setObjectName(QString::fromUtf8(page.pszObjectName));
+        edit->setPlaceholderText(QString::fromUtf8(page.pszEmpty));
         edit->setClearButtonEnabled(true);
         edit->setMinimumWidth(320);
+        pagesForm->addRow(QString::fromUtf8(page.pszLabel), edit);
+        m_pages.append({page.pszValue, edit, QString()});
     }
-    auto* pagesForm = new QFormLayout(pages);
-    pagesForm->addRow(QString::fromUtf8("&Start page:"), m_pStartPage);
-    pagesForm->addRow(QString::fromUtf8("Searc&h page:"), m_pSearchPage);
 
     auto* typed = new QGroupBox(QString::fromUtf8("Typed addresses"), this);
     m_pTypedList = new QListWidget(typed);
@@ -143,10 +154,10 @@ void CInternetOptionsDialog::Load()
 {
     const RegistryData data = CRegistryStore().Read();
     const RegKeyData* main = data.FindKey(QString::fromLatin1(kMainKey));
-    m_strStartPage = StringValue(main, QString::fromLatin1(kStartPage));
-    m_strSearchPage = StringValue(main, QString::fromLatin1(kSearchPage));
-    m_pStartPage->setText(m_strStartPage);
-    m_pSearchPage->setText(m_strSearchPage);
+    for (PageField& page : m_pages) {
+        page.strStored = StringValue(main, QString::fromLatin1(page.pszValue));
+        page.pEdit->setText(page.strStored);
+    }
 
     const RegKeyData* typed = data.FindKey(QString::fromLatin1(kTypedUrlsKey));
     for (int i = kTypedSlots; i >= 1; --i) {
@@ -191,21 +202,21 @@ void CInternetOptionsDialog::UpdateButtons()
 
 bool CInternetOptionsDialog::Save()
 {
-    const bool bStartChanged = m_pStartPage->text() != m_strStartPage;
-    const bool bSearchChanged = m_pSearchPage->text() != m_strSearchPage;
+    QList<const PageField*> changedPages;
+    for (const PageField& page : std::as_const(m_pages))
+        if (page.pEdit->text() != page.strStored)
+            changedPages.append(&page);
     const int nTextSize = m_pTextSize->checkedId();
     const bool bSizeChanged = nTextSize > 0 && nTextSize != m_nTextSize;
-    if (!bStartChanged && !bSearchChanged && !bSizeChanged && m_removed.isEmpty())
+    if (changedPages.isEmpty() && !bSizeChanged && m_removed.isEmpty())
         return true;
 
     return CRegistryStore().Update([&](RegistryData& data) {
-        if (bStartChanged || bSearchChanged) {
+        if (!changedPages.isEmpty()) {
             RegKeyData& main = data.CreateKey(QString::fromLatin1(kMainKey));
-            if (bStartChanged)
-                SetOrRemove(main, QString::fromLatin1(kStartPage), m_pStartPage->text().trimmed());
-            if (bSearchChanged)
-                SetOrRemove(main, QString::fromLatin1(kSearchPage),
-                            m_pSearchPage->text().trimmed());
+            for (const PageField* page : std::as_const(changedPages))
+                SetOrRemove(main, QString::fromLatin1(page->pszValue),
+                            page->pEdit->text().trimmed());
         }
         // A removed address goes with its value, so it does not come back at the next
         // start; a value that changed meanwhile is someone else's and stays.

@@ -11,6 +11,10 @@ bool RunInternetOptions(QWidget* pFormWindow, CInternetSettings& settings, QComb
 {
     const QPointer<QWidget> form(pFormWindow);
     const QPointer<QComboBox> combo(pAddressCombo);
+    // The applet shows and edits what is stored: the addresses typed and the text size chosen
+    // in this session are stored first, so they are neither missing there nor lost when the
+    // settings are read back afterwards.
+    settings.WriteInternetSettings();
     if (!CAppletLoader::Run(pFormWindow, QString::fromLatin1(CAppletLoader::kInternetOptions),
                             folders))
         return false;

@@ -5,6 +5,8 @@
 
 #include "platform/AppletLoader.h"
 #include "platform/RegistryStore.h"
+#include "res/Resource.h"
+#include "res/Resources.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -15,6 +17,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -200,6 +203,39 @@ TEST_F(InternetOptionsAppletTest, OkWritesTheChangedPagesAddressesAndTextSize)
     ASSERT_TRUE(CRegistryStore().QueryValue(kFont, "IEFontSize", &size));
     EXPECT_EQ(size.type, quint32(REG_BINARY));
     EXPECT_EQ(size.data, QByteArray::fromHex("04000000"));
+}
+
+TEST_F(InternetOptionsAppletTest, EditsTheHandheldPageAndNamesTextSizesAsTheViewMenuDoes)
+{
+    // The View menu's text size items, by level.
+    int nCount = 0;
+    const MENUITEMDEF* menu = FindMenuResource(IDR_MAINFRAME, &nCount);
+    ASSERT_NE(menu, nullptr);
+    QMap<int, QString> menuNames;
+    const int ids[] = {ID_VIEW_TEXT_SMALLEST, ID_VIEW_TEXT_SMALLER, ID_VIEW_TEXT_MEDIUM,
+                       ID_VIEW_TEXT_LARGE, ID_VIEW_TEXT_LARGEST};
+    for (int i = 0; i < nCount; ++i)
+        for (int level = 1; level <= 5; ++level)
+            if (menu[i].nID == ids[level - 1])
+                menuNames[level] = QString::fromUtf8(menu[i].pszText).remove('&');
+    ASSERT_EQ(menuNames.size(), 5);
+
+    for (const QString& page : {QString("http://handheld.example/"), QString()}) {
+        ASSERT_TRUE(RunApplet({[&](QWidget* w) {
+            for (int level = 1; level <= 5; ++level) {
+                auto* button = w->findChild<QRadioButton*>(QString("textSize%1").arg(level));
+                ASSERT_NE(button, nullptr);
+                EXPECT_EQ(button->text().remove('&'), menuNames[level]) << level;
+            }
+            auto* handheld = w->findChild<QLineEdit*>("handheldPage");
+            ASSERT_NE(handheld, nullptr);
+            EXPECT_NE(handheld->text(), page);
+            handheld->setText(page);
+            ClickOk(w);
+        }}));
+        EXPECT_EQ(StoredString(kMain, "Windows CE Page"), page.isEmpty() ? "-" : page);
+        EXPECT_EQ(StoredString(kMain, "Start Page"), "http://start.example/");
+    }
 }
 
 TEST_F(InternetOptionsAppletTest, CancelOrAnUntouchedOkLeavesTheRegistryAsItWas)

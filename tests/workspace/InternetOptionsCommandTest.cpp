@@ -8,6 +8,7 @@
 #include "workspace/InternetSettings.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -51,12 +52,17 @@ protected:
 TEST_F(InternetOptionsCommandTest, TakesWhatTheAppletChangedIntoTheSettingsAndTheAddressList)
 {
     const QString typed = QStringLiteral("http://typed-since-start/");
-    settings.AddTypedAddress(&typed, &combo); // in memory only: the applet's list wins
+    settings.AddTypedAddress(&typed, &combo); // in memory: url1 leaves, the new one is newest
+    settings.m_nTextSize = 1;
     combo.lineEdit()->setText("being typed");
 
-    CModalDriver driver({[this](QWidget* w) {
+    CModalDriver driver({[&](QWidget* w) {
         EXPECT_EQ(w->parentWidget(), &form);
         auto* list = w->findChild<QListWidget*>("typedAddresses");
+        // The session's list and size are what the applet shows.
+        ASSERT_EQ(list->count(), 2);
+        EXPECT_EQ(list->item(0)->text(), typed);
+        EXPECT_TRUE(w->findChild<QRadioButton*>("textSize1")->isChecked());
         list->item(list->count() - 1)->setSelected(true); // the oldest, url1
         w->findChild<QPushButton*>("removeAddress")->click();
         w->findChild<QRadioButton*>("textSize5")->click();
@@ -66,12 +72,39 @@ TEST_F(InternetOptionsCommandTest, TakesWhatTheAppletChangedIntoTheSettingsAndTh
     EXPECT_EQ(driver.Handled(), 1);
 
     EXPECT_EQ(settings.m_strHomePage, "http://ce.example/");
-    EXPECT_EQ(settings.m_strTypedUrls[0], "");
-    EXPECT_EQ(settings.m_strTypedUrls[1], "http://b/");
-    EXPECT_EQ(settings.m_strTypedUrls[9], "");
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(settings.m_strTypedUrls[i], "") << "slot " << i;
+    EXPECT_EQ(settings.m_strTypedUrls[9], typed);
     EXPECT_EQ(settings.m_nTextSize, 5);
-    EXPECT_EQ(ComboItems(), QStringList{"http://b/"});
+    EXPECT_EQ(ComboItems(), QStringList{typed});
     EXPECT_EQ(combo.lineEdit()->text(), "being typed");
+
+    // The removal holds when the workspace writes its list at the end.
+    settings.WriteInternetSettings();
+    CInternetSettings next;
+    next.ReadInternetSettings();
+    EXPECT_EQ(QStringList(std::begin(next.m_strTypedUrls), std::end(next.m_strTypedUrls)),
+              QStringList(std::begin(settings.m_strTypedUrls), std::end(settings.m_strTypedUrls)));
+    EXPECT_EQ(next.m_nTextSize, 5);
+}
+
+TEST_F(InternetOptionsCommandTest, CancelKeepsWhatTheSessionChanged)
+{
+    const QString typed = QStringLiteral("http://typed-since-start/");
+    settings.AddTypedAddress(&typed, &combo);
+    settings.m_nTextSize = 2;
+
+    CModalDriver driver({[](QWidget* w) {
+        w->findChild<QPushButton*>("clearAddresses")->click();
+        w->findChild<QRadioButton*>("textSize5")->click();
+        qobject_cast<QDialog*>(w)->reject();
+    }});
+    EXPECT_TRUE(RunInternetOptions(&form, settings, &combo, {QStringLiteral(NUV_APPLET_DIR)}));
+    EXPECT_EQ(driver.Handled(), 1);
+    EXPECT_EQ(settings.m_strTypedUrls[0], "http://b/");
+    EXPECT_EQ(settings.m_strTypedUrls[9], typed);
+    EXPECT_EQ(settings.m_nTextSize, 2);
+    EXPECT_EQ(ComboItems(), (QStringList{typed, "http://b/"}));
 }
 
 TEST_F(InternetOptionsCommandTest, WithoutTheAppletNothingIsReadAgain)
