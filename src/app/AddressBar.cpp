@@ -57,6 +57,8 @@ CAddressBar::CAddressBar(QWidget* parent) : QWidget(parent)
     combo->setFocusPolicy(Qt::StrongFocus);
     // The address field's context menu is the workspace's, asked for by the frame.
     combo->lineEdit()->setContextMenuPolicy(Qt::PreventContextMenu);
+    combo->setAccessibleName(QStringLiteral("Address"));
+    combo->lineEdit()->setAccessibleName(combo->accessibleName());
     combo->m_onDroppedDown = [this](bool bDropped) { OnDroppedDown(bDropped); };
     connect(combo, &QComboBox::activated, this, &CAddressBar::OnSelEndOk);
     m_pCombo = combo;

@@ -53,6 +53,7 @@ QToolButton* CCommandBands::AddCloseButton()
     m_pClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     m_pClose->setIconSize(QSize(12, 12));
     m_pClose->setToolTip(tr("Close"));
+    m_pClose->setAccessibleName(m_pClose->toolTip());
     connect(m_pClose, &QToolButton::clicked, this, &CCommandBands::closeRequested);
     m_pClose->show();
     updateGeometry();

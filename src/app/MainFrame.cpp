@@ -97,6 +97,7 @@ bool CMainFrame::CreateBars()
 
     m_pToolBar = new QToolBar(this);
     m_pToolBar->setObjectName(QStringLiteral("toolBar"));
+    m_pToolBar->setAccessibleName(QStringLiteral("Tool Bar"));
     m_pToolBar->setIconSize(QSize(16, 16));
     m_pToolBar->setMovable(false);
     m_pToolBar->setFloatable(false);

@@ -246,6 +246,10 @@ bool LoadToolBar(QToolBar* pToolBar, int nID)
         if (b.pszTip != nullptr)
             action->setToolTip(QString::fromUtf8(b.pszTip));
         pToolBar->addAction(action);
+        // A screen reader says the tip; the button without one has no command at all.
+        if (QWidget* button = pToolBar->widgetForAction(action))
+            button->setAccessibleName(b.pszTip != nullptr ? QString::fromUtf8(b.pszTip)
+                                                          : QStringLiteral("Unused"));
     }
     return true;
 }

@@ -106,22 +106,26 @@ void CNuvBrowserForm::CreateControls()
     m_treeFavorites->setIconSize(QSize(16, 16));
     m_treeFavorites->setSelectionMode(QAbstractItemView::SingleSelection);
     m_treeFavorites->setGeometry(DialogRect(0, 15, 121, 40));
+    m_treeFavorites->setAccessibleName(QStringLiteral("Favorites"));
 
     m_progress = new QProgressBar(this);
     m_progress->setTextVisible(false);
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setGeometry(DialogRect(0, 55, 122, 9));
+    m_progress->setAccessibleName(QStringLiteral("Page Loading Progress"));
 
     m_tabPanes = new CPaneTabCtrl(this);
     m_tabPanes->setGeometry(DialogRect(123, 0, 108, 18));
 
     m_btnAddressBar = new CIconButton(QStringLiteral("H"), this);
     m_btnAddressBar->setGeometry(DialogRect(239, 0, 11, 14));
+    m_btnAddressBar->setAccessibleName(QStringLiteral("Hide Bars"));
     connect(m_btnAddressBar, &QPushButton::clicked, this, &CNuvBrowserForm::OnAddressBarButton);
 
     m_btnClose = new CIconButton(QStringLiteral("C"), this);
     m_btnClose->setGeometry(DialogRect(251, 0, 11, 14));
+    m_btnClose->setAccessibleName(QStringLiteral("Close Tab"));
 
     m_splitter = new CSplitterBar(this);
     m_splitter->setGeometry(DialogRect(126, 13, 7, 43));
@@ -332,6 +336,8 @@ void CNuvBrowserForm::ApplyFavoritesVisibility()
 void CNuvBrowserForm::SetAddressBarButtonFace(bool bShown)
 {
     m_btnAddressBar->setText(bShown ? QStringLiteral("H") : QStringLiteral("S"));
+    m_btnAddressBar->setAccessibleName(bShown ? QStringLiteral("Hide Bars")
+                                              : QStringLiteral("Show Bars"));
     ScheduleFocus();
 }
 
