@@ -183,8 +183,13 @@ public:
     virtual void OnStatusTextChange(const QString& text) = 0;
     // nCommand CSC_*; only the low 16 bits of nEnable count.
     virtual void OnCommandStateChange(int nCommand, int nEnable) = 0;
+    // From the start of a navigation until it completes, stops or fails, nProgress is above 0.
     virtual void OnProgressChange(int nProgress, int nProgressMax) = 0;
-    virtual void OnTitleChange(const QString& text) = 0;
+    // Every navigation of the main frame that commits (also a reload, the same address again,
+    // an answer from the cache) reports its address first, with bAddress set, then the page's
+    // own title, if it has one, with bAddress clear. Only the control's own address reports
+    // are addresses: a page may give itself any title, also one that looks like an address.
+    virtual void OnTitleChange(const QString& text, bool bAddress) = 0;
     // Setting *pbCancel refuses the navigation.
     virtual void OnBeforeNavigate2(const BrowserNavigation& nav, bool* pbCancel) = 0;
     // The page asks for a new window. Put the control that is to show it into *ppDisp, or

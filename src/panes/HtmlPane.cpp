@@ -78,7 +78,9 @@ bool CHtmlPane::Navigate(const QString& address, bool bRecordTyped, bool bActiva
     m_bNavigating = true;
     OnProgressChange(1, kProgressRange);
     if (!m_pBrowser->Navigate2(address)) {
+        // Nothing started: the pane is idle, not loading.
         m_bNavigating = false;
+        OnProgressChange(0, kProgressRange);
         return false;
     }
     m_nTabImage = -1;
@@ -401,11 +403,13 @@ void CHtmlPane::UpdateTabImage(int nProgress, int nProgressMax)
         m_pTabCtrl->SetTabImage(nTab, nImage);
 }
 
-void CHtmlPane::OnTitleChange(const QString& text)
+void CHtmlPane::OnTitleChange(const QString& text, bool bAddress)
 {
     if (!m_pTabCtrl)
         return;
-    if (IsAddressTitle(text)) {
+    // A page may call itself anything, an address too: only the control's own reports move
+    // the pane to an address.
+    if (bAddress && IsAddressTitle(text)) {
         QString address = text;
         const qsizetype nHash = address.indexOf(QLatin1Char('#'));
         if (nHash > 0)

@@ -67,7 +67,7 @@ public:
     void OnStatusTextChange(const QString& text) override;
     void OnCommandStateChange(int nCommand, int nEnable) override;
     void OnProgressChange(int nProgress, int nProgressMax) override;
-    void OnTitleChange(const QString& text) override;
+    void OnTitleChange(const QString& text, bool bAddress) override;
     void OnBeforeNavigate2(const BrowserNavigation& nav, bool* pbCancel) override;
     void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel) override;
     void OnQuit() override;

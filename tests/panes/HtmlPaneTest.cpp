@@ -29,36 +29,50 @@ protected:
     CFakeBrowserControl* m_pControl = nullptr;
 };
 
-TEST_F(HtmlPaneTest, TitlesThatAreAddressesSetTheAddress)
+TEST_F(HtmlPaneTest, OnlyTheControlsAddressReportsSetTheAddress)
 {
     struct Case
     {
         const char* title;
+        bool bAddressReport; // the control's own report, or a title the page gave itself
         const char* address; // expected afterwards
     };
     const Case cases[] = {
-        {"http://a.example/x", "http://a.example/x"},
-        {"file:///doc/p.html#part", "file:///doc/p.html"},
-        {"HTTPS://B.example/#top", "HTTPS://B.example/"},
-        {"about:blank", "about:blank"},
-        {"#frag", "about:blank"}, // not an address: the address stays
-        {"My Page", "about:blank"},
-        {"ftp://c.example/", "about:blank"},
-        {"Http:#x", "Http:"},
+        {"http://a.example/x", true, "http://a.example/x"},
+        {"file:///doc/p.html#part", true, "file:///doc/p.html"},
+        {"HTTPS://B.example/#top", true, "HTTPS://B.example/"},
+        {"about:blank", true, "about:blank"},
+        {"#frag", false, "about:blank"}, // not an address: the address stays
+        {"My Page", false, "about:blank"},
+        {"ftp://c.example/", true, "about:blank"},
+        // A page that calls itself by an address is only labelled so.
+        {"https://bank.example/", false, "about:blank"},
+        {"file:///etc/passwd", false, "about:blank"},
+        {"about:config", false, "about:blank"},
+        {"Http:#x", true, "Http:"},
     };
+    ASSERT_TRUE(m_pPane->Navigate("typed.example", true, true));
     for (const Case& c : cases) {
-        m_pControl->RaiseTitleChange(c.title);
+        if (c.bAddressReport)
+            m_pControl->RaiseAddressChange(c.title);
+        else
+            m_pControl->RaiseTitleChange(c.title);
         EXPECT_EQ(TabTitle(), c.title);
         EXPECT_EQ(m_pPane->GetAddress(), c.address) << c.title;
     }
-    // The active pane shows its address in the address field.
+    // The active pane shows its address in the address field; the page's own titles reached
+    // neither the recent list nor the typed-address list.
     EXPECT_EQ(m_host.m_addressEdit.text(), "Http:");
+    EXPECT_EQ(m_pPane->GetRecentAddresses().mid(0, 6),
+              (QStringList{"Http:", "about:blank", "HTTPS://B.example/", "file:///doc/p.html",
+                           "http://a.example/x", ""}));
+    EXPECT_EQ(m_host.m_typedAddresses, QStringList{"http://a.example/x"});
 }
 
 TEST_F(HtmlPaneTest, TitleEventsNeedTheTabStrip)
 {
     m_pPane->Link(nullptr, &m_host.m_progress, &m_host.m_addressEdit);
-    m_pControl->RaiseTitleChange("http://a.example/");
+    m_pControl->RaiseAddressChange("http://a.example/");
     EXPECT_EQ(m_pPane->GetAddress(), QString());
     EXPECT_EQ(m_pPane->GetRecentAddresses().first(), QString());
 }
@@ -68,12 +82,12 @@ TEST_F(HtmlPaneTest, TypedAddressIsRecordedOnceWhenThePageArrives)
     EXPECT_TRUE(m_pPane->Navigate("a.example", true, true));
     m_pControl->RaiseTitleChange("Loading");
     EXPECT_TRUE(m_host.m_typedAddresses.isEmpty());
-    m_pControl->RaiseTitleChange("http://a.example/#x");
-    m_pControl->RaiseTitleChange("http://a.example/next");
+    m_pControl->RaiseAddressChange("http://a.example/#x");
+    m_pControl->RaiseAddressChange("http://a.example/next");
     EXPECT_EQ(m_host.m_typedAddresses, QStringList{"http://a.example/"});
 
     m_pPane->Navigate("b.example", false, true);
-    m_pControl->RaiseTitleChange("http://b.example/");
+    m_pControl->RaiseAddressChange("http://b.example/");
     EXPECT_EQ(m_host.m_typedAddresses.size(), 1);
 }
 
@@ -82,15 +96,15 @@ TEST_F(HtmlPaneTest, RecentAddressesNewestFirstWithoutRepeats)
     const QStringList recent = m_pPane->GetRecentAddresses();
     EXPECT_EQ(recent.size(), CHtmlPane::kRecentCount);
     for (int i = 0; i < 11; ++i) {
-        m_pControl->RaiseTitleChange(QString("http://h%1/").arg(i));
-        m_pControl->RaiseTitleChange(QString("http://h%1/").arg(i)); // reported twice
+        m_pControl->RaiseAddressChange(QString("http://h%1/").arg(i));
+        m_pControl->RaiseAddressChange(QString("http://h%1/").arg(i)); // reported twice
     }
     QStringList expected;
     for (int i = 10; i >= 1; --i)
         expected << QString("http://h%1/").arg(i);
     EXPECT_EQ(m_pPane->GetRecentAddresses(), expected);
     // Only a repeat of the newest entry is dropped.
-    m_pControl->RaiseTitleChange("http://h9/");
+    m_pControl->RaiseAddressChange("http://h9/");
     EXPECT_EQ(m_pPane->GetRecentAddresses().mid(0, 3),
               (QStringList{"http://h9/", "http://h10/", "http://h9/"}));
 }
@@ -147,6 +161,9 @@ TEST_F(HtmlPaneTest, NavigateStartsAndForgetsTheImage)
     m_pControl->m_bNavigateFails = true;
     EXPECT_FALSE(m_pPane->Navigate("http://b.example/", false, false));
     EXPECT_FALSE(m_pPane->IsNavigating());
+    // Nothing started: the pane does not look as if it were loading.
+    EXPECT_EQ(TabImage(), CHtmlPane::kIdleImage);
+    EXPECT_EQ(m_host.m_progress.value(), 0);
 }
 
 TEST_F(HtmlPaneTest, DocumentCompleteEndsNavigatingOnlyWhenThePageIsComplete)

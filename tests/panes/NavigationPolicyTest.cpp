@@ -85,7 +85,7 @@ TEST(NavigationPolicy, PaneCancelsAndHandsOver)
 
     // The first page of a new pane is never diverted.
     EXPECT_FALSE(pControl->RaiseBeforeNavigate2("http://first/"));
-    pControl->RaiseTitleChange("http://first/");
+    pControl->RaiseAddressChange("http://first/");
     pControl->RaiseDocumentComplete("http://first/");
     ASSERT_FALSE(pPane->IsNavigating());
 

@@ -108,7 +108,13 @@ void CFakeBrowserControl::RaiseProgressChange(int nProgress, int nProgressMax)
 void CFakeBrowserControl::RaiseTitleChange(const QString& text)
 {
     if (m_pSink)
-        m_pSink->OnTitleChange(text);
+        m_pSink->OnTitleChange(text, false);
+}
+
+void CFakeBrowserControl::RaiseAddressChange(const QString& address)
+{
+    if (m_pSink)
+        m_pSink->OnTitleChange(address, true);
 }
 
 bool CFakeBrowserControl::RaiseBeforeNavigate2(const BrowserNavigation& nav)

@@ -58,7 +58,9 @@ public:
     void RaiseStatusTextChange(const QString& text);
     void RaiseCommandStateChange(int nCommand, int nEnable);
     void RaiseProgressChange(int nProgress, int nProgressMax);
+    // A title the page gave itself, and the control's own report of the page's address.
     void RaiseTitleChange(const QString& text);
+    void RaiseAddressChange(const QString& address);
     bool RaiseBeforeNavigate2(const BrowserNavigation& nav);
     bool RaiseBeforeNavigate2(const QString& address);
     // The new window's control (null when none was handed back) and the cancel flag.

@@ -5,6 +5,7 @@
 #include <QTcpSocket>
 
 #include <memory>
+#include <utility>
 
 CLoopbackHttpServer::CLoopbackHttpServer()
 {
@@ -24,6 +25,29 @@ bool CLoopbackHttpServer::Start()
 void CLoopbackHttpServer::Stop()
 {
     m_server.close();
+    for (const Held& held : std::as_const(m_held))
+        if (held.pSocket)
+            held.pSocket->abort();
+    m_held.clear();
+}
+
+void CLoopbackHttpServer::ReleaseHeld()
+{
+    const QList<Held> held = std::exchange(m_held, {});
+    for (const Held& h : held) {
+        if (!h.pSocket)
+            continue;
+        h.pSocket->write(h.rest);
+        h.pSocket->disconnectFromHost();
+    }
+}
+
+int CLoopbackHttpServer::HeldCount() const
+{
+    int n = 0;
+    for (const Held& held : m_held)
+        n += held.pSocket && held.pSocket->state() == QAbstractSocket::ConnectedState;
+    return n;
 }
 
 QString CLoopbackHttpServer::Url(const QString& path) const
@@ -80,6 +104,15 @@ void CLoopbackHttpServer::HandleConnection()
                                                              : page.body.size()) +
                 "\r\nCache-Control: no-store\r\nConnection: close\r\n" + page.extraHeaders +
                 "\r\n" + page.body;
+            if (page.delivery != Page::Normal) {
+                const qsizetype nNow = page.delivery == Page::Stall
+                                           ? response.size() - page.body.size() +
+                                                 qMin<qsizetype>(page.nStallBytes, page.body.size())
+                                           : 0;
+                pSocket->write(response.left(nNow));
+                m_held.append({pSocket, response.mid(nNow)});
+                return;
+            }
             pSocket->write(response);
             pSocket->disconnectFromHost();
         });

@@ -2,9 +2,12 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QTcpServer>
+#include <QTcpSocket>
 
 // A small HTTP/1.0 server on 127.0.0.1 with a free port, for engine tests. It serves the
 // pages put into it by path; any other path gets 404. Every request line is logged.
@@ -21,6 +24,15 @@ public:
         // The Content-Length sent when not the body's own: a larger one makes a transfer
         // that breaks off in the middle of the body.
         qint64 nDeclaredLength = -1;
+        // Hold: no answer at all until ReleaseHeld. Stall: the head and the first
+        // nStallBytes of the body at once, the rest on ReleaseHeld.
+        enum Delivery
+        {
+            Normal,
+            Hold,
+            Stall
+        } delivery = Normal;
+        int nStallBytes = 0;
     };
 
     CLoopbackHttpServer();
@@ -39,10 +51,22 @@ public:
 
     const QStringList& Requests() const { return m_requests; }
 
+    // Answers whatever Hold and Stall pages still owe, and closes those connections.
+    void ReleaseHeld();
+    // Held or stalled answers not yet released, whose connection is still open.
+    int HeldCount() const;
+
 private:
+    struct Held
+    {
+        QPointer<QTcpSocket> pSocket;
+        QByteArray rest;
+    };
+
     void HandleConnection();
 
     QTcpServer m_server;
     QHash<QString, Page> m_pages;
     QStringList m_requests;
+    QList<Held> m_held;
 };

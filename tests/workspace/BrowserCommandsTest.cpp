@@ -222,7 +222,7 @@ TEST_F(BrowserCommandsTest, SwitchesOfTheBrowserSettings)
     page->ClearCalls();
     ASSERT_TRUE(frame->SendCommand(ID_GO_HPC_WEB));
     EXPECT_EQ(page->Calls().value(0), "Navigate2 http://hpc.example/");
-    page->RaiseTitleChange("http://hpc.example/");
+    page->RaiseAddressChange("http://hpc.example/");
     EXPECT_TRUE(ComboItems().isEmpty());
 
     const struct
@@ -254,7 +254,7 @@ TEST_F(BrowserCommandsTest, TypedAddressReachesTheListAndTheRegistry)
     EXPECT_EQ(page->Calls().value(0), "Navigate2 " + typed);
     EXPECT_EQ(Tabs()->GetTabLabel(0), "2 : " + typed);
     EXPECT_TRUE(ComboItems().isEmpty()) << "recorded once the page reports it";
-    page->RaiseTitleChange(typed + "#part");
+    page->RaiseAddressChange(typed + "#part");
     EXPECT_EQ(ComboItems().value(0), typed);
 
     // Ctrl+M hides the bands and the bars button offers to show them.

@@ -58,7 +58,7 @@ TEST_F(PaneManagementTest, StartUpOpensTheFirstPaneInFront)
         EXPECT_EQ(QApplication::focusWidget(), pane->Window());
 
         // The start address is not a typed one.
-        control->RaiseTitleChange(app.m_strStartAddress);
+        control->RaiseAddressChange(app.m_strStartAddress);
         EXPECT_EQ(frame->m_hAddressCombo->count(), 0);
         Close();
     }

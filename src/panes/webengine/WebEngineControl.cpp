@@ -2,11 +2,14 @@
 
 #include "panes/AddressInput.h"
 #include "panes/webengine/FindPrompt.h"
+#include "panes/webengine/NoticePage.h"
+#include "panes/webengine/OfflineInterceptor.h"
 #include "panes/webengine/PageScripts.h"
 #include "panes/webengine/WebEngineDownloads.h"
 #include "panes/webengine/WebEngineFactory.h"
 #include "panes/webengine/WebEnginePage.h"
 #include "panes/webengine/WebEngineProfile.h"
+#include "platform/InternetState.h"
 #include "platform/RegistryStore.h"
 #include "workspace/InternetSettings.h"
 
@@ -17,6 +20,8 @@
 #include <QPrinter>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
+#include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
 
@@ -24,6 +29,9 @@
 
 namespace {
 const int kProgressRange = 10000;
+// While a navigation runs the progress never reports less than this: a server that has not
+// answered yet still shows a loading pane.
+const int kLoadingFloor = kProgressRange / 20;
 const qreal kZoomFactors[BROWSER_ZOOM_LEVELS] = {0.75, 0.9, 1.0, 1.25, 1.5};
 
 // The folder a file is to be written into exists (the engine would make missing ones).
@@ -90,12 +98,11 @@ void CWebEngineControl::ConnectEngineSignals()
 {
     connect(m_pPage, &QWebEnginePage::urlChanged, this, &CWebEngineControl::HandleUrlChanged);
     connect(m_pPage, &QWebEnginePage::titleChanged, this, &CWebEngineControl::HandleTitleChanged);
-    connect(m_pPage, &QWebEnginePage::loadStarted, this, &CWebEngineControl::HandleLoadStarted);
-    connect(m_pPage, &QWebEnginePage::loadFinished, this, &CWebEngineControl::HandleLoadFinished);
-    connect(m_pPage, &QWebEnginePage::loadProgress, this, [this](int nPercent) {
-        if (m_pSink)
-            m_pSink->OnProgressChange(nPercent * kProgressRange / 100, kProgressRange);
-    });
+    connect(m_pPage, &QWebEnginePage::loadingChanged, this,
+            &CWebEngineControl::HandleLoadingChanged);
+    connect(m_pPage, &QWebEnginePage::loadProgress, this, &CWebEngineControl::HandleLoadProgress);
+    connect(m_pPage, &QWebEnginePage::renderProcessTerminated, this,
+            &CWebEngineControl::HandleRenderProcessTerminated);
     connect(m_pPage, &QWebEnginePage::linkHovered, this, [this](const QString& url) {
         if (m_pSink)
             m_pSink->OnStatusTextChange(url);
@@ -120,21 +127,32 @@ bool CWebEngineControl::IsAddressTitle(const QString& title) const
 
 void CWebEngineControl::HandleUrlChanged(const QUrl& url)
 {
+    if (url.isEmpty())
+        return;
+    ReportAddressAndTitle();
+}
+
+void CWebEngineControl::ReportAddressAndTitle()
+{
+    const QUrl url = m_pPage->url();
     if (!m_pSink || url.isEmpty())
         return;
-    // Every new address is announced as the title first, as the platform's control does;
-    // the page's own title follows when it is known.
-    m_pSink->OnTitleChange(url.toString());
-    const QString title = m_pPage->title();
-    if (m_pSink && !title.isEmpty() && !IsAddressTitle(title))
-        m_pSink->OnTitleChange(title);
+    // Every address is announced as the title first, as the platform's control does; the
+    // page's own title follows when it is known.
+    m_bAddressReported = true;
+    m_strReportedTitle.clear();
+    m_pSink->OnTitleChange(url.toString(), true);
+    HandleTitleChanged(m_pPage->title());
 }
 
 void CWebEngineControl::HandleTitleChanged(const QString& title)
 {
-    // The engine's stand-in title (the address without its scheme) was announced in full.
-    if (m_pSink && !title.isEmpty() && !IsAddressTitle(title))
-        m_pSink->OnTitleChange(title);
+    // The engine's stand-in title (the address without its scheme) was announced in full;
+    // a title the page already reported since its address is not reported again.
+    if (!m_pSink || title.isEmpty() || IsAddressTitle(title) || title == m_strReportedTitle)
+        return;
+    m_strReportedTitle = title;
+    m_pSink->OnTitleChange(title, false);
 }
 
 void CWebEngineControl::HandleHistoryChanged()
@@ -154,17 +172,89 @@ void CWebEngineControl::HandleHistoryChanged()
         m_pSink->OnCommandStateChange(CSC_UPDATECOMMANDS, 0);
 }
 
-void CWebEngineControl::HandleLoadStarted()
+void CWebEngineControl::HandleLoadingChanged(const QWebEngineLoadingInfo& info)
 {
-    m_nReadyState = READYSTATE_LOADING;
-}
-
-void CWebEngineControl::HandleLoadFinished(bool)
-{
-    // A failed load shows the engine's error page: the document is complete either way.
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+        m_nReadyState = READYSTATE_LOADING;
+        m_bLoading = true;
+        m_bAddressReported = false;
+        HideNotice();
+        // The pane is loading from now on, whatever the server does.
+        if (m_pSink)
+            m_pSink->OnProgressChange(kLoadingFloor, kProgressRange);
+        return;
+    }
+    m_bLoading = false;
+    // A reload or the same address again changes no address: report it all the same, the
+    // pane learns from it that a page arrived.
+    if (info.status() != QWebEngineLoadingInfo::LoadStoppedStatus && !m_bAddressReported)
+        ReportAddressAndTitle();
+    if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && IsOffline() &&
+        COfflineInterceptor::IsBlocked(info.url(), true))
+        ShowNotice(NoticeKind::Offline);
+    // A failed load shows an error page: the document is complete either way.
     m_nReadyState = READYSTATE_COMPLETE;
     if (m_pSink)
         m_pSink->OnDocumentComplete(LocationURL());
+}
+
+void CWebEngineControl::HandleLoadProgress(int nPercent)
+{
+    if (!m_pSink)
+        return;
+    int nProgress = nPercent * kProgressRange / 100;
+    if (m_bLoading)
+        nProgress = qMax(nProgress, kLoadingFloor);
+    m_pSink->OnProgressChange(nProgress, kProgressRange);
+}
+
+void CWebEngineControl::HandleRenderProcessTerminated()
+{
+    if (m_bClosing)
+        return;
+    m_bLoading = false;
+    ShowNotice(NoticeKind::Crashed);
+    m_nReadyState = READYSTATE_COMPLETE;
+    // Whatever was loading has ended: the bar and the tab go idle.
+    if (m_pSink)
+        m_pSink->OnDocumentComplete(LocationURL());
+}
+
+const CNoticePage* CWebEngineControl::Notice() const
+{
+    return m_notice == NoticeKind::None ? nullptr : m_pNotice;
+}
+
+void CWebEngineControl::ShowNotice(NoticeKind kind)
+{
+    if (!m_pNotice)
+        m_pNotice = new CNoticePage(this);
+    m_notice = kind;
+    m_pNotice->setGeometry(contentsRect());
+    const QString address = LocationURL();
+    if (kind == NoticeKind::Crashed)
+        m_pNotice->ShowNotice(tr("This page stopped working"), address,
+                              tr("The program that showed it ended before its time. "
+                                 "Refresh (Shift+Esc) loads the page again."));
+    else
+        m_pNotice->ShowNotice(tr("You are working offline"), address,
+                              tr("This page is not in memory, and pages are not fetched from "
+                                 "the network while you work offline. To go online, choose "
+                                 "Work Offline in the File menu, then Refresh (Shift+Esc)."));
+}
+
+void CWebEngineControl::HideNotice()
+{
+    m_notice = NoticeKind::None;
+    if (m_pNotice)
+        m_pNotice->hide();
+}
+
+void CWebEngineControl::resizeEvent(QResizeEvent* pEvent)
+{
+    QWebEngineView::resizeEvent(pEvent);
+    if (m_pNotice)
+        m_pNotice->setGeometry(contentsRect());
 }
 
 bool CWebEngineControl::HandleNavigationRequest(const QUrl& url,
@@ -180,6 +270,10 @@ bool CWebEngineControl::HandleNavigationRequest(const QUrl& url,
     nav.bRedirect = type == QWebEnginePage::NavigationTypeRedirect;
     bool bCancel = false;
     m_pSink->OnBeforeNavigate2(nav, &bCancel);
+    // A window a page opened only for an address that went elsewhere (a mail address)
+    // would stay empty: it asks to be closed.
+    if (bCancel && bMainFrame && m_bOpenedForPage && !HasShownDocument() && m_pSink)
+        m_pSink->OnQuit();
     return !bCancel;
 }
 
@@ -193,7 +287,10 @@ QWebEnginePage* CWebEngineControl::HandleNewWindow()
     if (bCancel || !pDisp)
         return nullptr;
     auto* pControl = dynamic_cast<CWebEngineControl*>(pDisp);
-    return pControl ? pControl->page() : nullptr;
+    if (!pControl)
+        return nullptr;
+    pControl->m_bOpenedForPage = true;
+    return pControl->page();
 }
 
 bool CWebEngineControl::Navigate2(const QString& address)
@@ -273,10 +370,18 @@ void CWebEngineControl::ReportDownloadProgress(qint64 nReceived, qint64 nTotal)
         m_pSink->OnProgressChange(nReceived > 0 ? 1 : 0, 0);
 }
 
+bool CWebEngineControl::HasShownDocument() const
+{
+    // While the first navigation runs, the address is already the one asked for; only the
+    // history knows that nothing arrived yet.
+    const QUrl url = m_pPage->url();
+    return m_pPage->history()->count() > 0 && !url.isEmpty() &&
+           url != QUrl(QStringLiteral("about:blank"));
+}
+
 void CWebEngineControl::HandleDownloadEnded()
 {
-    const QUrl url = m_pPage->url();
-    if (m_pSink && (url.isEmpty() || url == QUrl(QStringLiteral("about:blank"))))
+    if (m_pSink && !HasShownDocument())
         m_pSink->OnQuit();
 }
 
@@ -379,6 +484,11 @@ bool CWebEngineControl::GetSelectedText(QString* pText) const
 void CWebEngineControl::RunQuery(const QString& script, std::function<void(const QVariant&)> answer)
 {
     QPointer<CWebEngineControl> self(this);
+    if (m_notice != NoticeKind::None) {
+        // Our own page stands in for the document: there is nothing to ask.
+        QTimer::singleShot(0, QCoreApplication::instance(), [answer] { answer(QVariant()); });
+        return;
+    }
     m_pPage->runJavaScript(
         script, QWebEngineScript::ApplicationWorld, [self, answer](const QVariant& result) {
             // WORKAROUND: the engine calls back with an invalid result while the page is

@@ -9,8 +9,10 @@
 #include <memory>
 
 class CFindPrompt;
+class CNoticePage;
 class CWebEnginePage;
 class QPrinter;
+class QWebEngineLoadingInfo;
 
 // The browser control over Qt WebEngine: one view with its own page, all pages sharing one
 // profile. The engine's signals become the control's events in ConnectEngineSignals; the
@@ -67,13 +69,33 @@ public:
                                  bool bMainFrame);
     QWebEnginePage* HandleNewWindow();
 
+    // The program's own page shown in place of the engine's; null while the engine's shows.
+    const CNoticePage* Notice() const;
+
+protected:
+    void resizeEvent(QResizeEvent* pEvent) override;
+
 private:
+    enum class NoticeKind
+    {
+        None,
+        Crashed,
+        Offline
+    };
+
     void ConnectEngineSignals();
     void HandleUrlChanged(const QUrl& url);
     void HandleTitleChanged(const QString& title);
     void HandleHistoryChanged();
-    void HandleLoadStarted();
-    void HandleLoadFinished(bool bOk);
+    void HandleLoadingChanged(const QWebEngineLoadingInfo& info);
+    void HandleLoadProgress(int nPercent);
+    void HandleRenderProcessTerminated();
+    // The page shows a document of its own: not empty, not the blank page of a new window.
+    bool HasShownDocument() const;
+    // The address of the page that is shown, then its own title when it has one.
+    void ReportAddressAndTitle();
+    void ShowNotice(NoticeKind kind);
+    void HideNotice();
     void NavigateToMainValue(const char* name, const QString& fallback);
     // Runs one of our scripts; `answer` gets its result, or an invalid value (later, outside
     // the page's destruction) when the page went away.
@@ -88,6 +110,12 @@ private:
     bool m_bCanGoBack = false;
     bool m_bCanGoForward = false;
     bool m_bClosing = false;
+    bool m_bLoading = false;         // from the start of a navigation until it ends
+    bool m_bAddressReported = false; // since the last navigation started
+    bool m_bOpenedForPage = false;   // made for a page's new-window request
+    QString m_strReportedTitle;      // the page's own title, last reported
+    NoticeKind m_notice = NoticeKind::None;
+    CNoticePage* m_pNotice = nullptr;
     QPointer<CFindPrompt> m_pFindPrompt;
     std::unique_ptr<QPrinter> m_pPrinter; // while a print job runs
 };
