@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolButton>
 #include <QtEndian>
 
 // Plain literals throughout: a QStringLiteral's text lives in this library and would dangle
@@ -97,12 +98,16 @@ CInternetOptionsDialog::CInternetOptionsDialog(QWidget* pParent) : QDialog(pPare
         edit->setClearButtonEnabled(true);
         edit->setMinimumWidth(320);
         pagesForm->addRow(QString::fromUtf8(page.pszLabel), edit);
+        // Qt leaves the field's clear button without a name for screen readers.
+        for (QToolButton* clear : edit->findChildren<QToolButton*>())
+            clear->setAccessibleName(QString::fromUtf8("Clear"));
         m_pages.append({page.pszValue, edit, QString()});
     }
 
     auto* typed = new QGroupBox(QString::fromUtf8("Typed addresses"), this);
     m_pTypedList = new QListWidget(typed);
     m_pTypedList->setObjectName(QString::fromUtf8("typedAddresses"));
+    m_pTypedList->setAccessibleName(typed->title());
     m_pTypedList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pTypedList->setMinimumHeight(120);
     m_pRemove = new QPushButton(QString::fromUtf8("&Remove"), typed);

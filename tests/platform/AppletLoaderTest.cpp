@@ -1,5 +1,6 @@
 // The applet loader against the applets the build makes: a stand-in that records the calls
 // it gets, one without an entry point, and the real Internet Options applet with its dialog.
+#include "AccessibleTree.h"
 #include "ModalDriver.h"
 #include "TempHome.h"
 
@@ -301,3 +302,14 @@ TEST_F(InternetOptionsAppletTest, AFailedSaveSaysSoAndKeepsTheDialogOpen)
     EXPECT_TRUE(message.startsWith("The settings could not be saved")) << message.toStdString();
 }
 } // namespace
+
+TEST_F(InternetOptionsAppletTest, EveryControlOfTheDialogHasAName)
+{
+    ASSERT_TRUE(RunApplet({[&](QWidget* w) {
+        const AccessibleControls found = FindAccessibleControls(w);
+        EXPECT_TRUE(found.unnamed.isEmpty()) << found.unnamed.join(", ").toStdString();
+        for (const char* name : {"Typed addresses", "http://c/", "OK", "Cancel"})
+            EXPECT_TRUE(found.names.contains(name)) << name;
+        ClickOk(w);
+    }}));
+}
