@@ -11,6 +11,7 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <QToolButton>
 #include <QVariantList>
 
 namespace {
@@ -32,12 +33,25 @@ CPaneTabCtrl::CPaneTabCtrl(QWidget* parent) : QTabBar(parent)
     setDrawBase(false);
     setExpanding(false);
     setElideMode(Qt::ElideNone);
-    setUsesScrollButtons(true);
+    // The bar's own scrolling stops anywhere inside a tab; the strip scrolls by whole tabs.
+    setUsesScrollButtons(false);
     setMovable(false);
     setTabsClosable(false);
     setIconSize(QSize(kImageSize, kImageSize));
     setAttribute(Qt::WA_Hover, true);
     connect(this, &QTabBar::currentChanged, this, &CPaneTabCtrl::handleCurrentChanged);
+
+    const auto makeArrow = [this](Qt::ArrowType type, int nTabs) {
+        auto* button = new QToolButton(this);
+        button->setArrowType(type);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAutoRepeat(true);
+        button->hide();
+        connect(button, &QToolButton::clicked, this, [this, nTabs] { ScrollBy(nTabs); });
+        return button;
+    };
+    m_btnScrollLeft = makeArrow(Qt::LeftArrow, -1);
+    m_btnScrollRight = makeArrow(Qt::RightArrow, 1);
 }
 
 CPaneTabCtrl::~CPaneTabCtrl()
@@ -240,6 +254,136 @@ void CPaneTabCtrl::Relayout()
 {
     // Marks the tab geometry stale; it is laid out again from tabSizeHint.
     setIconSize(QSize(kImageSize, kImageSize));
+    UpdateScroll();
+}
+
+QList<int> CPaneTabCtrl::ItemEdges() const
+{
+    QList<int> edges;
+    edges.reserve(count() + 1);
+    int x = 0;
+    for (int i = 0; i < count(); ++i) {
+        edges << x;
+        x += tabSizeHint(i).width();
+    }
+    edges << x;
+    return edges;
+}
+
+int CPaneTabCtrl::TabAreaRight(const QList<int>& edges) const
+{
+    // The arrows take the right end only while the tabs do not fit.
+    if (edges.last() <= width())
+        return width();
+    return qMax(0, width() - 2 * height());
+}
+
+QRect CPaneTabCtrl::GetItemRect(int nIndex) const
+{
+    if (nIndex < 0 || nIndex >= count())
+        return QRect();
+    const QList<int> edges = ItemEdges();
+    const int x = edges[nIndex] - edges[qMin(m_nFirstVisible, count() - 1)];
+    return QRect(x, 0, edges[nIndex + 1] - edges[nIndex], height());
+}
+
+int CPaneTabCtrl::HitTest(const QPoint& pt) const
+{
+    const QList<int> edges = ItemEdges();
+    if (count() == 0 || pt.y() < 0 || pt.y() >= height() || pt.x() < 0 ||
+        pt.x() >= TabAreaRight(edges))
+        return -1;
+    const int x = pt.x() + edges[qMin(m_nFirstVisible, count() - 1)];
+    for (int i = m_nFirstVisible; i < count(); ++i)
+        if (x >= edges[i] && x < edges[i + 1])
+            return i;
+    return -1;
+}
+
+void CPaneTabCtrl::UpdateScroll()
+{
+    if (m_btnScrollLeft == nullptr) // the bar lays out while it is being built
+        return;
+    const QList<int> edges = ItemEdges();
+    const bool bScrolling = edges.last() > width();
+    const int nRight = TabAreaRight(edges);
+    if (!bScrolling) {
+        m_nFirstVisible = 0;
+    } else {
+        m_nFirstVisible = qBound(0, m_nFirstVisible, count() - 1);
+        // No empty room at the right while earlier tabs are scrolled away.
+        while (m_nFirstVisible > 0 && edges.last() - edges[m_nFirstVisible - 1] <= nRight)
+            --m_nFirstVisible;
+    }
+    const int nArrow = height();
+    m_btnScrollLeft->setGeometry(width() - 2 * nArrow, 0, nArrow, nArrow);
+    m_btnScrollRight->setGeometry(width() - nArrow, 0, nArrow, nArrow);
+    m_btnScrollLeft->setVisible(bScrolling);
+    m_btnScrollRight->setVisible(bScrolling);
+    m_btnScrollLeft->setEnabled(m_nFirstVisible > 0);
+    m_btnScrollRight->setEnabled(bScrolling && edges.last() - edges[m_nFirstVisible] > nRight);
+    update();
+}
+
+void CPaneTabCtrl::EnsureVisible(int nIndex)
+{
+    if (nIndex < 0 || nIndex >= count())
+        return;
+    const QList<int> edges = ItemEdges();
+    const int nRight = TabAreaRight(edges);
+    if (nIndex < m_nFirstVisible)
+        m_nFirstVisible = nIndex;
+    while (m_nFirstVisible < nIndex && edges[nIndex + 1] - edges[m_nFirstVisible] > nRight)
+        ++m_nFirstVisible;
+    UpdateScroll();
+}
+
+void CPaneTabCtrl::ScrollBy(int nTabs)
+{
+    if (nTabs > 0 && !m_btnScrollRight->isEnabled())
+        return;
+    m_nFirstVisible = qBound(0, m_nFirstVisible + nTabs, qMax(0, count() - 1));
+    UpdateScroll();
+}
+
+void CPaneTabCtrl::resizeEvent(QResizeEvent* event)
+{
+    QTabBar::resizeEvent(event);
+    EnsureVisible(m_nCurSel);
+    UpdateScroll();
+}
+
+void CPaneTabCtrl::tabInserted(int index)
+{
+    QTabBar::tabInserted(index);
+    if (index <= m_nFirstVisible && m_nFirstVisible > 0)
+        ++m_nFirstVisible;
+    UpdateScroll();
+}
+
+void CPaneTabCtrl::tabRemoved(int index)
+{
+    QTabBar::tabRemoved(index);
+    if (index < m_nFirstVisible)
+        --m_nFirstVisible;
+    UpdateScroll();
+}
+
+void CPaneTabCtrl::tabLayoutChange()
+{
+    // Labels and shared widths change the tabs' widths.
+    QTabBar::tabLayoutChange();
+    UpdateScroll();
+}
+
+bool CPaneTabCtrl::event(QEvent* event)
+{
+    const bool bResult = QTabBar::event(event);
+    // The bar repaints the hovered tab where it would have put it; the strip's places differ
+    // while scrolled.
+    if (event->type() == QEvent::HoverMove || event->type() == QEvent::HoverLeave)
+        update();
+    return bResult;
 }
 
 void CPaneTabCtrl::SetCurSel(int nIndex)
@@ -253,6 +397,7 @@ void CPaneTabCtrl::SetCurSel(int nIndex)
     m_nCurSel = nIndex;
     m_nCurFocus = nIndex;
     SyncCurrent();
+    EnsureVisible(nIndex);
     update();
 }
 
@@ -279,6 +424,7 @@ void CPaneTabCtrl::handleCurrentChanged(int nIndex)
         return;
     m_nCurSel = nIndex;
     m_nCurFocus = nIndex;
+    EnsureVisible(nIndex);
     update();
     emit selectionChanged();
 }
@@ -304,10 +450,17 @@ QSize CPaneTabCtrl::minimumTabSizeHint(int index) const
 void CPaneTabCtrl::paintEvent(QPaintEvent*)
 {
     QStylePainter p(this);
-    const int nHover = underMouse() ? tabAt(mapFromGlobal(QCursor::pos())) : -1;
-    for (int i = 0; i < count(); ++i) {
-        const QRect r = tabRect(i);
-        if (r.isEmpty() || !r.intersects(rect()))
+    // The strip is opaque: whatever lies below it (the favorites label) does not show through.
+    p.fillRect(rect(), palette().brush(QPalette::Window));
+    const int nHover = underMouse() ? HitTest(mapFromGlobal(QCursor::pos())) : -1;
+    const QList<int> edges = ItemEdges();
+    const QRect rcTabs(0, 0, TabAreaRight(edges), height());
+    p.setClipRect(rcTabs);
+    for (int i = m_nFirstVisible; i < count(); ++i) {
+        const QRect r(edges[i] - edges[m_nFirstVisible], 0, edges[i + 1] - edges[i], height());
+        if (r.left() >= rcTabs.width())
+            break;
+        if (r.isEmpty())
             continue;
         const bool bSelected = i == m_nCurSel;
         QStyleOptionButton opt;
@@ -328,7 +481,7 @@ void CPaneTabCtrl::paintEvent(QPaintEvent*)
 
         const int nShift = bSelected ? 1 : 0; // a pressed button's face moves down and right
         p.save();
-        p.setClipRect(r.adjusted(1, 1, -1, -1));
+        p.setClipRect(r.adjusted(1, 1, -1, -1), Qt::IntersectClip);
         const QPixmap image = m_pImages ? m_pImages->Pixmap(GetTabImage(i)) : QPixmap();
         if (!image.isNull())
             p.drawPixmap(r.left() + kPadLeft + nShift,
@@ -336,7 +489,7 @@ void CPaneTabCtrl::paintEvent(QPaintEvent*)
         // A label wider than a shared width is cut short of the button's edge.
         const QRect rcText =
             r.adjusted(kPadLeft + kImageSize + kGap + nShift, nShift, -kPadRight / 2, 0);
-        p.setClipRect(rcText);
+        p.setClipRect(rcText, Qt::IntersectClip);
         p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                  QPalette::ButtonText));
         p.drawText(rcText, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, GetTabLabel(i));
@@ -353,14 +506,19 @@ void CPaneTabCtrl::paintEvent(QPaintEvent*)
 
 void CPaneTabCtrl::mousePressEvent(QMouseEvent* event)
 {
-    const int nIndex = event->button() == Qt::LeftButton ? tabAt(event->position().toPoint()) : -1;
-    QTabBar::mousePressEvent(event);
-    // The bar announces nothing when the tab was already its current one, which it may be
-    // while our selection is elsewhere or none.
-    if (nIndex >= 0 && nIndex < count() && nIndex != m_nCurSel) {
+    // The strip finds the tab itself: the bar would look where it puts the tabs, not where
+    // the strip shows them.
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    const int nIndex = HitTest(event->position().toPoint());
+    if (nIndex >= 0 && nIndex != m_nCurSel) {
         m_nCurSel = nIndex;
         m_nCurFocus = nIndex;
         SyncCurrent();
+        EnsureVisible(nIndex);
         update();
         emit selectionChanged();
     }

@@ -6,6 +6,7 @@
 #include <QTabBar>
 
 class CImageList;
+class QToolButton;
 class CPaneWnd;
 
 // The item data of a pane's tab: the pane it shows and the pane's title. The strip owns it.
@@ -18,6 +19,10 @@ struct PaneTabRecord
 // The workspace's tab strip: one flat button per pane, numbered with the digit of the
 // Ctrl+digit key that selects it. When the favorites are not a panel, tab 0 is the favorites
 // tab; it has no record and the strip never labels it.
+//
+// Tabs that do not fit scroll by whole tabs, as a desktop tab control does: the first tab
+// shown starts at the left edge, two arrows at the right edge move one tab on or back, and
+// choosing a tab scrolls it into view.
 //
 // The selection is the strip's own and may be -1 (no tab selected) while there are tabs.
 // Changing it from code never notifies; a user's choice of a tab (mouse, keys) emits
@@ -71,6 +76,13 @@ public:
     int GetTabImage(int nIndex) const;
     // The text the tab shows.
     QString GetTabLabel(int nIndex) const;
+    // Where the tab is shown, in the strip's coordinates (left of the strip when scrolled
+    // away); empty without a tab.
+    QRect GetItemRect(int nIndex) const;
+    // The tab shown at the point; -1 for none (also on the scroll arrows).
+    int HitTest(const QPoint& pt) const;
+    // The first tab shown: tabs that do not fit scroll by whole tabs.
+    int GetFirstVisible() const { return m_nFirstVisible; }
 
     // The height the strip needs for its labels and images.
     int PreferredHeight() const;
@@ -89,6 +101,11 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
+    void tabInserted(int index) override;
+    void tabRemoved(int index) override;
+    void tabLayoutChange() override;
 
 private:
     void SetItemData(int nIndex, PaneTabRecord* pRecord, int nImage);
@@ -97,6 +114,12 @@ private:
     void SyncCurrent();
     void Relayout();
     void handleCurrentChanged(int nIndex);
+    // Left edges of the tabs as if unscrolled, and the end of the last one (count + 1 values).
+    QList<int> ItemEdges() const;
+    int TabAreaRight(const QList<int>& edges) const;
+    void UpdateScroll();
+    void EnsureVisible(int nIndex);
+    void ScrollBy(int nTabs);
 
     bool m_bFavoritesPanel = false;
     int m_nAvailWidth = 0;
@@ -107,4 +130,7 @@ private:
     int m_nItemWidth = 0; // the shared width in auto-width mode
     int m_nSilent = 0;    // > 0 while the bar's own current-index changes are ours
     const CImageList* m_pImages = nullptr;
+    int m_nFirstVisible = 0;
+    QToolButton* m_btnScrollLeft = nullptr;
+    QToolButton* m_btnScrollRight = nullptr;
 };

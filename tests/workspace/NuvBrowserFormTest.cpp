@@ -293,3 +293,18 @@ TEST_F(NuvBrowserFormTest, FavoritesTreeStartsWithTheAddEntry)
     EXPECT_EQ(form->GetDlgItem(4711), nullptr);
 }
 } // namespace
+
+namespace {
+TEST_F(NuvBrowserFormTest, TabStripCoversTheFavoritesLabel)
+{
+    // A narrow panel puts the strip over the label's place; the label is below the strip.
+    Make(800, 600, 10);
+    QWidget* strip = form->TabStrip();
+    ASSERT_TRUE(strip->geometry().intersects(form->FavoritesLabel()->geometry()));
+    const QRect rcOver = strip->geometry().intersected(form->FavoritesLabel()->geometry());
+    const QImage withLabel = form->grab(rcOver).toImage();
+    form->FavoritesLabel()->hide();
+    const QImage withoutLabel = form->grab(rcOver).toImage();
+    EXPECT_EQ(withLabel, withoutLabel) << "the label shows through the strip";
+}
+} // namespace

@@ -4,6 +4,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -179,5 +180,70 @@ TEST_F(PaneTabCtrlTest, DoubleTapPostsRefreshToTheWindow)
     EXPECT_TRUE(commands.ids.isEmpty()) << "posted, not sent";
     QCoreApplication::processEvents();
     EXPECT_EQ(commands.ids, QList<int>({32787}));
+}
+} // namespace
+
+namespace {
+// The strip's scroll arrows, left first.
+QList<QToolButton*> ScrollArrows(const CPaneTabCtrl& strip)
+{
+    QList<QToolButton*> arrows;
+    for (Qt::ArrowType type : {Qt::LeftArrow, Qt::RightArrow})
+        for (QToolButton* b : strip.findChildren<QToolButton*>())
+            if (b->isVisible() && b->arrowType() == type)
+                arrows << b;
+    return arrows;
+}
+
+TEST_F(PaneTabCtrlTest, ScrolledStripShowsWholeTabs)
+{
+    strip.resize(230, strip.PreferredHeight());
+    Fill(12, true);
+    const QList<QToolButton*> arrows = ScrollArrows(strip);
+    ASSERT_EQ(arrows.size(), 2) << "the tabs do not fit: the strip scrolls";
+    const int nTabsEnd = qMin(arrows[0]->x(), arrows[1]->x());
+
+    // Whatever is selected, no tab is cut at the left, the selected one is whole, and a tap
+    // on a tab that is shown chooses that tab.
+    auto expectWholeTabs = [&](const char* step) {
+        SCOPED_TRACE(step);
+        int nFirst = -1;
+        for (int i = 0; i < strip.count(); ++i) {
+            const QRect r = strip.GetItemRect(i);
+            if (r.right() < 0 || r.left() >= nTabsEnd)
+                continue;
+            EXPECT_GE(r.left(), 0) << "tab " << i << " is cut";
+            if (nFirst < 0)
+                nFirst = i;
+        }
+        const QRect rSel = strip.GetItemRect(strip.GetCurSel());
+        EXPECT_GE(rSel.left(), 0);
+        EXPECT_LE(rSel.right(), nTabsEnd - 1) << "the selected tab is whole";
+        return nFirst;
+    };
+    for (int nSel : {11, 0, 6, 11, 3, 9}) {
+        strip.SetCurSel(nSel);
+        expectWholeTabs(qPrintable(QStringLiteral("selected %1").arg(nSel)));
+    }
+    strip.SetCurSel(11);
+    const int nFirst = expectWholeTabs("last");
+    ASSERT_GT(nFirst, 0);
+    QSignalSpy changed(&strip, &CPaneTabCtrl::selectionChanged);
+    QTest::mouseClick(&strip, Qt::LeftButton, {}, QPoint(2, strip.height() / 2));
+    EXPECT_EQ(strip.GetCurSel(), nFirst) << "the tab at the left edge is the first one shown";
+    EXPECT_EQ(changed.count(), 1);
+
+    // The arrows scroll by whole tabs.
+    QTest::mouseClick(arrows[0], Qt::LeftButton);
+    EXPECT_EQ(expectWholeTabs("one back"), nFirst - 1);
+    EXPECT_EQ(strip.GetItemRect(nFirst - 1).left(), 0);
+    QTest::mouseClick(arrows[1], Qt::LeftButton);
+    EXPECT_EQ(expectWholeTabs("one on"), nFirst);
+    EXPECT_EQ(strip.GetItemRect(nFirst).left(), 0);
+
+    // Wide enough again: everything is shown from the first tab on, without arrows.
+    strip.resize(2000, strip.height());
+    EXPECT_TRUE(ScrollArrows(strip).isEmpty());
+    EXPECT_EQ(strip.GetItemRect(0).left(), 0);
 }
 } // namespace
