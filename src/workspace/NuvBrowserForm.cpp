@@ -40,6 +40,7 @@ CNuvBrowserForm::CNuvBrowserForm(CNuvBrowserApp* pApp, CNuvBrowserDoc* pDoc, QWi
     m_nFavoritesWidth =
         DefaultFavoritesWidth(m_pApp->ViewFavoriteWidth, nScreenWidth, &m_nScreenWidthMemo);
     m_pApp->ViewFavoriteWidth = m_nFavoritesWidth;
+    m_nChosenWidth = m_nFavoritesWidth;
 
     m_tabPanes->SetFavoritesPanel(m_pApp->ViewFavorite == 1);
     CreateImageLists();
@@ -213,14 +214,14 @@ void CNuvBrowserForm::OnSize(int cx, int cy)
 {
     m_rcClient = QRect(0, 0, cx, cy);
     m_nBarHeight = qMax(16, m_tabPanes->PreferredHeight());
-    if (!m_bPlaced && cx > 0 && cy > 0) {
-        // The size a window is created with is not the one it shows: the first real size
-        // gets what the form's creation would otherwise do.
+    if (cx > 0 && cy > 0) {
+        // The size a window is created with is not the one it shows, and the window is
+        // resized and maximised: every real size clamps the chosen width anew, so that a
+        // narrow window keeps room for the tabs and a wide one gets the chosen width back.
         m_bPlaced = true;
-        m_nFavoritesWidth = ClampFavoritesWidth(m_nFavoritesWidth, cx);
+        m_nFavoritesWidth = ClampFavoritesWidth(m_nChosenWidth, cx);
     }
-    // The window is resized and maximised: the strip, the buttons and the splitter's limit
-    // follow every size, not only the first.
+    // The strip, the buttons and the splitter's limit follow every size, not only the first.
     m_splitter->SetMaxX(cx / 2);
     LayoutButtons(cx, cy);
     PlaceTabStrip(m_bPanelLayout ? m_nFavoritesWidth + kSplitterWidth : 0, cx);
@@ -284,6 +285,7 @@ void CNuvBrowserForm::LayoutActivePane(int, int cy)
 
 void CNuvBrowserForm::ApplyFavoritesWidth(int nWidth)
 {
+    m_nChosenWidth = nWidth;
     m_nFavoritesWidth = nWidth;
     const int cx = m_rcClient.width();
     const int cy = m_rcClient.height();

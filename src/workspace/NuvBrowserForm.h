@@ -210,6 +210,7 @@ private:
     CImageList m_imlTabs;
     int m_nScreenWidthMemo = 1023;
     int m_nFavoritesWidth = 218;
+    int m_nChosenWidth = 218; // the width chosen by default or by a drag, before clamping
 
     int m_nBarHeight = 16;
     int m_nProgressHeight = -1; // measured at the first layout of the progress bar

@@ -307,4 +307,39 @@ TEST_F(NuvBrowserFormTest, TabStripCoversTheFavoritesLabel)
     const QImage withoutLabel = form->grab(rcOver).toImage();
     EXPECT_EQ(withLabel, withoutLabel) << "the label shows through the strip";
 }
+
+TEST_F(NuvBrowserFormTest, EverySizeClampsTheUsedWidthAndTheStoredOneStays)
+{
+    Make(1000, 700, 250);
+    const int h = form->GetBarHeight();
+    const struct
+    {
+        int cx;
+        int nUsed;
+    } sizes[] = {{300, 150}, {1000, 250}, {400, 200}, {520, 250}, {16, 8}, {1200, 250}};
+    for (const auto& s : sizes) {
+        SCOPED_TRACE(s.cx);
+        form->resize(s.cx, 600);
+        EXPECT_EQ(form->GetFavoritesWidth(), s.nUsed);
+        EXPECT_EQ(app.ViewFavoriteWidth, 250);
+        EXPECT_EQ(form->Splitter()->GetMaxX(), s.cx / 2);
+        EXPECT_EQ(form->TabStrip()->x(), s.nUsed + 5);
+        EXPECT_EQ(form->FavoritesTree()->width(), s.nUsed);
+        EXPECT_EQ(form->Splitter()->x(), s.nUsed);
+        EXPECT_EQ(form->ProgressBar()->width(), s.nUsed);
+        EXPECT_EQ(form->TabStrip()->width(), qMax(0, s.cx - s.nUsed - 5 - 2 * h));
+    }
+
+    // A drag chooses a new width, which the next sizes clamp in turn.
+    ConnectFrame();
+    QTest::mousePress(form->Splitter(), Qt::LeftButton, {}, QPoint(2, 50));
+    QTest::mouseRelease(form->Splitter(), Qt::LeftButton, {},
+                        form->Splitter()->mapFromParent(QPoint(400, 60)));
+    EXPECT_EQ(app.ViewFavoriteWidth, 400);
+    form->resize(600, 600);
+    EXPECT_EQ(form->GetFavoritesWidth(), 300);
+    form->resize(1200, 600);
+    EXPECT_EQ(form->GetFavoritesWidth(), 400);
+    EXPECT_EQ(app.ViewFavoriteWidth, 400);
+}
 } // namespace
