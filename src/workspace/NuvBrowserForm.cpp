@@ -321,6 +321,10 @@ void CNuvBrowserForm::ApplyFavoritesVisibility()
         PlaceTabStrip(m_nFavoritesWidth + kSplitterWidth, m_rcClient.width());
         if (HasFavoritesTab())
             m_tabPanes->DeleteItem(0);
+        // When the favorites tab was the chosen one, the pane behind the tree is chosen now:
+        // a strip without a selection would leave the pane without its commands and sizes.
+        if (m_tabPanes->GetCurSel() == -1 && m_pActivePane)
+            m_tabPanes->SetCurSel(m_tabPanes->FindTab(m_pActivePane));
     } else {
         PlaceTabStrip(0, m_rcClient.width());
         if (!HasFavoritesTab())
@@ -333,6 +337,8 @@ void CNuvBrowserForm::ApplyFavoritesVisibility()
     }
     LayoutFavoritesArea(m_rcClient.width(), m_rcClient.height());
     m_tabPanes->RelabelAll();
+    if (m_pActivePane)
+        UpdateCloseButton();
 }
 
 void CNuvBrowserForm::SetAddressBarButtonFace(bool bShown)

@@ -264,8 +264,14 @@ void CNuvBrowserForm::OnFocusBrowser()
 void CNuvBrowserForm::OnFocusAddressBar()
 {
     CMainFrame* pFrame = Frame();
-    if (pFrame && pFrame->IsCommandBandsShown() && pFrame->GetAddressBar())
-        pFrame->GetAddressBar()->GetCombo()->setFocus(Qt::ShortcutFocusReason);
+    if (!pFrame || !pFrame->IsCommandBandsShown() || !pFrame->GetAddressBar())
+        return;
+    QComboBox* pCombo = pFrame->GetAddressBar()->GetCombo();
+    pCombo->setFocus(Qt::ShortcutFocusReason);
+    // The whole address is selected, also when the focus was in the field already, so that
+    // typing replaces it.
+    if (QLineEdit* pEdit = pCombo->lineEdit())
+        pEdit->selectAll();
 }
 
 void CNuvBrowserForm::OnFocusNewWindow()

@@ -331,3 +331,90 @@ TEST_F(PaneManagementTest, NewWindowRequestsFollowCtrlAndViewNewActive)
     }
 }
 } // namespace
+
+namespace {
+TEST_F(PaneManagementTest, PanelSwitchFromTheFavoritesTabSelectsTheActivePane)
+{
+    app.ViewFavorite = 0;
+    Open();
+    MakePanes(3);
+    ASSERT_TRUE(frame->SendCommand(ID_SELECT_PANE_FIRST + 1));
+    CPaneWnd* front = form->GetActivePane();
+    ASSERT_TRUE(frame->SendCommand(ID_FOCUS_FAVORITES));
+    ASSERT_EQ(Tabs()->GetCurSel(), 0);
+
+    ASSERT_TRUE(frame->SendCommand(ID_VIEW_FAVORITES));
+    EXPECT_EQ(app.ViewFavorite, 1);
+    EXPECT_EQ(form->GetActivePane(), front);
+    EXPECT_EQ(Tabs()->GetCurSel(), Tabs()->FindTab(front));
+    EXPECT_EQ(form->GetSelectedPaneIndex(), 1);
+    EXPECT_TRUE(form->CloseButton()->isEnabled());
+    EXPECT_TRUE(CloseEnabled());
+
+    // The pane follows the window's size again.
+    QWidget* wnd = front->Window();
+    frame->resize(frame->width() + 120, frame->height() + 60);
+    EXPECT_EQ(wnd->geometry().right(), form->width() - 1);
+    EXPECT_EQ(wnd->geometry().bottom(), form->height() - 1);
+
+    // And the Close key closes it.
+    Key(Qt::Key_Z);
+    EXPECT_EQ(PaneCount(), 2);
+    EXPECT_EQ(Tabs()->FindTab(front), -1);
+}
+
+TEST_F(PaneManagementTest, FocusToAddressBarSelectsTheWholeAddress)
+{
+    Open();
+    const QString address = QStringLiteral("http://example.org/some/page.html");
+    AddressEdit()->setText(address);
+    const struct
+    {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool bFromField; // the focus is in the field already, with the cursor in the text
+    } cases[] = {
+        {Qt::Key_D, Qt::ControlModifier, false},
+        {Qt::Key_D, Qt::AltModifier, false},
+        {Qt::Key_D, Qt::ControlModifier, true},
+        {Qt::Key_D, Qt::AltModifier, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.modifiers.toInt() << " from field " << c.bFromField);
+        if (c.bFromField) {
+            AddressEdit()->setFocus();
+            AddressEdit()->setCursorPosition(7);
+            AddressEdit()->deselect();
+        } else {
+            ASSERT_TRUE(frame->SendCommand(ID_FOCUS_BROWSER));
+        }
+        Settle(); // no focus move is pending
+        ASSERT_FALSE(AddressEdit()->hasSelectedText());
+        Key(c.key, c.modifiers);
+        EXPECT_TRUE(AddressEdit()->hasFocus());
+        EXPECT_EQ(AddressEdit()->selectedText(), address);
+        // Typing replaces the address.
+        Key(Qt::Key_X, Qt::NoModifier);
+        EXPECT_EQ(AddressEdit()->text(), "x");
+        AddressEdit()->setText(address);
+    }
+}
+
+TEST_F(PaneManagementTest, CloseRequestAnsweredNoKeepsTheWindow)
+{
+    app.RunExitConfirm = 1;
+    Open();
+    QSignalSpy exits(&app, &CNuvBrowserApp::exitRequested);
+    CModalDriver driver({[](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), "Are you exit?");
+        box->button(QMessageBox::No)->click();
+    }});
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(driver.Handled(), 1);
+    EXPECT_EQ(exits.count(), 0);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(PaneCount(), 1);
+}
+} // namespace
