@@ -7,6 +7,8 @@
 #include "platform/RegistryStore.h"
 #include "platform/SignalRelay.h"
 #include "platform/SingleInstance.h"
+#include "res/Resource.h"
+#include "res/Resources.h"
 #include "workspace/NuvBrowserForm.h"
 
 #include <QApplication>
@@ -319,8 +321,8 @@ void CNuvBrowserApp::OnAppExit()
 {
     if (RunExitConfirm != 0) {
         const auto answer = QMessageBox::question(
-            m_pMainWnd, QStringLiteral("nuvBrowser"), QStringLiteral("Are you exit?"),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            m_pMainWnd, QStringLiteral("nuvBrowser"), LoadString(IDS_EXIT_CONFIRM),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
         if (answer != QMessageBox::Yes)
             return;
     }

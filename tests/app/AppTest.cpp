@@ -1,12 +1,16 @@
+#include "ModalDriver.h"
 #include "TempHome.h"
 #include "app/NuvBrowserApp.h"
 #include "platform/RegistryStore.h"
+#include "res/Resource.h"
+#include "res/Resources.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -155,5 +159,24 @@ TEST_F(SettingsTest, ExitAsksOnlyWhenConfirmationIsOn)
     app.RunExitConfirm = 0;
     EXPECT_TRUE(ExitEndsTheLoop(app, QMessageBox::Yes, &asked));
     EXPECT_FALSE(asked);
+}
+
+TEST_F(SettingsTest, ExitQuestionIsTheStringTablesWithYesAsDefault)
+{
+    app.RunExitConfirm = 1;
+    bool ended = false;
+    QObject::connect(&app, &CNuvBrowserApp::exitRequested, &app, [&] { ended = true; });
+    CModalDriver driver({[](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), LoadString(IDS_EXIT_CONFIRM));
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+        // Enter answers with the default button.
+        QTest::keyClick(box, Qt::Key_Return);
+    }});
+    app.OnAppExit();
+    EXPECT_EQ(driver.Handled(), 1);
+    EXPECT_TRUE(ended) << "Enter answered Yes";
 }
 } // namespace
