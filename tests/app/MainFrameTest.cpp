@@ -465,3 +465,30 @@ TEST_F(MainFrameTest, BandsShareARowWhenTheyFit)
     EXPECT_EQ(m_frame->GetAddressBar()->geometry().right(), bands->width() - 1);
     EXPECT_LT(m_frame->GetAddressBar()->geometry().left(), 20);
 }
+
+TEST_F(MainFrameTest, UserBindingOnAltFBeatsTheFileMenu)
+{
+    Open();
+    QWidget* keys = FocusOnView();
+    QWindow* window = m_frame->windowHandle();
+
+    // Unbound, Alt+F opens the File menu.
+    QTest::keyClick(window, Qt::Key_F, Qt::AltModifier);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr) << "the File menu's mnemonic works";
+    EXPECT_EQ(menu->menuAction()->text(), "&File");
+    menu->close();
+    QTest::keyRelease(window, Qt::Key_Alt);
+    ASSERT_EQ(QApplication::activePopupWidget(), nullptr);
+    keys->setFocus();
+
+    // Bound to Status Bar, Alt+F runs that command and opens no menu.
+    m_frame->m_keyAccelTable.SetEntry(FALT, 'F', ID_VIEW_STATUS_BAR);
+    m_frame->m_keyAccelTable.BuildAccelerators();
+    ASSERT_EQ(m_app.ViewStatus, 1);
+    QTest::keyClick(window, Qt::Key_F, Qt::AltModifier);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(m_app.ViewStatus, 0);
+    EXPECT_TRUE(m_view.m_pKeys->keys.isEmpty());
+    QTest::keyRelease(window, Qt::Key_Alt);
+}

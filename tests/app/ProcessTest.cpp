@@ -83,6 +83,11 @@ TEST_F(ProcessTest, SecondStartHandsOverAndSignalsEndByTheExitRoad)
           "ViewSingleFavorite", "ViewTabWidthFixed", "ViewFavoriteWidth", "ViewNewWindow",
           "RunLastClose", "RunExitConfirm", "CheckGoogle"})
         EXPECT_TRUE(key.QueryDword(name, nullptr)) << name;
+    // The hand-off instances wrote the thirteen values too: these only the browser writes.
+    EXPECT_TRUE(key.QueryBinary("WindowPlacement", nullptr));
+    quint32 nWidth = 0;
+    EXPECT_TRUE(key.QueryDword("ViewFavoriteWidth", &nWidth));
+    EXPECT_GT(nWidth, 0u) << "the browser stores the favorites width it computed";
 }
 
 TEST_F(ProcessTest, InterruptAndHangUpEndTheBrowserToo)
