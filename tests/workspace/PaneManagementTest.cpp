@@ -261,6 +261,7 @@ TEST_F(PaneManagementTest, PanesAreChosenByNumberAndByNeighbour)
 
         // Ctrl+1: the favorites; from their tab, Next is the first pane and Previous nothing.
         ASSERT_TRUE(frame->SendCommand(ID_SELECT_PANE_FIRST + 1));
+        Settle(); // the focus move the selection scheduled has run
         Key(Qt::Key_1);
         EXPECT_EQ(QApplication::focusWidget(), form->FavoritesTree());
         EXPECT_EQ(ActiveIndex(), 1) << "the pane stays behind the tree";
