@@ -222,6 +222,13 @@ bool CNuvBrowserApp::InitInstance(const QStringList& args)
         std::fprintf(stderr, "nuvbrowser: the running browser does not answer.\n");
         m_nExitStatus = 1;
         return false;
+    case CSingleInstance::ClaimResult::TooLong:
+        std::fprintf(stderr,
+                     "nuvbrowser: the address is too long to hand to the running browser "
+                     "(%u characters at most); nothing was opened.\n",
+                     unsigned(kMaxHandOffBytes / 2 - 1));
+        m_nExitStatus = 1;
+        return false;
     case CSingleInstance::ClaimResult::Failed:
         std::fprintf(stderr, "nuvbrowser: cannot claim the single-instance socket; "
                              "running without hand-off.\n");

@@ -11,6 +11,7 @@
 #include <QtEndian>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -99,6 +100,8 @@ CSingleInstance::ClaimResult CSingleInstance::ClaimOrHandOff(const QString& addr
     socket.connectToServer(path);
     if (socket.waitForConnected(m_nTimeoutMs)) {
         lock.Release();
+        if (quint32(address.size() + 1) * 2 > kMaxHandOffBytes)
+            return ClaimResult::TooLong; // the browser would refuse it
         return SendRecord(socket, address, pAnswer);
     }
     if (socket.state() == QLocalSocket::ConnectingState)
@@ -208,6 +211,11 @@ void CSingleInstance::handleReadyRead(QLocalSocket* pSocket)
             Answer(pSocket, false);
             return;
         case RecordCheck::Complete: {
+            if (SenderIsGone(pSocket)) {
+                // It gave up before we read its record, and told its user so.
+                Answer(pSocket, false);
+                return;
+            }
             it->bAnswered = true; // the handler may take its time; nothing more is read
             it->pTimer->stop();
             const QPointer<QLocalSocket> guard(pSocket);
@@ -241,6 +249,17 @@ void CSingleInstance::Answer(QLocalSocket* pSocket, bool bResult)
     pSocket->write(&answer, 1);
     pSocket->flush();
     pSocket->disconnectFromServer();
+}
+
+bool CSingleInstance::SenderIsGone(QLocalSocket* pSocket)
+{
+    if (pSocket->state() != QLocalSocket::ConnectedState)
+        return true;
+    // Its bytes may all have been read while its close is not yet seen by the socket: ask
+    // the system whether the other end still exists (a sender that only shut down its
+    // sending side still waits for the answer).
+    pollfd fd{int(pSocket->socketDescriptor()), 0, 0};
+    return fd.fd >= 0 && ::poll(&fd, 1, 0) > 0 && (fd.revents & (POLLHUP | POLLERR)) != 0;
 }
 
 void CSingleInstance::Forget(QLocalSocket* pSocket)

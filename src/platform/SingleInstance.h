@@ -21,6 +21,9 @@ constexpr quint32 kMaxHandOffBytes = 64 * 1024;
 //   dwData, cbData (32-bit little-endian each), then cbData bytes of UTF-16LE text with its
 //   terminating zero.
 // The browser answers with one byte, 1 for true and 0 for false, and closes the connection.
+// It acts on a record only while its sender is still connected to take the answer: a start
+// that gave up waiting (the browser was stopped, say) has reported failure, and its address
+// must not be opened behind its back when the browser runs again.
 class CSingleInstance : public QObject
 {
     Q_OBJECT
@@ -30,6 +33,7 @@ public:
         Claimed,   // no browser runs: this process listens now and becomes the browser
         HandedOff, // a browser took the record and answered
         Hung,      // a browser accepted the connection but gave no answer in time
+        TooLong,   // a browser runs, but the address does not fit in a record: nothing sent
         Failed,    // no usable runtime folder, or the socket cannot be listened on
     };
     enum class RecordCheck
@@ -53,7 +57,8 @@ public:
     // after HandedOff and false otherwise.
     ClaimResult ClaimOrHandOff(const QString& address, bool* pAnswer = nullptr);
 
-    // Called for every valid record a later start sends; its result is the answer.
+    // Called for every valid record a later start sends while it waits for the answer; its
+    // result is the answer.
     void SetHandler(std::function<bool(quint32 dwData, const QString* pText)> handler);
 
     bool IsListening() const;
@@ -80,6 +85,7 @@ private:
     void handleNewConnection();
     void handleReadyRead(QLocalSocket* pSocket);
     void Answer(QLocalSocket* pSocket, bool bResult);
+    static bool SenderIsGone(QLocalSocket* pSocket);
     void Forget(QLocalSocket* pSocket);
 
     int m_nTimeoutMs;

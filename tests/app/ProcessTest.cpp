@@ -90,6 +90,21 @@ TEST_F(ProcessTest, SecondStartHandsOverAndSignalsEndByTheExitRoad)
     EXPECT_GT(nWidth, 0u) << "the browser stores the favorites width it computed";
 }
 
+TEST_F(ProcessTest, AnAddressTooLongToHandOverIsAnError)
+{
+    ASSERT_TRUE(StartBrowser());
+    QProcess second;
+    second.start(kProgram, {"http://127.0.0.1:9/" + QString(40000, QLatin1Char('a'))});
+    ASSERT_TRUE(second.waitForFinished(60000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 1);
+    const QByteArray err = second.readAllStandardError();
+    EXPECT_TRUE(err.contains("nuvbrowser: the address is too long to hand to the running browser"))
+        << err.constData();
+    EXPECT_EQ(browser.state(), QProcess::Running);
+    EXPECT_EQ(RunSecond({"http://127.0.0.1:9/short"}), 0) << "the browser goes on";
+}
+
 TEST_F(ProcessTest, InterruptAndHangUpEndTheBrowserToo)
 {
     for (int signo : {SIGINT, SIGHUP}) {

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <future>
+#include <string>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -33,6 +34,8 @@ const char* Name(ClaimResult r)
         return "HandedOff";
     case ClaimResult::Hung:
         return "Hung";
+    case ClaimResult::TooLong:
+        return "TooLong";
     case ClaimResult::Failed:
         return "Failed";
     }
@@ -199,12 +202,45 @@ TEST_F(SingleInstanceTest, SecondStartHandsItsAddressToTheBrowser)
     EXPECT_STREQ(Name(r.result), "HandedOff");
     EXPECT_EQ(m_received, (QStringList{address, QString()}));
 
-    // An address too long for a record is refused, and the browser goes on.
-    client = StartClient(m_strFolder, QString(40000, QLatin1Char('y')));
-    r = Finish(client);
-    EXPECT_STREQ(Name(r.result), "HandedOff");
-    EXPECT_FALSE(r.bAnswer);
-    EXPECT_EQ(m_received.size(), 2);
+    // An address too long for a record is not sent: the start says so, the browser goes on.
+    const qsizetype nLongest = kMaxHandOffBytes / 2 - 1;
+    const struct
+    {
+        qsizetype nChars;
+        const char* result;
+    } sizes[] = {{nLongest + 1, "TooLong"}, {40000, "TooLong"}, {nLongest, "HandedOff"}};
+    for (const auto& size : sizes) {
+        client = StartClient(m_strFolder, QString(size.nChars, QLatin1Char('y')));
+        r = Finish(client);
+        EXPECT_STREQ(Name(r.result), size.result) << size.nChars;
+        EXPECT_EQ(r.bAnswer, size.result == std::string("HandedOff")) << size.nChars;
+    }
+    ASSERT_EQ(m_received.size(), 3);
+    EXPECT_EQ(m_received.last().size(), nLongest);
+}
+
+TEST_F(SingleInstanceTest, ARecordWhoseSenderGaveUpIsNotActedOn)
+{
+    // The browser was stopped: a start connected, sent its record, waited in vain and went
+    // away, all before the browser could read a byte.
+    StartBrowser();
+    const QByteArray record = CSingleInstance::EncodeRecord(kHandOffData, "gave up");
+    {
+        QLocalSocket gone;
+        gone.connectToServer(SocketPath());
+        ASSERT_TRUE(gone.waitForConnected(5000));
+        gone.write(record);
+        ASSERT_TRUE(gone.waitForBytesWritten(5000));
+        gone.abort();
+    }
+    // The browser runs again; a later start gets through.
+    auto client = StartClient(m_strFolder, "later");
+    EXPECT_STREQ(Name(Finish(client).result), "HandedOff");
+    auto* server = m_pBrowser->findChild<QLocalServer*>();
+    ASSERT_NE(server, nullptr);
+    // Every connection served and closed: the one that gave up was read too.
+    EXPECT_TRUE(WaitUntil([&] { return server->findChildren<QLocalSocket*>().isEmpty(); }));
+    EXPECT_EQ(m_received, QStringList{"later"});
 }
 
 TEST_F(SingleInstanceTest, TheHandlersAnswerReachesTheSender)
