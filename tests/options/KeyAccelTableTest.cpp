@@ -7,11 +7,13 @@
 #include "res/Resources.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -116,6 +118,91 @@ TEST_F(KeyAccelTableTest, DefaultRowsAndCommandNames)
     EXPECT_EQ(CKeyAccelTable::GetCommandName(57665), QStringLiteral("Exit"));
     EXPECT_EQ(CKeyAccelTable::GetCommandName(32773), QString());
     EXPECT_EQ(CKeyAccelTable::GetCommandName(0), QString());
+}
+
+TEST_F(KeyAccelTableTest, AllCommandNamesInTheirOrder)
+{
+    const struct
+    {
+        int command;
+        const char* name;
+    } rows[] = {
+        {32826, "Focus to Favorites"},
+        {32827, "Focus to Browser"},
+        {32834, "Focus to Address Bar"},
+        {32837, "Focus to New Active Window"},
+        {32830, "Images ON-display"},
+        {32831, "Images OFF-display"},
+        {32832, "Sound ON"},
+        {32833, "Sound OFF"},
+        {32775, "Make New Window"},
+        {32804, "Open Internet Address"},
+        {32805, "Save As"},
+        {32776, "Print"},
+        {1016, "Add to Favorites"},
+        {32840, "Organize Favorites"},
+        {32839, "Refresh Favorites"},
+        {32778, "Properties"},
+        {32779, "Work Offline"},
+        {57665, "Exit"},
+        {32774, "Close"},
+        {32783, "Select All"},
+        {32784, "Find"},
+        {32829, "Favorites"},
+        {32785, "Address Bar"},
+        {32845, "Status Bar"},
+        {32796, "Internet Options"},
+        {32835, "nuvBrowser Options"},
+        {32787, "Refresh"},
+        {32846, "View Source"},
+        {32797, "Back"},
+        {32798, "Forward"},
+        {32802, "History"},
+        {32843, "Move to Previous Window"},
+        {32844, "Move to Next Window"},
+    };
+    ASSERT_EQ(CKeyAccelTable::GetCommandTableSize(), int(std::size(rows)));
+    const KEYACCELCOMMAND* table = CKeyAccelTable::GetCommandTable();
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(table[i].wCommand, rows[i].command) << "row " << i + 1;
+        EXPECT_EQ(QString::fromUtf16(table[i].pszName), QString::fromUtf8(rows[i].name))
+            << "row " << i + 1;
+        EXPECT_EQ(CKeyAccelTable::GetCommandName(rows[i].command), QString::fromUtf8(rows[i].name))
+            << rows[i].command;
+    }
+}
+
+TEST_F(KeyAccelTableTest, AFailedSaveReportsFailureAndLeavesTheStoreAlone)
+{
+    CKeyAccelTable t;
+    t.LoadTable();
+    ASSERT_TRUE(t.SetEntry(FCONTROL, 0x41, 32845));
+    ASSERT_TRUE(t.SaveTable());
+    const QString registry = CRegistryStore::DefaultPath();
+    QFile stored(registry);
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    const QByteArray before = stored.readAll();
+    stored.close();
+
+    // The lock file beside the store cannot be opened: a folder takes its name.
+    ASSERT_TRUE(QFile::remove(registry + ".lock"));
+    ASSERT_TRUE(QDir().mkpath(registry + ".lock/blocked"));
+    ASSERT_TRUE(t.SetEntry(FCONTROL, 0x42, 32846));
+    EXPECT_FALSE(t.SaveTable());
+    EXPECT_FALSE(t.IsModified()) << "cleared even though the write failed";
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    EXPECT_EQ(stored.readAll(), before);
+    stored.close();
+    EXPECT_FALSE(t.SaveTable()) << "nothing to write until the table changes again";
+
+    // The bindings held are all written by the next save that can write.
+    ASSERT_TRUE(QDir(registry + ".lock").removeRecursively());
+    ASSERT_TRUE(t.SetEntry(FCONTROL, 0x43, 32787));
+    ASSERT_TRUE(t.SaveTable());
+    CKeyAccelTable u;
+    ASSERT_TRUE(u.LoadTable());
+    EXPECT_EQ(u.FindEntry(FCONTROL, 0x42, 32846), 1);
+    EXPECT_EQ(u.FindEntry(FCONTROL, 0x43, 32787), 15);
 }
 
 TEST_F(KeyAccelTableTest, UnloadedTableBehavesAsDefaults)
