@@ -171,6 +171,9 @@ void CPaneTabCtrl::SetTabTitle(int nIndex, const QString& title)
     if (PaneTabRecord* pRecord = GetTabRecord(nIndex))
         pRecord->strTitle = title;
     RelabelTab(nIndex);
+    // A chosen tab stays whole when its title grows (a new page's title comes after its tab).
+    if (nIndex == m_nCurSel)
+        EnsureVisible(nIndex);
 }
 
 void CPaneTabCtrl::RelabelAll()

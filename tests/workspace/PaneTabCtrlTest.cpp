@@ -241,6 +241,12 @@ TEST_F(PaneTabCtrlTest, ScrolledStripShowsWholeTabs)
     EXPECT_EQ(expectWholeTabs("one on"), nFirst);
     EXPECT_EQ(strip.GetItemRect(nFirst).left(), 0);
 
+    // A new tab gets its title after it was chosen: the longer label is shown whole too.
+    const int nNew = strip.AddTab(panes[12], true);
+    expectWholeTabs("new tab");
+    strip.SetTabTitle(nNew, QStringLiteral("a longer title"));
+    expectWholeTabs("titled");
+
     // Wide enough again: everything is shown from the first tab on, without arrows.
     strip.resize(2000, strip.height());
     EXPECT_TRUE(ScrollArrows(strip).isEmpty());
