@@ -44,6 +44,8 @@ CPaneTabCtrl::CPaneTabCtrl(QWidget* parent) : QTabBar(parent)
     const auto makeArrow = [this](Qt::ArrowType type, int nTabs) {
         auto* button = new QToolButton(this);
         button->setArrowType(type);
+        button->setAccessibleName(nTabs < 0 ? QStringLiteral("Scroll Tabs Left")
+                                            : QStringLiteral("Scroll Tabs Right"));
         button->setFocusPolicy(Qt::NoFocus);
         button->setAutoRepeat(true);
         button->hide();

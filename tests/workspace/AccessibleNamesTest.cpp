@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QProgressBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 namespace {
@@ -29,6 +30,22 @@ TEST_F(AccessibleNamesTest, EveryControlOnTheScreenHasAName)
             EXPECT_TRUE(found.names.contains(label)) << favorite << " " << label;
         Close();
     }
+}
+
+TEST_F(AccessibleNamesTest, TabsThatDoNotFitScrollWithNamedArrows)
+{
+    Open();
+    MakePanes(8);
+    for (int i = 0; i < PaneCount(); ++i)
+        Control(Pane(i))->RaiseTitleChange(QStringLiteral("A rather long page title %1").arg(i));
+    frame->resize(700, 500);
+    QCoreApplication::processEvents();
+    // The strip's own arrows are its children, not items of its accessible tree.
+    QStringList arrows;
+    for (QToolButton* button : Tabs()->findChildren<QToolButton*>())
+        if (button->isVisible())
+            arrows << AccessibleName(button);
+    EXPECT_EQ(arrows.join('|').toStdString(), "Scroll Tabs Left|Scroll Tabs Right");
 }
 
 TEST_F(AccessibleNamesTest, NamesSayWhatTheControlsDo)
