@@ -313,15 +313,23 @@ void CKeyAccelTable::DecorateMenu(QWidget* pMenu) const
         QAction* item = CCommandRouter::FindMenuItem(pMenu, entries[i].wCommand);
         if (item == nullptr)
             continue;
-        QString prefix;
-        if (entries[i].fVirt & FCONTROL)
-            prefix += QLatin1String("Ctrl+");
-        if (entries[i].fVirt & FALT)
-            prefix += QLatin1String("Alt+");
-        if (entries[i].fVirt & FSHIFT)
-            prefix += QLatin1String("Shift+");
         const QString text = item->text();
         const QString base = text.left(text.indexOf(QLatin1Char('\t')));
-        item->setText(base + QLatin1Char('\t') + prefix + QChar(entries[i].wKey));
+        item->setText(base + QLatin1Char('\t') + GetKeyText(entries[i]));
     }
+}
+
+QString CKeyAccelTable::GetKeyText(const KEYACCELENTRY& entry)
+{
+    QString text;
+    if (entry.fVirt & FCONTROL)
+        text += QLatin1String("Ctrl+");
+    if (entry.fVirt & FALT)
+        text += QLatin1String("Alt+");
+    if (entry.fVirt & FSHIFT)
+        text += QLatin1String("Shift+");
+    // An entry made with an empty key field has key code 0: it shows no key character.
+    if (entry.wKey != 0)
+        text += QChar(entry.wKey);
+    return text;
 }

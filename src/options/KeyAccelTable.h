@@ -73,6 +73,9 @@ public:
     static int GetCommandTableSize();
     static const KEYACCELENTRY* GetDefaultEntries();
 
+    // The key combination as menus and the key settings show it: "Ctrl+", "Alt+", "Shift+"
+    // for the modifiers, in this order, then the key code written as one character.
+    static QString GetKeyText(const KEYACCELENTRY& entry);
     // Writes each bound key after a tab into the text of its command's menu item.
     void DecorateMenu(QWidget* pMenu) const;
 

@@ -444,3 +444,16 @@ TEST_F(KeyAccelTableTest, DecorateMenuWritesKeysAfterTheTab)
     t.DecorateMenu(&bar);
     EXPECT_EQ(MenuText(bar, ID_FAVORITES_ADD), QStringLiteral("&Add to Favorites\tCtrl+T"));
 }
+
+TEST_F(KeyAccelTableTest, AnEntryWithoutAKeyShowsNoKeyCharacter)
+{
+    // The key settings make an entry with key code 0 from an empty key field.
+    QMenuBar bar;
+    ASSERT_TRUE(LoadMenu(&bar, IDR_MAINFRAME));
+    CKeyAccelTable t;
+    t.LoadTable();
+    ASSERT_TRUE(t.SetEntry(FCONTROL | FSHIFT, 0, ID_GO_BACK));
+    t.DecorateMenu(&bar);
+    EXPECT_EQ(MenuText(bar, ID_GO_BACK), QStringLiteral("&Back\tCtrl+Shift+"));
+    EXPECT_EQ(CKeyAccelTable::GetKeyText(t.GetEntries()[15]), QStringLiteral("Ctrl+Shift+"));
+}
