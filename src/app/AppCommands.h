@@ -2,11 +2,19 @@
 
 #include "CmdTarget.h"
 
-// The application's commands, last on the frame's route: Exit (57665).
+class QWidget;
+
+// The application's commands, last on the frame's route: Exit (57665) and About (57664), which
+// therefore work whatever has the focus.
 class CAppCommands : public CCmdTarget
 {
 public:
-    CAppCommands();
+    // pMainWnd: the window the application's dialogs open over.
+    explicit CAppCommands(QWidget* pMainWnd = nullptr);
 
     void OnAppExit();
+    void OnAppAbout();
+
+private:
+    QWidget* m_pMainWnd;
 };

@@ -33,7 +33,8 @@ constexpr int kAddressBand = 2;
 constexpr int kCapsPollMs = 300;
 } // namespace
 
-CMainFrame::CMainFrame(CNuvBrowserDoc* pDoc, QWidget* parent) : QMainWindow(parent), m_pDoc(pDoc)
+CMainFrame::CMainFrame(CNuvBrowserDoc* pDoc, QWidget* parent)
+    : QMainWindow(parent), m_pDoc(pDoc), m_appCommands(this)
 {
     setWindowTitle(QStringLiteral("nuvBrowser"));
     // Commands go to the view, then the frame, then the application.

@@ -58,6 +58,7 @@ CNuvBrowserForm::CNuvBrowserForm(CNuvBrowserApp* pApp, CNuvBrowserDoc* pDoc, QWi
         MapFavoritesCommands(*this, *m_pFavorites);
     MapPaneCommands();
     MapBrowserCommands();
+    MapDialogCommands();
 
     ApplyFavoritesVisibility();
     m_timerStartup.start();

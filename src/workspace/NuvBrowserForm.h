@@ -6,6 +6,7 @@
 #include "workspace/ImageList.h"
 #include "workspace/InternetSettings.h"
 
+#include <QPointer>
 #include <QRect>
 #include <QTimer>
 #include <QWidget>
@@ -17,6 +18,7 @@ class CNuvBrowserApp;
 class CNuvBrowserDoc;
 class CPaneTabCtrl;
 class CPaneWnd;
+struct PaneProperties;
 class CSplitterBar;
 class QComboBox;
 class QLabel;
@@ -167,6 +169,14 @@ public:
     // The browser commands on the active pane, and the internet-settings switches.
     void MapBrowserCommands();
 
+    // The dialog commands: they open their dialog and continue when it ends.
+    void MapDialogCommands();
+    void OnFileOpen();
+    void OnGoHistory();
+    void OnUpdateGoHistory(CCmdUI* pCmdUI);
+    void OnFileProperties();
+    void OnViewOptions();
+
 signals:
     // The splitter was released at this favorites width; the main frame's SetFavoritesWidth
     // takes it.
@@ -193,6 +203,8 @@ private:
     void OnEditCommand(int nID);
     void OnUpdateEditCommand(CCmdUI* pCmdUI);
     void OnViewSource();
+    QWidget* DialogParent();
+    void ShowProperties(const PaneProperties& props);
 
     CNuvBrowserApp* m_pApp;
     CNuvBrowserDoc* m_pDoc;
@@ -221,4 +233,5 @@ private:
     bool m_bStarted = false;
     CInternetSettings m_settings;
     CFavoritesTree* m_pFavorites = nullptr;
+    QPointer<QObject> m_pPropertiesAsked; // the pane whose properties are awaited
 };

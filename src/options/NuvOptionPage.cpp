@@ -1,0 +1,48 @@
+#include "NuvOptionPage.h"
+
+#include "dialogs/NuvDialog.h"
+
+#include <QCheckBox>
+#include <QVBoxLayout>
+
+CNuvOptionPage::CNuvOptionPage(const NuvOptionSettings& settings, QWidget* pParent)
+    : QWidget(pParent)
+{
+    setWindowTitle(QStringLiteral("nuvBrowser Options"));
+    auto* layout = new QVBoxLayout(this);
+    m_btnSortFavorites =
+        AddCheckBox(IDC_SORT_FAVORITES, QStringLiteral("Sort &Favorites by Type and Then Name"),
+                    settings.pViewSortFavorite);
+    m_btnSingleClick =
+        AddCheckBox(IDC_SINGLE_CLICK, QStringLiteral("&Single-clicked Action of Favorites"),
+                    settings.pViewSingleFavorite);
+    m_btnTabWidth = AddCheckBox(IDC_TAB_WIDTH, QStringLiteral("Au&to Adjust of Tab Width"),
+                                settings.pViewTabWidthFixed);
+    m_btnLastClose =
+        AddCheckBox(IDC_LAST_CLOSE, QStringLiteral("Exit by the &Last Window closing."),
+                    settings.pRunLastClose);
+    m_btnExitConfirm = AddCheckBox(IDC_EXIT_CONFIRM, QStringLiteral("Confirm at the &Exit."),
+                                   settings.pRunExitConfirm);
+    layout->addStretch(1);
+}
+
+QCheckBox* CNuvOptionPage::AddCheckBox(int nID, const QString& text, int* pSetting)
+{
+    auto* box = new QCheckBox(text, this);
+    CNuvDialog::SetDlgItemId(box, nID);
+    layout()->addWidget(box);
+    if (pSetting == nullptr) {
+        box->setEnabled(false);
+        return box;
+    }
+    box->setChecked(*pSetting != 0);
+    // A click writes the new state at once; the setting is stored when the program ends.
+    connect(box, &QCheckBox::clicked, this,
+            [pSetting](bool bChecked) { *pSetting = bChecked ? 1 : 0; });
+    return box;
+}
+
+QCheckBox* CNuvOptionPage::GetCheckBox(int nID) const
+{
+    return qobject_cast<QCheckBox*>(CNuvDialog::FindDlgItem(this, nID));
+}

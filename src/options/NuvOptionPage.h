@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+
+// The settings the general options page switches; each points at the application's field.
+struct NuvOptionSettings
+{
+    int* pViewSortFavorite = nullptr;
+    int* pViewSingleFavorite = nullptr;
+    int* pViewTabWidthFixed = nullptr;
+    int* pRunLastClose = nullptr;
+    int* pRunExitConfirm = nullptr;
+};
+
+// The page "nuvBrowser Options": five check boxes, each writing its setting the moment it is
+// clicked (OK and Cancel of the sheet do not change them).
+class CNuvOptionPage : public QWidget
+{
+    Q_OBJECT
+public:
+    enum : int
+    {
+        IDD = 143,
+        IDC_SORT_FAVORITES = 1044,
+        IDC_TAB_WIDTH = 1045,
+        IDC_SINGLE_CLICK = 1046,
+        IDC_LAST_CLOSE = 1047,
+        IDC_EXIT_CONFIRM = 1048,
+    };
+
+    explicit CNuvOptionPage(const NuvOptionSettings& settings, QWidget* pParent = nullptr);
+
+    QCheckBox* GetCheckBox(int nID) const;
+
+private:
+    QCheckBox* AddCheckBox(int nID, const QString& text, int* pSetting);
+
+    QCheckBox* m_btnLastClose = nullptr;
+    QCheckBox* m_btnExitConfirm = nullptr;
+    QCheckBox* m_btnSingleClick = nullptr;
+    QCheckBox* m_btnTabWidth = nullptr;
+    QCheckBox* m_btnSortFavorites = nullptr;
+};

@@ -1,0 +1,22 @@
+#include "NuvOptionSheetDlg.h"
+
+#include "res/Resource.h"
+#include "res/Resources.h"
+
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+CNuvOptionSheetDlg::CNuvOptionSheetDlg(QWidget* pParent) : CNuvDialog(pParent)
+{
+    setWindowTitle(LoadString(IDS_OPTIONS_CAPTION));
+    m_tabs = new QTabWidget(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs, 1);
+    layout->addWidget(CreateButtons(true));
+}
+
+void CNuvOptionSheetDlg::AddPage(QWidget* pPage)
+{
+    m_tabs->addTab(pPage, pPage->windowTitle());
+    m_tabs->setCurrentIndex(0);
+}
