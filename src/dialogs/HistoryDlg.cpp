@@ -16,6 +16,7 @@ CHistoryDlg::CHistoryDlg(const QStringList& recent, QWidget* pParent) : CNuvDial
 
     m_listHistory = DlgItem(new QListWidget(this), IDC_HISTORY);
     m_listHistory->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_listHistory->setAccessibleName(windowTitle());
     m_listHistory->setTextElideMode(Qt::ElideMiddle);
     m_listHistory->setUniformItemSizes(true);
     const QFontMetrics metrics(m_listHistory->font());

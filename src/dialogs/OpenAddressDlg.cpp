@@ -40,6 +40,7 @@ COpenAddressDlg::COpenAddressDlg(const QString* pHistory, int nHistory, QWidget*
     m_cbAddress->setCompleter(nullptr);
     auto* addressLabel = new QLabel(QStringLiteral("&Address:"), this);
     addressLabel->setBuddy(m_cbAddress);
+    m_cbAddress->lineEdit()->setAccessibleName(QStringLiteral("Address"));
 
     m_btnBrowse = DlgItem(new QPushButton(QStringLiteral("&Browse..."), this), IDC_BROWSE);
     m_btnBrowse->setAutoDefault(false);

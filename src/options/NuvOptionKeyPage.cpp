@@ -50,6 +50,7 @@ CNuvOptionKeyPage::CNuvOptionKeyPage(CKeyAccelTable* pKeyTable, QWidget* pParent
     m_listKeys = new QTreeWidget(this);
     CNuvDialog::SetDlgItemId(m_listKeys, IDC_KEY_LIST);
     m_listKeys->setColumnCount(2);
+    m_listKeys->setAccessibleName(QStringLiteral("Key Bindings"));
     m_listKeys->setHeaderLabels({QStringLiteral("Key"), QStringLiteral("Function")});
     m_listKeys->setRootIsDecorated(false);
     m_listKeys->setUniformRowHeights(true);
