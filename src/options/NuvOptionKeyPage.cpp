@@ -121,6 +121,7 @@ CNuvOptionKeyPage::CNuvOptionKeyPage(CKeyAccelTable* pKeyTable, QWidget* pParent
     grid->setRowStretch(0, 1);
     grid->setColumnStretch(1, 1);
 
+    setFocusProxy(m_listKeys);
     setTabOrder(m_listKeys, m_editKey);
     setTabOrder(m_editKey, m_btnCtrl);
     setTabOrder(m_btnCtrl, m_btnAlt);

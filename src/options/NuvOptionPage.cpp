@@ -24,6 +24,7 @@ CNuvOptionPage::CNuvOptionPage(const NuvOptionSettings& settings, QWidget* pPare
     m_btnExitConfirm = AddCheckBox(IDC_EXIT_CONFIRM, QStringLiteral("Confirm at the &Exit."),
                                    settings.pRunExitConfirm);
     layout->addStretch(1);
+    setFocusProxy(m_btnSortFavorites);
 }
 
 QCheckBox* CNuvOptionPage::AddCheckBox(int nID, const QString& text, int* pSetting)

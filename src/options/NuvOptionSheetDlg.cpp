@@ -19,4 +19,7 @@ void CNuvOptionSheetDlg::AddPage(QWidget* pPage)
 {
     m_tabs->addTab(pPage, pPage->windowTitle());
     m_tabs->setCurrentIndex(0);
+    // The sheet opens with the focus on the first page's first control.
+    if (m_tabs->count() == 1)
+        pPage->setFocus();
 }

@@ -91,6 +91,9 @@ TEST_F(NuvOptionSheetTest, KeyPageShowsTheTableAndTheCommandNames)
     EXPECT_EQ(sheet->Pages()->tabText(1), "nuvBrowser Options");
     EXPECT_EQ(sheet->Pages()->currentIndex(), 0);
     ExpectCentred(sheet);
+    // The focus starts on the binding list, the page's first control.
+    ASSERT_TRUE(BecomesActive(sheet));
+    EXPECT_EQ(QApplication::focusWidget(), sheet->GetDlgItem(CNuvOptionKeyPage::IDC_KEY_LIST));
 
     CNuvOptionKeyPage* page = KeyPage(sheet);
     ASSERT_NE(page, nullptr);
