@@ -130,6 +130,9 @@ public:
 
     // The control's window; the pane's window is this widget.
     virtual QWidget* Widget() = 0;
+    // The window that shows the document and receives the presses on it: the control's
+    // window or one inside it; null while there is none.
+    virtual QWidget* PageView() const = 0;
     // Events go to this sink (null: nowhere). The pane sets itself after creation.
     virtual void SetEventSink(IBrowserEvents* pSink) = 0;
 

@@ -220,7 +220,8 @@ bool CHtmlPane::IsCommandEnabled(int nCommand) const
 
 bool CHtmlPane::OwnsWindow(const QWidget* pWnd) const
 {
-    return m_hWnd && pWnd && (pWnd == m_hWnd || m_hWnd->isAncestorOf(pWnd));
+    // Only the page itself: not the bars or notices the control lays over or beside it.
+    return m_hWnd && m_pBrowser && pWnd && pWnd == m_pBrowser->PageView();
 }
 
 void CHtmlPane::InspectAt(const QPoint& ptScreen, InspectDone done)

@@ -49,10 +49,11 @@ void CNuvBrowserForm::MapBrowserCommands()
         UpdateRule rule;
         if (c.nID == ID_GO_BACK || c.nID == ID_GO_FORWARD) {
             const bool bBack = c.nID == ID_GO_BACK;
+            // Without a pane there is no history: a page that closed itself leaves nothing
+            // to go back to.
             rule = [this, bBack](CCmdUI* pCmdUI) {
-                if (m_pActivePane)
-                    pCmdUI->Enable(bBack ? m_pActivePane->CanGoBack()
-                                         : m_pActivePane->CanGoForward());
+                pCmdUI->Enable(m_pActivePane && (bBack ? m_pActivePane->CanGoBack()
+                                                       : m_pActivePane->CanGoForward()));
             };
         }
         Map(

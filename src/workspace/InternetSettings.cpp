@@ -2,6 +2,7 @@
 
 #include "app/NuvBrowserApp.h"
 #include "platform/RegistryStore.h"
+#include "platform/StartPageFile.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -32,7 +33,7 @@ const char* const CInternetSettings::kFontKey =
 
 QString CInternetSettings::DefaultStartPage()
 {
-    return QStringLiteral("qrc:///res/start.html");
+    return CStartPageFile::Address();
 }
 
 QString CInternetSettings::DefaultSearchPage()

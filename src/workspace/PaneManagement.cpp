@@ -170,8 +170,13 @@ void CNuvBrowserForm::OnPaneClosed(int nTabIndex)
     else
         nSelect = nTabIndex > 1 ? nTabIndex - 1 : nTabIndex;
     m_tabPanes->SetCurSel(nSelect);
-    if (ActivateSelectedPane())
+    if (ActivateSelectedPane()) {
         ScheduleFocus();
+        return;
+    }
+    // No pane is left to show an address.
+    if (CMainFrame* pFrame = Frame(); pFrame && pFrame->m_hAddressEdit)
+        pFrame->m_hAddressEdit->clear();
 }
 
 void CNuvBrowserForm::OnUpdateFileClose(CCmdUI* pCmdUI)

@@ -21,6 +21,7 @@ public:
     ~CFakeBrowserControl() override;
 
     QWidget* Widget() override { return this; }
+    QWidget* PageView() const override { return const_cast<CFakeBrowserControl*>(this); }
     void SetEventSink(IBrowserEvents* pSink) override { m_pSink = pSink; }
 
     bool Navigate2(const QString& address) override;

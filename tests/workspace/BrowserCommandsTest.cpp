@@ -1,3 +1,4 @@
+#include "WaitFor.h"
 #include "WorkspaceFixture.h"
 
 #include "app/CmdUI.h"
@@ -87,6 +88,30 @@ TEST_F(BrowserCommandsTest, CommandsActOnTheActivePage)
     EXPECT_FALSE(frame->SendCommand(ID_GO_BACK));
     EXPECT_TRUE(frame->SendCommand(ID_GO_FORWARD));
     EXPECT_EQ(page->Calls(), QStringList{"GoForward"});
+}
+
+TEST_F(BrowserCommandsTest, NothingOfAPageIsLeftAfterTheLastPaneClosedItself)
+{
+    for (int nFavorite : {1, 0}) {
+        SCOPED_TRACE(nFavorite);
+        app.ViewFavorite = nFavorite;
+        Open();
+        CFakeBrowserControl* page = Control(Pane(0));
+        page->RaiseAddressChange("http://a.example/");
+        page->RaiseCommandStateChange(CSC_NAVIGATEBACK, 1);
+        page->RaiseCommandStateChange(CSC_NAVIGATEFORWARD, 1);
+        page->RaiseCommandStateChange(CSC_UPDATECOMMANDS, 0);
+        EXPECT_EQ(frame->m_hAddressEdit->text(), "http://a.example/");
+        EXPECT_TRUE(Enabled(ID_GO_BACK));
+        EXPECT_TRUE(Enabled(ID_GO_FORWARD));
+
+        page->RaiseQuit(); // the page's window.close()
+        ASSERT_TRUE(WaitFor([this] { return PaneCount() == 0; }));
+        EXPECT_EQ(frame->m_hAddressEdit->text(), "");
+        EXPECT_FALSE(Enabled(ID_GO_BACK));
+        EXPECT_FALSE(Enabled(ID_GO_FORWARD));
+        Close();
+    }
 }
 
 TEST_F(BrowserCommandsTest, TextSizeChangesTheActivePageAndIsKept)

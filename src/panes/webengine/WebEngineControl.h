@@ -25,6 +25,7 @@ public:
     ~CWebEngineControl() override;
 
     QWidget* Widget() override { return this; }
+    QWidget* PageView() const override { return focusProxy(); }
     void SetEventSink(IBrowserEvents* pSink) override { m_pSink = pSink; }
 
     bool Navigate2(const QString& address) override;

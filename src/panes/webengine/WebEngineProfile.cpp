@@ -13,8 +13,18 @@ QWebEngineProfile* NuvWebEngineProfile()
 {
     static QPointer<QWebEngineProfile> s_pProfile;
     if (!s_pProfile) {
+        // A named profile writes its first file (its preferences) into the application's
+        // default data folder before any of its paths can be set, and that folder is named
+        // after the organisation and the application (the window class). While the profile
+        // is made, those names point into our own folder.
+        const QString app = QCoreApplication::applicationName();
+        const QString org = QCoreApplication::organizationName();
+        QCoreApplication::setOrganizationName(QString());
+        QCoreApplication::setApplicationName(QStringLiteral("nuvBrowser"));
         auto* pProfile =
             new QWebEngineProfile(QStringLiteral("nuvBrowser"), QCoreApplication::instance());
+        QCoreApplication::setApplicationName(app);
+        QCoreApplication::setOrganizationName(org);
         pProfile->setPersistentStoragePath(NuvDataHome() + QStringLiteral("/WebEngine"));
         pProfile->setCachePath(
             QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
