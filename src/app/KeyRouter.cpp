@@ -76,6 +76,11 @@ bool CKeyRouter::eventFilter(QObject* pWatched, QEvent* pEvent)
     }
     if (!IsAimedAtFrame(pWatched) || !IsFirstDelivery(pWatched, pEvent))
         return false;
+    // A field that closes on Esc (a page's find bar) keeps that key: it does not stop the page.
+    if ((pEvent->type() == QEvent::KeyPress || pEvent->type() == QEvent::ShortcutOverride) &&
+        static_cast<QKeyEvent*>(pEvent)->key() == Qt::Key_Escape &&
+        pWatched->property("nuvKeepsEscape").toBool())
+        return false;
     if (pEvent->type() == QEvent::ShortcutOverride) {
         // Keys the frame will take are claimed here, so that no shortcut (a menu title's
         // Alt+letter) takes them first; the key press then comes through.

@@ -8,6 +8,7 @@
 #include "app/MainFrame.h"
 #include "app/NuvBrowserApp.h"
 #include "panes/HtmlPane.h"
+#include "panes/webengine/FindBar.h"
 #include "panes/webengine/WebEngineControl.h"
 #include "res/Resource.h"
 #include "workspace/NuvBrowserForm.h"
@@ -123,6 +124,28 @@ TEST_F(FrameKeysTest, PageKeysReachThePageAndFrameKeysRunCommands)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(spy.ids, (QList<int>{ID_VIEW_STOP, ID_VIEW_REFRESH, ID_FILE_NEW}));
     EXPECT_EQ(PaneCount(), nPanes + 1);
+}
+
+TEST_F(FrameKeysTest, TheFindBarKeepsEscAndEnter)
+{
+    m_pForm->NavigateActivePane(m_server.Url("/form.html"), false);
+    ASSERT_TRUE(WaitFor([&] { return Shows("/form.html"); }));
+    Pane()->Window()->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return PageHasFocus(); }));
+    CCommandLog spy(m_pFrame.get());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(spy.ids, QList<int>{ID_EDIT_FIND});
+    CFindBar* pBar = dynamic_cast<CWebEngineControl*>(Pane()->Browser())->FindBar();
+    ASSERT_NE(pBar, nullptr);
+    ASSERT_EQ(QApplication::focusWidget(), pBar->Field());
+
+    // Enter searches; Esc closes the bar and neither stops the page nor reaches the frame.
+    QTest::keyClicks(pBar->Field(), "Form");
+    QTest::keyClick(pBar->Field(), Qt::Key_Return);
+    QTest::keyClick(pBar->Field(), Qt::Key_Escape);
+    EXPECT_EQ(spy.ids, QList<int>{ID_EDIT_FIND});
+    EXPECT_FALSE(pBar->isVisible());
+    EXPECT_TRUE(PageHasFocus());
 }
 
 } // namespace

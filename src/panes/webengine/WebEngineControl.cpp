@@ -1,7 +1,7 @@
 #include "panes/webengine/WebEngineControl.h"
 
 #include "panes/AddressInput.h"
-#include "panes/webengine/FindPrompt.h"
+#include "panes/webengine/FindBar.h"
 #include "panes/webengine/NoticePage.h"
 #include "panes/webengine/OfflineInterceptor.h"
 #include "panes/webengine/PageScripts.h"
@@ -230,7 +230,7 @@ void CWebEngineControl::ShowNotice(NoticeKind kind)
     if (!m_pNotice)
         m_pNotice = new CNoticePage(this);
     m_notice = kind;
-    m_pNotice->setGeometry(contentsRect());
+    LayOutBars();
     const QString address = LocationURL();
     if (kind == NoticeKind::Crashed)
         m_pNotice->ShowNotice(tr("This page stopped working"), address,
@@ -253,6 +253,16 @@ void CWebEngineControl::HideNotice()
 void CWebEngineControl::resizeEvent(QResizeEvent* pEvent)
 {
     QWebEngineView::resizeEvent(pEvent);
+    LayOutBars();
+}
+
+void CWebEngineControl::LayOutBars()
+{
+    const int nBar = m_pFindBar && m_pFindBar->isVisible() ? m_pFindBar->sizeHint().height() : 0;
+    // The page's own widget is laid out inside the margins: the bar takes the bottom.
+    setContentsMargins(0, 0, 0, nBar);
+    if (nBar > 0)
+        m_pFindBar->setGeometry(0, height() - nBar, width(), nBar);
     if (m_pNotice)
         m_pNotice->setGeometry(contentsRect());
 }
@@ -467,11 +477,12 @@ bool CWebEngineControl::PrintWithPrompt()
 
 bool CWebEngineControl::ExecFind()
 {
-    if (!m_pFindPrompt)
-        m_pFindPrompt = new CFindPrompt(m_pPage, this);
-    m_pFindPrompt->show();
-    m_pFindPrompt->raise();
-    m_pFindPrompt->activateWindow();
+    if (!m_pFindBar) {
+        m_pFindBar = new CFindBar(m_pPage, this);
+        connect(m_pFindBar, &CFindBar::closed, this, &CWebEngineControl::LayOutBars);
+    }
+    m_pFindBar->Open();
+    LayOutBars();
     return true;
 }
 

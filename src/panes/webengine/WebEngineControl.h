@@ -8,7 +8,7 @@
 
 #include <memory>
 
-class CFindPrompt;
+class CFindBar;
 class CNoticePage;
 class CWebEnginePage;
 class QPrinter;
@@ -72,6 +72,8 @@ public:
 
     // The program's own page shown in place of the engine's; null while the engine's shows.
     const CNoticePage* Notice() const;
+    // The find bar; null until the first find.
+    CFindBar* FindBar() const { return m_pFindBar; }
 
 protected:
     void resizeEvent(QResizeEvent* pEvent) override;
@@ -97,6 +99,8 @@ private:
     void ReportAddressAndTitle();
     void ShowNotice(NoticeKind kind);
     void HideNotice();
+    // The page above, the find bar docked below it, the notice over the page's area.
+    void LayOutBars();
     void NavigateToMainValue(const char* name, const QString& fallback);
     // Runs one of our scripts; `answer` gets its result, or an invalid value (later, outside
     // the page's destruction) when the page went away.
@@ -117,6 +121,6 @@ private:
     QString m_strReportedTitle;      // the page's own title, last reported
     NoticeKind m_notice = NoticeKind::None;
     CNoticePage* m_pNotice = nullptr;
-    QPointer<CFindPrompt> m_pFindPrompt;
+    CFindBar* m_pFindBar = nullptr;
     std::unique_ptr<QPrinter> m_pPrinter; // while a print job runs
 };
