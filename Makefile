@@ -20,7 +20,7 @@ DESTDIR ?=
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build run test install package clean
+.PHONY: deps configure build run test bench install package clean
 
 deps:
 	@missing=""; \
@@ -52,6 +52,15 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
 	  QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu ctest -j$(JOBS) --output-on-failure --timeout 300
+
+# Benchmarks (never part of `make test`): the favorites fill, panes with the fake control, and
+# start-up and memory against the floor program under a virtual X display.
+# BENCH_ARGS passes options to bench/run_bench.py (--rounds N, --only startup|favorites|memory).
+bench: PACKAGES += python3
+bench: build
+	./$(BUILD)/bench/bench_favorites
+	./$(BUILD)/bench/bench_panes
+	xvfb-run -a -s "-screen 0 1280x900x24" python3 bench/run_bench.py $(BUILD) $(BENCH_ARGS)
 
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
