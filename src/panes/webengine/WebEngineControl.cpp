@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTimer>
@@ -91,6 +92,8 @@ CWebEngineControl::~CWebEngineControl()
     // No events and no answers while the page goes away.
     m_bClosing = true;
     m_pSink = nullptr;
+    if (m_bPrinting)
+        QGuiApplication::restoreOverrideCursor();
     m_pPage->disconnect(this);
 }
 
@@ -107,7 +110,8 @@ void CWebEngineControl::ConnectEngineSignals()
         if (m_pSink)
             m_pSink->OnStatusTextChange(url);
     });
-    connect(this, &QWebEngineView::printFinished, this, [this] { m_pPrinter.reset(); });
+    connect(this, &QWebEngineView::printFinished, this, &CWebEngineControl::EndPrint);
+    connect(this, &QWebEngineView::pdfPrintingFinished, this, &CWebEngineControl::EndPrint);
     connect(m_pPage, &QWebEnginePage::windowCloseRequested, this, [this] {
         if (m_pSink)
             m_pSink->OnQuit();
@@ -462,17 +466,48 @@ bool CWebEngineControl::PrintWithPrompt()
 {
     if (m_pPrinter)
         return false; // one job at a time
-    m_pPrinter = std::make_unique<QPrinter>();
+    // At the printer's own resolution: the engine draws the pages at the printer's dots.
+    m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
     auto* pDialog = new QPrintDialog(m_pPrinter.get(), this);
     pDialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(pDialog, &QDialog::finished, this, [this](int nResult) {
         if (nResult == QDialog::Accepted)
-            print(m_pPrinter.get()); // printFinished releases the printer
+            StartPrint(std::move(m_pPrinter));
         else
             m_pPrinter.reset();
     });
     pDialog->open();
     return true;
+}
+
+bool CWebEngineControl::StartPrint(std::unique_ptr<QPrinter> pPrinter)
+{
+    if (!pPrinter || m_bPrinting)
+        return false;
+    m_pPrinter = std::move(pPrinter);
+    m_bPrinting = true;
+    // Long documents take a while: the cursor and the status bar say it is working.
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    if (m_pSink)
+        m_pSink->OnStatusTextChange(tr("Printing..."));
+    const QString pdf = m_pPrinter->outputFileName();
+    if (m_pPrinter->outputFormat() == QPrinter::PdfFormat && !pdf.isEmpty())
+        // The engine's own PDF keeps the text as text and the links as links.
+        m_pPage->printToPdf(pdf, m_pPrinter->pageLayout());
+    else
+        print(m_pPrinter.get());
+    return true;
+}
+
+void CWebEngineControl::EndPrint()
+{
+    if (!m_bPrinting)
+        return;
+    m_bPrinting = false;
+    m_pPrinter.reset();
+    QGuiApplication::restoreOverrideCursor();
+    if (m_pSink)
+        m_pSink->OnStatusTextChange(QString());
 }
 
 bool CWebEngineControl::ExecFind()

@@ -62,6 +62,11 @@ public:
     // window that was opened only for the download) asks to be closed.
     void HandleDownloadEnded();
 
+    // Prints the page on a printer the user chose; a PDF file is written by the engine's
+    // own PDF printing. False while another job runs.
+    bool StartPrint(std::unique_ptr<QPrinter> pPrinter);
+    bool IsPrinting() const { return m_bPrinting; }
+
     // Zoom factors of the levels 0..4.
     static qreal ZoomFactor(int nLevel);
 
@@ -106,6 +111,7 @@ private:
     // the page's destruction) when the page went away.
     void RunQuery(const QString& script, std::function<void(const QVariant&)> answer);
     bool PrintWithPrompt();
+    void EndPrint();
     // The page's title is only the engine's display form of the address.
     bool IsAddressTitle(const QString& title) const;
 
@@ -122,5 +128,6 @@ private:
     NoticeKind m_notice = NoticeKind::None;
     CNoticePage* m_pNotice = nullptr;
     CFindBar* m_pFindBar = nullptr;
-    std::unique_ptr<QPrinter> m_pPrinter; // while a print job runs
+    std::unique_ptr<QPrinter> m_pPrinter; // while the dialog shows or a print job runs
+    bool m_bPrinting = false;
 };
