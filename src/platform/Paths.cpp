@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -31,6 +32,12 @@ QString NuvDataHome()
     if (base.isEmpty())
         base = QDir::homePath() + QLatin1String("/.local/share");
     return base + QLatin1String("/nuvBrowser");
+}
+
+QString DownloadsFolder()
+{
+    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    return !downloads.isEmpty() && QFileInfo(downloads).isDir() ? downloads : QDir::homePath();
 }
 
 QString FavoritesFolderPath()

@@ -11,6 +11,9 @@ QString NuvDataHome();
 // The user's Favorites folder: NuvDataHome() + "/Favorites" (not created here).
 QString FavoritesFolderPath();
 
+// The folder a save dialog starts in: the user's Downloads folder when there is one, else home.
+QString DownloadsFolder();
+
 // Creates the folder and any missing parents (new folders get mode 0700); true when the
 // path is a directory afterwards.
 bool MakeFolderPath(const QString& path);

@@ -127,6 +127,21 @@ const ACCEL kMainAccelerators[] = {
 };
 
 const STRINGDEF kStrings[] = {
+    // The items of the context menus.
+    {ID_CONTEXT_OPEN_LINK, u"Open Li&nk in New Window"},
+    {ID_CONTEXT_OPEN_IMAGE, u"Open Image in New Window(&H)"},
+    {ID_CONTEXT_OPEN_FRAME, u"Open &Frame in New Window"},
+    {ID_CONTEXT_SAVE_IMAGE_AS, u"Save &Image As..."},
+    {ID_CONTEXT_SAVE_TARGET_AS, u"&Save Link Target As..."},
+    {ID_GO_BACK, u"&Back"},
+    {ID_GO_FORWARD, u"&Forward"},
+    {ID_EDIT_CUT, u"Cu&t"},
+    {ID_EDIT_COPY, u"&Copy"},
+    {ID_CONTEXT_COPY_SHORTCUT, u"Copy Shortcu&t"},
+    {ID_EDIT_PASTE, u"&Paste"},
+    {ID_EDIT_SELECT_ALL, u"Select &All"},
+    {ID_FILE_PRINT, u"&Print"},
+    {ID_VIEW_REFRESH, u"&Refresh"},
     {IDS_SOCKET_INIT_FAILED, u"Windows socket initialization failed."},
     {IDR_MAINFRAME, u"nuvBrowser\n\nNuvBrowser\n\n\nNuvBrowser.Document\nNuvBrowser Document"},
     {ID_TOOLBAR_EXTRA, u"?\?(&F)"},

@@ -9,8 +9,10 @@
 #include "platform/CommandEvent.h"
 #include "res/Resource.h"
 #include "res/Resources.h"
+#include "workspace/ContextCommands.h"
 #include "workspace/IconButton.h"
 #include "workspace/PaneTabCtrl.h"
+#include "workspace/SaveCommands.h"
 #include "workspace/SplitterBar.h"
 
 #include <QCoreApplication>
@@ -59,6 +61,10 @@ CNuvBrowserForm::CNuvBrowserForm(CNuvBrowserApp* pApp, CNuvBrowserDoc* pDoc, QWi
     MapPaneCommands();
     MapBrowserCommands();
     MapDialogCommands();
+    m_pContext = new CContextCommands(this);
+    m_pContext->MapCommands(*this);
+    m_pSave = new CSaveCommands(this);
+    m_pSave->MapCommands(*this);
 
     ApplyFavoritesVisibility();
     m_timerStartup.start();

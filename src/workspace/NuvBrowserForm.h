@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 
+class CContextCommands;
 class CFavoritesTree;
 class CIconButton;
 class CMainFrame;
@@ -19,6 +20,7 @@ class CNuvBrowserDoc;
 class CPaneTabCtrl;
 class CPaneWnd;
 struct PaneProperties;
+class CSaveCommands;
 class CSplitterBar;
 class QComboBox;
 class QLabel;
@@ -130,6 +132,9 @@ public:
     // The frame's side.
     QWidget* GetViewWidget() override { return this; }
     void PostContextRequest(QWidget* pWindow, int nKind, const QPoint& ptClient) override;
+    bool PreTranslateMessage(QObject* pReceiver, QEvent* pEvent) override;
+    CContextCommands* ContextCommands() const { return m_pContext; }
+    CSaveCommands* SaveCommands() const { return m_pSave; }
 
     // The panes' side.
     QWidget* PaneParent() override { return this; }
@@ -234,4 +239,6 @@ private:
     CInternetSettings m_settings;
     CFavoritesTree* m_pFavorites = nullptr;
     QPointer<QObject> m_pPropertiesAsked; // the pane whose properties are awaited
+    CContextCommands* m_pContext = nullptr;
+    CSaveCommands* m_pSave = nullptr;
 };

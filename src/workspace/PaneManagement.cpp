@@ -11,6 +11,7 @@
 #include "panes/PaneWnd.h"
 #include "platform/ShellServices.h"
 #include "res/Resource.h"
+#include "workspace/ContextCommands.h"
 #include "workspace/IconButton.h"
 #include "workspace/PaneTabCtrl.h"
 
@@ -329,9 +330,14 @@ void CNuvBrowserForm::OnStartupTimer()
     }
 }
 
-void CNuvBrowserForm::PostContextRequest(QWidget*, int, const QPoint&)
+void CNuvBrowserForm::PostContextRequest(QWidget* pWindow, int nKind, const QPoint& ptClient)
 {
-    // The context menu of pages and of the address field is not part of this program yet.
+    m_pContext->PostContextRequest(pWindow, nKind, ptClient);
+}
+
+bool CNuvBrowserForm::PreTranslateMessage(QObject* pReceiver, QEvent* pEvent)
+{
+    return m_pContext->PreTranslateMessage(pReceiver, pEvent);
 }
 
 void CNuvBrowserForm::SetStatusText(const QString& text)

@@ -3,13 +3,13 @@
 #include "panes/webengine/WebEngineControl.h"
 #include "panes/webengine/WebEngineDownloads.h"
 #include "panes/webengine/WebEnginePage.h"
+#include "platform/Paths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
 
@@ -37,8 +37,7 @@ void CPageDownload::Start(QWebEngineDownloadRequest* pRequest, CWebEngineDownloa
 
 QString CPageDownload::DefaultFolder()
 {
-    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
-    return !downloads.isEmpty() && QFileInfo(downloads).isDir() ? downloads : QDir::homePath();
+    return DownloadsFolder();
 }
 
 CPageDownload::CPageDownload(QWebEngineDownloadRequest* pRequest, CWebEngineDownloads* pDownloads)

@@ -67,6 +67,9 @@ CWebEngineControl::CWebEngineControl(QWidget* pParent) : QWebEngineView(pParent)
     m_pPage->settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::AllowAllUnknownUrlSchemes);
     setPage(m_pPage);
     setFocusPolicy(Qt::StrongFocus);
+    // The workspace shows the program's own context menu; the engine's one stays away, also
+    // from the menu requests that its inner widget passes up.
+    setContextMenuPolicy(Qt::PreventContextMenu);
     ConnectEngineSignals();
     ApplyBrowserSettings();
     connect(CSettingChangeNotifier::Instance(), &CSettingChangeNotifier::settingChanged, this,
@@ -459,7 +462,14 @@ int CWebEngineControl::QueryStatus(int nCmdID) const
     default:
         return 0;
     }
-    return OLECMDF_SUPPORTED | (m_pPage->action(action)->isEnabled() ? OLECMDF_ENABLED : 0);
+    bool bEnabled = m_pPage->action(action)->isEnabled();
+    // The engine offers Paste everywhere; it can only go into a field that takes text, and
+    // the page's inner widget takes input only while such a field has the focus.
+    if (action == QWebEnginePage::Paste) {
+        const QWidget* pInner = focusProxy() ? focusProxy() : this;
+        bEnabled = bEnabled && pInner->inputMethodQuery(Qt::ImEnabled).toBool();
+    }
+    return OLECMDF_SUPPORTED | (bEnabled ? OLECMDF_ENABLED : 0);
 }
 
 bool CWebEngineControl::PrintWithPrompt()

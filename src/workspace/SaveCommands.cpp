@@ -1,0 +1,139 @@
+#include "workspace/SaveCommands.h"
+
+#include "app/CmdTarget.h"
+#include "panes/PaneWnd.h"
+#include "platform/Paths.h"
+#include "res/FileFilter.h"
+#include "res/Resource.h"
+#include "res/Resources.h"
+#include "workspace/NuvBrowserForm.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+
+CSaveCommands::CSaveCommands(CNuvBrowserForm* pForm) : QObject(pForm), m_pForm(pForm) {}
+
+void CSaveCommands::MapCommands(CCmdTarget& target)
+{
+    target.Map(ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
+    target.Map(ID_CONTEXT_SAVE_IMAGE_AS, [this] { OnSaveImageAs(); });
+    target.Map(ID_CONTEXT_SAVE_TARGET_AS, [this] { OnSaveLinkTargetAs(); });
+}
+
+CSaveCommands::FileName CSaveCommands::SplitFileName(const QString& address)
+{
+    FileName result;
+    const qsizetype nSlash =
+        qMax(address.lastIndexOf(QLatin1Char('/')), address.lastIndexOf(QLatin1Char('\\')));
+    result.name = address.mid(nSlash + 1);
+    const qsizetype nDot = result.name.lastIndexOf(QLatin1Char('.'));
+    if (nDot >= 0) {
+        result.extension = result.name.mid(nDot + 1);
+        result.bHasExtension = true;
+    }
+    return result;
+}
+
+CSaveCommands::FilterChoice CSaveCommands::ChooseFilter(const QString& type, bool bDownload)
+{
+    const auto begins = [&type](const char* prefix) {
+        return type.startsWith(QLatin1String(prefix), Qt::CaseInsensitive);
+    };
+    if (begins("HTM"))
+        return {IDS_FILTER_HTML, QStringLiteral("htm"), bDownload};
+    if (begins("GIF"))
+        return {IDS_FILTER_GIF, QStringLiteral("gif"), true};
+    if (begins("JPG") || begins("JPEG"))
+        return {IDS_FILTER_JPG, QStringLiteral("jpg"), true};
+    return {IDS_FILTER_ALL, QString(), bDownload};
+}
+
+void CSaveCommands::SaveWithDialog(const QString& address, const QString& type, const QString& name,
+                                   bool bDownload)
+{
+    const FilterChoice choice = ChooseFilter(type, bDownload);
+    const QString folder = m_strLastSaveFolder.isEmpty() ? DownloadsFolder() : m_strLastSaveFolder;
+    auto* pDialog = new QFileDialog(m_pForm, QString(), folder, LoadFileFilter(choice.nFilterID));
+    pDialog->setAttribute(Qt::WA_DeleteOnClose);
+    pDialog->setAcceptMode(QFileDialog::AcceptSave);
+    pDialog->setFileMode(QFileDialog::AnyFile);
+    pDialog->setDefaultSuffix(choice.defaultSuffix);
+    if (!name.isEmpty())
+        pDialog->selectFile(name);
+    const bool bSaveDownload = choice.bDownload;
+    connect(pDialog, &QFileDialog::fileSelected, this,
+            [this, address, bSaveDownload](const QString& path) {
+                if (path.isEmpty())
+                    return;
+                const qsizetype nSeparator =
+                    qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+                if (nSeparator >= 0)
+                    m_strLastSaveFolder = path.left(nSeparator + 1);
+                Save(address, path, bSaveDownload);
+            });
+    pDialog->open();
+}
+
+void CSaveCommands::Save(const QString& address, const QString& path, bool bDownload)
+{
+    CPaneWnd* pPane = m_pForm->GetActivePane();
+    if (pPane == nullptr) {
+        ShowMessage(IDS_SAVE_TARGET_BLANK);
+        return;
+    }
+    QPointer<CSaveCommands> self(this);
+    const auto done = [self](bool bOk) {
+        if (self && !bOk)
+            self->ShowMessage(IDS_SAVE_TARGET_BLANK);
+    };
+    if (bDownload)
+        pPane->SaveAddressToFile(address, path, done);
+    else
+        pPane->SaveDocument(path, done);
+}
+
+void CSaveCommands::ShowMessage(int nID)
+{
+    auto* pBox = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("nuvBrowser"), LoadString(nID),
+                                 QMessageBox::Ok, m_pForm);
+    pBox->setAttribute(Qt::WA_DeleteOnClose);
+    pBox->open();
+}
+
+void CSaveCommands::SaveAddress(const QString& address)
+{
+    const FileName file = SplitFileName(address);
+    SaveWithDialog(address, file.bHasExtension ? file.extension : QStringLiteral("*"), file.name,
+                   true);
+}
+
+void CSaveCommands::OnSaveImageAs()
+{
+    if (CPaneWnd* pPane = m_pForm->GetActivePane())
+        SaveAddress(pPane->GetImageAddress());
+}
+
+void CSaveCommands::OnSaveLinkTargetAs()
+{
+    if (CPaneWnd* pPane = m_pForm->GetActivePane())
+        SaveAddress(pPane->GetLinkAddress());
+}
+
+void CSaveCommands::OnFileSaveAs()
+{
+    CPaneWnd* pPane = m_pForm->GetActivePane();
+    if (pPane == nullptr)
+        return;
+    QPointer<CSaveCommands> self(this);
+    pPane->GetSaveInfo([self](const PaneSaveInfo& info) {
+        if (!self)
+            return;
+        if (!info.bOk) {
+            self->ShowMessage(IDS_SAVE_BLANK);
+            return;
+        }
+        self->SaveWithDialog(info.address, info.type, SplitFileName(info.address).name, false);
+    });
+}

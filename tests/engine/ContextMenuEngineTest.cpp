@@ -1,0 +1,175 @@
+// The page menu on real pages of the real frame and workspace: what a right click offers, what
+// it leaves of the page, and opening links in new panes.
+#include "EngineFixture.h"
+#include "MenuText.h"
+#include "TempHome.h"
+#include "WaitFor.h"
+
+#include "app/MainFrame.h"
+#include "app/NuvBrowserApp.h"
+#include "panes/HtmlPane.h"
+#include "panes/webengine/WebEngineControl.h"
+#include "workspace/ContextCommands.h"
+#include "workspace/NuvBrowserForm.h"
+#include "workspace/PaneTabCtrl.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMenu>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class ContextMenuEngineTest : public EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        m_server.SetHtml("/page.html", "<html><head><title>Page</title></head>"
+                                       "<body style='margin:0;font-size:20px'>"
+                                       "<p id='text' style='margin:0'>alpha beta gamma</p>"
+                                       "<p style='margin:20px 0'><a id='link' href='next.html'>"
+                                       "next page</a></p></body></html>");
+        m_server.SetHtml("/next.html", "<html><head><title>Next</title></head><body>next</body>"
+                                       "</html>");
+
+        m_pFrame = std::make_unique<CMainFrame>(nullptr);
+        ASSERT_TRUE(m_pFrame->Create());
+        m_pForm = new CNuvBrowserForm(&m_app, nullptr, m_pFrame.get());
+        m_pFrame->SetView(m_pForm);
+        m_pFrame->resize(1000, 700);
+        m_pFrame->show();
+        m_pFrame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
+        ASSERT_TRUE(WaitFor([this] { return m_pForm->IsStarted() && Pane(); }));
+        m_pForm->NavigateActivePane(m_server.Url("/page.html"), false);
+        ASSERT_TRUE(WaitFor([&] { return Shows(Pane(), "/page.html"); }));
+        ASSERT_NE(PageWidget(), nullptr);
+        Pane()->Window()->setFocus();
+    }
+    void TearDown() override { m_pFrame.reset(); }
+
+    CHtmlPane* Pane() const { return qobject_cast<CHtmlPane*>(m_pForm->GetActivePane()); }
+    CHtmlPane* PaneAt(int n) const
+    {
+        return qobject_cast<CHtmlPane*>(m_pForm->TabStrip()->GetTabPane(n));
+    }
+    int PaneCount() const { return m_pForm->TabStrip()->count(); }
+    bool Shows(const CHtmlPane* pPane, const QString& path) const
+    {
+        return pPane && !pPane->IsNavigating() && pPane->GetAddress() == m_server.Url(path);
+    }
+    // The widget inside the page's view that gets the pointer and the keys.
+    QWidget* PageWidget() const
+    {
+        QWidget* pView = Pane() ? Pane()->Window() : nullptr;
+        return pView ? pView->focusProxy() : nullptr;
+    }
+    QString Evaluate(const QString& script)
+    {
+        auto* pControl = dynamic_cast<CWebEngineControl*>(Pane()->Browser());
+        auto value = std::make_shared<QVariant>();
+        pControl->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                        [value](const QVariant& v) { *value = v; });
+        WaitFor([&] { return value->isValid(); }, 5000);
+        return value->isValid() ? value->toString() : QStringLiteral("?");
+    }
+    // The middle of an element of the page, in the page widget's coordinates.
+    QPoint Center(const QString& id)
+    {
+        const QJsonObject r =
+            QJsonDocument::fromJson(Evaluate("JSON.stringify(document.getElementById('" + id +
+                                             "').getBoundingClientRect())")
+                                        .toUtf8())
+                .object();
+        return QPoint(int(r["left"].toDouble() + r["width"].toDouble() / 2),
+                      int(r["top"].toDouble() + r["height"].toDouble() / 2));
+    }
+    QMenu* Menu() const { return m_pForm->ContextCommands()->ActiveMenu(); }
+    std::string Describe() const { return DescribeMenu(Menu()); }
+    QAction* Item(const QString& text) const { return FindMenuItem(Menu(), text); }
+    void RightClick(const QPoint& pt)
+    {
+        QTest::mousePress(PageWidget(), Qt::RightButton, {}, pt);
+        QTest::mouseRelease(PageWidget(), Qt::RightButton, {}, pt);
+    }
+
+    CTempHome m_home;
+    CNuvBrowserApp m_app;
+    std::unique_ptr<CMainFrame> m_pFrame;
+    CNuvBrowserForm* m_pForm = nullptr;
+};
+
+TEST_F(ContextMenuEngineTest, RightClickOnALinkOffersItAndOpensItInANewPane)
+{
+    const QPoint ptLink = Center("link");
+    RightClick(ptLink);
+    ASSERT_TRUE(WaitFor([this] { return Menu() && Menu()->isVisible(); }));
+    EXPECT_EQ(Describe(), "Open Li&nk in New Window | - | &Save Link Target As... | - | (Cu&t) | "
+                          "(&Copy) | Copy Shortcu&t | (&Paste) | Select &All | - | &Print | "
+                          "&Refresh");
+    EXPECT_EQ(Menu()->pos(), PageWidget()->mapToGlobal(ptLink) + QPoint(5, 5));
+    EXPECT_EQ(Pane()->GetLinkAddress(), m_server.Url("/next.html"));
+
+    CHtmlPane* pFirst = Pane();
+    QAction* pOpen = Item("Open Li&nk in New Window");
+    ASSERT_NE(pOpen, nullptr);
+    Menu()->setActiveAction(pOpen);
+    QTest::keyClick(Menu(), Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([this] { return PaneCount() == 2; }));
+    CHtmlPane* pNew = PaneAt(1);
+    ASSERT_TRUE(WaitFor([&] { return Shows(pNew, "/next.html"); }));
+    EXPECT_TRUE(Shows(pFirst, "/page.html")) << "the page itself stays";
+    EXPECT_EQ(m_pForm->GetActivePane(), pNew);
+}
+
+TEST_F(ContextMenuEngineTest, RightClickKeepsTheSelectionForCopy)
+{
+    Evaluate("getSelection().selectAllChildren(document.getElementById('text'))");
+    ASSERT_TRUE(WaitFor([&] { return Pane()->IsCommandEnabled(12); }));
+    RightClick(Center("text"));
+    ASSERT_TRUE(WaitFor([this] { return Menu() && Menu()->isVisible(); }));
+    QAction* pCopy = Item("&Copy");
+    ASSERT_NE(pCopy, nullptr) << Describe();
+    EXPECT_TRUE(pCopy->isEnabled()) << Describe();
+    EXPECT_EQ(Evaluate("getSelection().toString()"), "alpha beta gamma");
+    Menu()->close();
+}
+
+TEST_F(ContextMenuEngineTest, AltTapOnALinkShowsTheMenuAndNeitherFollowsNorSavesIt)
+{
+    int nDownloads = 0;
+    auto* pControl = dynamic_cast<CWebEngineControl*>(Pane()->Browser());
+    QObject::connect(pControl->page()->profile(), &QWebEngineProfile::downloadRequested,
+                     m_pFrame.get(), [&nDownloads] { ++nDownloads; });
+    QTest::mouseClick(PageWidget(), Qt::LeftButton, Qt::AltModifier, Center("link"));
+    ASSERT_TRUE(WaitFor([this] { return Menu() && Menu()->isVisible(); }));
+    EXPECT_EQ(Item("Open Li&nk in New Window") != nullptr, true) << Describe();
+    Menu()->close();
+    QTest::qWait(500);
+    EXPECT_EQ(nDownloads, 0);
+    EXPECT_TRUE(Shows(Pane(), "/page.html"));
+}
+
+TEST_F(ContextMenuEngineTest, MiddleClickOnALinkOpensItInANewPane)
+{
+    const QPoint ptLink = Center("link");
+    // The engine drops input until the page is drawn: click until it takes one, and give
+    // each click the time to open its window.
+    for (int i = 0; i < 10 && PaneCount() == 1; ++i) {
+        QTest::mouseClick(PageWidget(), Qt::MiddleButton, {}, ptLink);
+        WaitFor([&] { return PaneCount() > 1; }, 1500);
+    }
+    ASSERT_EQ(PaneCount(), 2);
+    ASSERT_TRUE(WaitFor([&] { return Shows(PaneAt(1), "/next.html"); }));
+    EXPECT_TRUE(WaitFor([&] { return Shows(PaneAt(0), "/page.html"); }));
+}
+
+} // namespace

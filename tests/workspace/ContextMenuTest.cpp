@@ -1,0 +1,316 @@
+// The context menus of the page and of the address field on the real frame and workspace with
+// fake controls: what they offer, where they open, what asks for them, and their commands.
+#include "MenuText.h"
+#include "WorkspaceFixture.h"
+
+#include "workspace/ContextCommands.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
+#include <QTreeWidget>
+
+namespace {
+
+BrowserElement Element(const char* tag, const char* href = nullptr, const char* src = nullptr)
+{
+    BrowserElement e;
+    e.tag = QString::fromLatin1(tag);
+    if (href)
+        e.href = QString::fromLatin1(href);
+    if (src)
+        e.src = QString::fromLatin1(src);
+    return e;
+}
+
+// Counts the pointer presses and releases a widget gets.
+class CPointerCounter : public QObject
+{
+public:
+    int presses = 0;
+    int releases = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        presses += e->type() == QEvent::MouseButtonPress;
+        releases += e->type() == QEvent::MouseButtonRelease;
+        return false;
+    }
+};
+
+class ContextMenuTest : public WorkspaceTest
+{
+protected:
+    CContextCommands* Context() const { return form->ContextCommands(); }
+    QMenu* Menu() const { return Context()->ActiveMenu(); }
+    CFakeBrowserControl* Page() const { return Control(form->GetActivePane()); }
+
+    static std::string Describe(const QMenu* pMenu) { return DescribeMenu(pMenu); }
+    void CloseMenu()
+    {
+        if (Menu())
+            Menu()->close();
+        ASSERT_TRUE(WaitFor([this] { return Menu() == nullptr; }));
+    }
+    // Asks for the page menu at a point of the active page and answers the inspection with
+    // the elements from the point outwards.
+    void OpenPageMenu(const QList<BrowserElement>& path, const QPoint& pt = QPoint(40, 30))
+    {
+        CFakeBrowserControl* page = Page();
+        const qsizetype nQueries = page->m_elementQueries.size();
+        form->PostContextRequest(page, CContextCommands::CONTEXT_PAGE, pt);
+        ASSERT_TRUE(WaitFor([&] { return page->m_elementQueries.size() > nQueries; }));
+        EXPECT_EQ(page->m_elementPoints.last(), pt);
+        page->m_elementQueries.takeLast()(BrowserElementPath{true, path});
+        ASSERT_TRUE(WaitFor([this] { return Menu() && Menu()->isVisible(); }));
+    }
+    QAction* Item(const QString& text) const { return FindMenuItem(Menu(), text); }
+    // Chooses an item as the user does; its command runs once the menu has closed.
+    void Choose(const QString& text)
+    {
+        QAction* pAction = Item(text);
+        ASSERT_NE(pAction, nullptr) << text.toStdString();
+        Menu()->setActiveAction(pAction);
+        QTest::keyClick(Menu(), Qt::Key_Return);
+        ASSERT_TRUE(WaitFor([this] { return Menu() == nullptr; }));
+        QTest::qWait(20);
+    }
+};
+
+TEST_F(ContextMenuTest, PageMenuOffersWhatLiesUnderThePoint)
+{
+    Open();
+    const QList<BrowserElement> text = {Element("P"), Element("BODY")};
+    const QList<BrowserElement> link = {Element("A", "http://l.example/next.html"),
+                                        Element("BODY")};
+    const QList<BrowserElement> imageInLink = {Element("IMG", nullptr, "http://i.example/pic.gif"),
+                                               Element("A", "http://l.example/big.html"),
+                                               Element("BODY")};
+    const QList<BrowserElement> emptyAnchor = {Element("A", ""), Element("BODY")};
+    const QList<BrowserElement> field = {Element("INPUT"), Element("FORM"), Element("BODY")};
+    const QList<BrowserElement> frame = {Element("FRAME", nullptr, "menu.html")};
+    const int kCopy = 1 << OLECMDID_COPY;
+    const int kPaste = 1 << OLECMDID_PASTE;
+    const int kCut = 1 << OLECMDID_CUT;
+    const QString tail = "Select &All | - | &Print | &Refresh";
+    const QString editing = "(Cu&t) | (&Copy) | Copy Shortcu&t | (&Paste) | ";
+
+    const struct
+    {
+        const char* name;
+        QList<BrowserElement> path;
+        bool bBack;
+        bool bForward;
+        int nEnabled;
+        QString menu;
+    } cases[] = {
+        {"plain text", text, false, false, 0, tail},
+        {"plain text with history", text, true, true, 0, "&Back | &Forward | - | " + tail},
+        {"plain text, back only", text, true, false, 0, "&Back | - | " + tail},
+        {"selected text", text, true, false, kCopy, "(Cu&t) | &Copy | (&Paste) | " + tail},
+        {"link", link, true, false, 0,
+         "Open Li&nk in New Window | - | &Save Link Target As... | - | " + editing + tail},
+        {"image inside a link", imageInLink, false, false, 0,
+         "Open Li&nk in New Window | Open Image in New Window(&H) | - | Save &Image As... | "
+         "&Save Link Target As... | - | " +
+             editing + tail},
+        {"empty anchor", emptyAnchor, true, false, 0,
+         "&Save Link Target As... | - | &Back | - | " + tail},
+        {"editable field", field, true, false, kCut | kCopy | kPaste,
+         "Cu&t | &Copy | &Paste | " + tail},
+        {"frame", frame, true, false, 0, "Open &Frame in New Window | - | &Back | - | " + tail},
+    };
+    Page()->m_strLocation = "http://top.example/index.html";
+    for (const auto& c : cases) {
+        CFakeBrowserControl* page = Page();
+        page->RaiseCommandStateChange(CSC_NAVIGATEBACK, c.bBack);
+        page->RaiseCommandStateChange(CSC_NAVIGATEFORWARD, c.bForward);
+        page->RaiseCommandStateChange(CSC_UPDATECOMMANDS, 0);
+        page->m_nEnabledCommands = c.nEnabled;
+        OpenPageMenu(c.path);
+        EXPECT_EQ(Describe(Menu()), c.menu.toStdString()) << c.name;
+        CloseMenu();
+    }
+}
+
+TEST_F(ContextMenuTest, MenusOpenBesideThePointAndOnlyOnce)
+{
+    Open();
+    const QPoint pt(40, 30);
+    OpenPageMenu({Element("P"), Element("BODY")}, pt);
+    EXPECT_EQ(Menu()->pos(), Page()->mapToGlobal(pt) + QPoint(5, 5));
+    QPointer<QMenu> first = Menu();
+    // A second request replaces the menu on screen.
+    OpenPageMenu({Element("A", "http://l.example/"), Element("BODY")}, QPoint(60, 50));
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(Menu()->pos(), Page()->mapToGlobal(QPoint(60, 50)) + QPoint(5, 5));
+    CloseMenu();
+
+    // An answer that comes after the page went behind another shows no menu.
+    CFakeBrowserControl* page = Page();
+    form->PostContextRequest(page, CContextCommands::CONTEXT_PAGE, pt);
+    ASSERT_TRUE(WaitFor([&] { return !page->m_elementQueries.isEmpty(); }));
+    ASSERT_TRUE(frame->SendCommand(ID_FILE_NEW));
+    page->m_elementQueries.takeLast()(BrowserElementPath{true, {Element("P")}});
+    QTest::qWait(20);
+    EXPECT_EQ(Menu(), nullptr);
+}
+
+TEST_F(ContextMenuTest, AddressFieldMenuFollowsTheSelectionAndTheClipboard)
+{
+    Open();
+    QLineEdit* edit = AddressEdit();
+    edit->setText("abc");
+    const struct
+    {
+        int nStart;
+        int nLength;
+        const char* clipboard; // null: no text on it
+        const char* menu;
+    } cases[] = {
+        {2, 1, nullptr, "(Cu&t) | (&Copy) | (&Paste)"},
+        {1, 2, nullptr, "Cu&t | &Copy | (&Paste)"},
+        {0, 0, "pasted", "(Cu&t) | (&Copy) | &Paste"},
+        {0, 3, "pasted", "Cu&t | &Copy | &Paste"},
+    };
+    for (const auto& c : cases) {
+        if (c.clipboard)
+            QApplication::clipboard()->setText(c.clipboard);
+        else
+            QApplication::clipboard()->clear();
+        // The press gives the field the focus; the selection is made afterwards, as by keys.
+        QTest::mousePress(edit, Qt::RightButton, {}, QPoint(6, 4));
+        edit->setSelection(c.nStart, c.nLength);
+        ASSERT_TRUE(WaitFor([this] { return Menu() != nullptr; })) << c.menu;
+        EXPECT_EQ(Describe(Menu()), c.menu);
+        EXPECT_EQ(Menu()->pos(), edit->mapToGlobal(QPoint(6, 4)) + QPoint(5, 5));
+        QTest::mouseRelease(edit, Qt::RightButton, {}, QPoint(6, 4));
+        CloseMenu();
+    }
+
+    // The chosen command acts on the field.
+    QApplication::clipboard()->setText("x");
+    QTest::mousePress(edit, Qt::LeftButton, Qt::AltModifier, QPoint(6, 4));
+    edit->setSelection(1, 2);
+    ASSERT_TRUE(WaitFor([this] { return Menu() != nullptr; }));
+    Choose("&Copy");
+    EXPECT_EQ(QApplication::clipboard()->text(), "bc");
+    QTest::mouseRelease(edit, Qt::LeftButton, Qt::AltModifier, QPoint(6, 4));
+}
+
+TEST_F(ContextMenuTest, OpenCommandsMakeANewPaneForTheAddressFound)
+{
+    Open();
+    const QList<BrowserElement> imageInLink = {Element("IMG", nullptr, "http://i.example/pic.gif"),
+                                               Element("A", "http://l.example/big.html"),
+                                               Element("BODY")};
+    const struct
+    {
+        const char* item;
+        QList<BrowserElement> path;
+        int nViewNewActive;
+        const char* address;
+    } cases[] = {
+        {"Open Li&nk in New Window", imageInLink, 1, "http://l.example/big.html"},
+        {"Open Image in New Window(&H)", imageInLink, 0, "http://i.example/pic.gif"},
+        {"Open &Frame in New Window",
+         {Element("FRAME", nullptr, "f/menu.html")},
+         1,
+         "http://top.example/f/menu.html"},
+    };
+    for (const auto& c : cases) {
+        app.ViewNewActive = c.nViewNewActive;
+        CPaneWnd* pPane = form->GetActivePane();
+        Page()->m_strLocation = "http://top.example/index.html";
+        const int nPanes = PaneCount();
+        OpenPageMenu(c.path);
+        Choose(c.item);
+        ASSERT_EQ(PaneCount(), nPanes + 1) << c.item;
+        CPaneWnd* pNew = Pane(nPanes);
+        EXPECT_EQ(Control(pNew)->Calls().filter("Navigate2"),
+                  QStringList{QString("Navigate2 ") + c.address})
+            << c.item;
+        EXPECT_EQ(form->GetActivePane(), c.nViewNewActive == 1 ? pNew : pPane) << c.item;
+    }
+}
+
+TEST_F(ContextMenuTest, CopyShortcutPutsTheLinkAddressOnTheClipboard)
+{
+    Open();
+    QApplication::clipboard()->setText("before");
+    OpenPageMenu({Element("A", "http://l.example/a%20b.html?x=1"), Element("BODY")});
+    Choose("Copy Shortcu&t");
+    EXPECT_EQ(QApplication::clipboard()->text(), "http://l.example/a%20b.html?x=1");
+
+    // Chosen without a link address (from the key table's point of view), it changes nothing.
+    OpenPageMenu({Element("A", ""), Element("BODY")});
+    CloseMenu();
+    EXPECT_TRUE(frame->SendCommand(ID_CONTEXT_COPY_SHORTCUT));
+    EXPECT_EQ(QApplication::clipboard()->text(), "http://l.example/a%20b.html?x=1");
+}
+
+TEST_F(ContextMenuTest, RightButtonAndAltTapOnThePageAskForTheMenuAndStayOffThePage)
+{
+    Open();
+    CFakeBrowserControl* page = Page();
+    CPointerCounter counter;
+    page->installEventFilter(&counter);
+    const struct
+    {
+        Qt::MouseButton button;
+        Qt::KeyboardModifiers modifiers;
+        bool bMenu;
+    } cases[] = {
+        {Qt::RightButton, {}, true},
+        {Qt::LeftButton, Qt::AltModifier, true},
+        {Qt::LeftButton, {}, false},
+        {Qt::MiddleButton, {}, false},
+    };
+    for (const auto& c : cases) {
+        const qsizetype nQueries = page->m_elementQueries.size();
+        counter.presses = counter.releases = 0;
+        QTest::mousePress(page, c.button, c.modifiers, QPoint(50, 60));
+        QTest::mouseRelease(page, c.button, c.modifiers, QPoint(50, 60));
+        QTest::qWait(20);
+        EXPECT_EQ(page->m_elementQueries.size(), nQueries + (c.bMenu ? 1 : 0)) << c.button;
+        EXPECT_EQ(counter.presses, c.bMenu ? 0 : 1) << c.button;
+        EXPECT_EQ(counter.releases, c.bMenu ? 0 : 1) << c.button;
+        if (c.bMenu) {
+            EXPECT_EQ(page->m_elementPoints.last(), QPoint(50, 60));
+        }
+    }
+    // The keyboard's menu keys, with the pointer away from the page: its top-left corner.
+    page->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return page->hasFocus(); }));
+    QCursor::setPos(frame->mapToGlobal(QPoint(1, 1)));
+    for (const auto& key : {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers()},
+                            std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
+        const qsizetype nQueries = page->m_elementQueries.size();
+        QTest::keyClick(page, key.first, key.second);
+        ASSERT_TRUE(WaitFor([&] { return page->m_elementQueries.size() == nQueries + 1; }))
+            << key.first;
+        EXPECT_EQ(page->m_elementPoints.last(), QPoint(0, 0));
+    }
+    // At the pointer when it is over the page.
+    QCursor::setPos(page->mapToGlobal(QPoint(70, 20)));
+    QTest::keyClick(page, Qt::Key_Menu);
+    ASSERT_TRUE(WaitFor([&] { return page->m_elementPoints.last() == QPoint(70, 20); }));
+}
+
+TEST_F(ContextMenuTest, RightButtonOnTheFavoritesTreeSelectsAndShowsNoMenu)
+{
+    Open();
+    QTreeWidget* tree = form->FavoritesTree();
+    ASSERT_GT(tree->topLevelItemCount(), 0);
+    QTreeWidgetItem* item = tree->topLevelItem(tree->topLevelItemCount() - 1);
+    tree->setCurrentItem(nullptr);
+    const QPoint pt = tree->visualItemRect(item).center();
+    QTest::mousePress(tree->viewport(), Qt::RightButton, {}, pt);
+    QTest::mouseRelease(tree->viewport(), Qt::RightButton, {}, pt);
+    QTest::qWait(20);
+    EXPECT_EQ(tree->currentItem(), item);
+    EXPECT_EQ(Menu(), nullptr);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+} // namespace
