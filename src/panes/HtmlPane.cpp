@@ -14,13 +14,13 @@
 namespace {
 const int kProgressRange = 10000;
 
-// Shows the wait cursor for as long as the object lives.
+// Shows the busy cursor (the program stays usable) for as long as the object lives.
 class CWaitCursor : public QObject
 {
 public:
     explicit CWaitCursor(QObject* pParent) : QObject(pParent)
     {
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
     }
     ~CWaitCursor() override { QGuiApplication::restoreOverrideCursor(); }
 };
@@ -116,8 +116,8 @@ void CHtmlPane::SaveAddressToFile(const QString& address, const QString& path, R
         done(false);
         return;
     }
-    // A download takes as long as it takes: no time limit, but the wait cursor shows
-    // until it ends or the pane goes.
+    // A download takes as long as it keeps receiving (Stop cancels it): no time limit, but
+    // the busy cursor shows until it ends or the pane goes.
     QPointer<CWaitCursor> pWait = new CWaitCursor(this);
     m_pBrowser->SaveAddressToFile(address, path,
                                   GuardContinuation<bool>(this, -1, [pWait, done](bool bOk) {

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -84,14 +85,21 @@ void CSaveCommands::Save(const QString& address, const QString& path, bool bDown
         return;
     }
     QPointer<CSaveCommands> self(this);
-    const auto done = [self](bool bOk) {
-        if (self && !bOk)
+    const auto done = [self, bDownload](bool bOk) {
+        if (!self)
+            return;
+        if (bDownload)
+            self->m_pForm->SetStatusText(QString());
+        if (!bOk)
             self->ShowMessage(IDS_SAVE_TARGET_BLANK);
     };
-    if (bDownload)
+    if (bDownload) {
+        m_pForm->SetStatusText(
+            tr("Saving \"%1\"... (Esc cancels)").arg(QFileInfo(path).fileName()));
         pPane->SaveAddressToFile(address, path, done);
-    else
+    } else {
         pPane->SaveDocument(path, done);
+    }
 }
 
 void CSaveCommands::ShowMessage(int nID)

@@ -2,6 +2,7 @@
 // it leaves of the page, and opening links in new panes.
 #include "EngineFixture.h"
 #include "MenuText.h"
+#include "ModalDriver.h"
 #include "TempHome.h"
 #include "WaitFor.h"
 
@@ -9,20 +10,30 @@
 #include "app/NuvBrowserApp.h"
 #include "panes/HtmlPane.h"
 #include "panes/webengine/WebEngineControl.h"
+#include "panes/webengine/WebEngineDownloads.h"
+#include "res/Resource.h"
 #include "workspace/ContextCommands.h"
 #include "workspace/NuvBrowserForm.h"
 #include "workspace/PaneTabCtrl.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -36,7 +47,16 @@ protected:
                                        "<body style='margin:0;font-size:20px'>"
                                        "<p id='text' style='margin:0'>alpha beta gamma</p>"
                                        "<p style='margin:20px 0'><a id='link' href='next.html'>"
-                                       "next page</a></p></body></html>");
+                                       "next page</a></p>"
+                                       "<p><a id='slow' href='slow.zip'>slow file</a></p>"
+                                       "</body></html>");
+        // A transfer that sends its first bytes and then nothing until released.
+        CLoopbackHttpServer::Page slow;
+        slow.contentType = "application/zip";
+        slow.body = QByteArray(200000, 'z');
+        slow.delivery = CLoopbackHttpServer::Page::Stall;
+        slow.nStallBytes = 20000;
+        m_server.SetPage("/slow.zip", slow);
         m_server.SetHtml("/next.html", "<html><head><title>Next</title></head><body>next</body>"
                                        "</html>");
 
@@ -170,6 +190,62 @@ TEST_F(ContextMenuEngineTest, MiddleClickOnALinkOpensItInANewPane)
     ASSERT_EQ(PaneCount(), 2);
     ASSERT_TRUE(WaitFor([&] { return Shows(PaneAt(1), "/next.html"); }));
     EXPECT_TRUE(WaitFor([&] { return Shows(PaneAt(0), "/page.html"); }));
+}
+
+TEST_F(ContextMenuEngineTest, SavingALinkTargetShowsProgressAndStopCancelsIt)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString target = dir.filePath("slow.zip");
+    CModalDriver driver({[&](QWidget* w) {
+                             auto* dialog = qobject_cast<QFileDialog*>(w);
+                             ASSERT_NE(dialog, nullptr);
+                             dialog->findChild<QLineEdit*>("fileNameEdit")->setText(target);
+                             static_cast<QDialog*>(dialog)->accept();
+                         },
+                         [](QWidget* w) {
+                             auto* box = qobject_cast<QMessageBox*>(w);
+                             ASSERT_NE(box, nullptr);
+                             EXPECT_EQ(box->text(), "Blank window cannot be saved.");
+                             box->button(QMessageBox::Ok)->click();
+                         }});
+    RightClick(Center("slow"));
+    ASSERT_TRUE(WaitFor([this] { return Menu() && Menu()->isVisible(); }));
+    QAction* pSave = Item("&Save Link Target As...");
+    ASSERT_NE(pSave, nullptr) << Describe();
+    Menu()->setActiveAction(pSave);
+    QTest::keyClick(Menu(), Qt::Key_Return);
+
+    // The first part arrived: the shared bar shows it, and the file is not there yet.
+    QProgressBar* pBar = m_pForm->ProgressBar();
+    ASSERT_TRUE(WaitFor([&] { return pBar->value() > 0; }));
+    EXPECT_EQ(pBar->value(), 20000 * pBar->maximum() / 200000);
+    EXPECT_FALSE(QFile::exists(target));
+
+    // Esc stops it: the save fails, nothing is left behind and the bar is reset.
+    ASSERT_TRUE(WaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
+    QWidget* pFocus = QApplication::focusWidget();
+    // (The offscreen platform leaves no focus widget once the dialog closed: the key then
+    // goes to the main window, as the window system would deliver it.)
+    QTest::keyClick(pFocus ? pFocus : static_cast<QWidget*>(m_pFrame.get()), Qt::Key_Escape);
+    ASSERT_TRUE(WaitFor([&] { return driver.Handled() == 2; }));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_EQ(pBar->value(), 0);
+}
+
+TEST_F(ContextMenuEngineTest, ASaveThatReceivesNothingMoreFails)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const int nLimit = CWebEngineDownloads::StallTimeout();
+    CWebEngineDownloads::SetStallTimeout(300);
+    std::optional<bool> result;
+    Pane()->SaveAddressToFile(m_server.Url("/slow.zip"), dir.filePath("slow.zip"),
+                              [&](bool bOk) { result = bOk; });
+    ASSERT_TRUE(WaitFor([&] { return result.has_value(); }));
+    CWebEngineDownloads::SetStallTimeout(nLimit);
+    EXPECT_FALSE(*result);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 } // namespace

@@ -352,6 +352,8 @@ void CWebEngineControl::GoSearch()
 
 void CWebEngineControl::Stop()
 {
+    // Stop also ends the saves and downloads the user started from this page.
+    NuvWebEngineDownloads()->CancelFor(m_pPage);
     m_pPage->triggerAction(QWebEnginePage::Stop);
 }
 
@@ -595,6 +597,18 @@ void CWebEngineControl::SaveAddressToFile(const QString& address, const QString&
         done(false);
         return;
     }
-    NuvWebEngineDownloads()->Expect(m_pPage, false, url, path, done);
+    // The transfer shows on the pane's progress bar and tab, as a page load does.
+    QPointer<CWebEngineControl> self(this);
+    NuvWebEngineDownloads()->Expect(
+        m_pPage, false, url, path,
+        [self, done](bool bOk) {
+            if (self)
+                self->ReportDownloadProgress(1, 1);
+            done(bOk);
+        },
+        [self](qint64 nReceived, qint64 nTotal) {
+            if (self)
+                self->ReportDownloadProgress(nReceived, nTotal);
+        });
     m_pPage->download(url, QFileInfo(path).fileName());
 }

@@ -13,6 +13,21 @@
 #include <cerrno>
 #include <cstdio>
 
+namespace {
+int s_nStallTimeoutMs = 30000;
+const char kStallTimerName[] = "nuvStallTimer";
+} // namespace
+
+int CWebEngineDownloads::StallTimeout()
+{
+    return s_nStallTimeoutMs;
+}
+
+void CWebEngineDownloads::SetStallTimeout(int nMs)
+{
+    s_nStallTimeoutMs = nMs;
+}
+
 CWebEngineDownloads::CWebEngineDownloads(QWebEngineProfile* pProfile) : QObject(pProfile)
 {
     connect(pProfile, &QWebEngineProfile::downloadRequested, this,
@@ -20,9 +35,10 @@ CWebEngineDownloads::CWebEngineDownloads(QWebEngineProfile* pProfile) : QObject(
 }
 
 void CWebEngineDownloads::Expect(QWebEnginePage* pPage, bool bSavePage, const QUrl& url,
-                                 const QString& path, Done done)
+                                 const QString& path, Done done, Progress progress)
 {
-    auto it = m_pending.insert(m_pending.end(), Pending{pPage, bSavePage, url, path, done, {}});
+    auto it = m_pending.insert(m_pending.end(),
+                               Pending{pPage, bSavePage, url, path, done, {}, progress, false});
     auto* pTimer = new QTimer(this);
     pTimer->setSingleShot(true);
     it->pTimer = pTimer;
@@ -65,10 +81,17 @@ void CWebEngineDownloads::HandleRequest(QWebEngineDownloadRequest* pRequest)
 
     const QString path = match->path;
     const Done done = match->done;
+    const Progress progress = match->progress;
+    const bool bCancelled = match->bCancelled;
     delete match->pTimer.data();
     m_pending.erase(match);
+    if (bCancelled) {
+        pRequest->cancel();
+        return;
+    }
 
-    Attach attach = [this, path, done](QWebEngineDownloadRequest* pAttached) {
+    Attach attach = [this, path, done, progress](QWebEngineDownloadRequest* pAttached) {
+        Watch(pAttached, progress);
         OnEnded(pAttached, this, [pAttached, path, done] { Finish(pAttached, path, done); });
     };
     // A page save comes accepted, already writing to the temporary file it was given.
@@ -95,6 +118,7 @@ bool CWebEngineDownloads::Resume(QWebEngineDownloadRequest* pRequest)
     // All of the old request's connections go, the profile's too, so that it cannot end
     // the download when it is deleted with the profile.
     QObject::disconnect(pOld, nullptr, nullptr, nullptr);
+    delete pOld->findChild<QTimer*>(QLatin1String(kStallTimerName), Qt::FindDirectChildrenOnly);
     Accept(pRequest, QDir(pOld->downloadDirectory()).filePath(pOld->downloadFileName()), attach);
     return true;
 }
@@ -118,6 +142,43 @@ void CWebEngineDownloads::Follow(QWebEngineDownloadRequest* pRequest, Attach att
             m_active.remove(nId);
     });
     attach(pRequest);
+}
+
+void CWebEngineDownloads::Watch(QWebEngineDownloadRequest* pRequest, const Progress& progress)
+{
+    m_expected.removeAll(nullptr);
+    m_expected.append(pRequest);
+    auto* pTimer = new QTimer(pRequest);
+    pTimer->setObjectName(QLatin1String(kStallTimerName));
+    pTimer->setSingleShot(true);
+    connect(pTimer, &QTimer::timeout, pRequest, [pRequest] {
+        if (!HasEnded(pRequest))
+            pRequest->cancel();
+    });
+    connect(pRequest, &QWebEngineDownloadRequest::receivedBytesChanged, pTimer,
+            [pRequest, pTimer, progress] {
+                pTimer->start(s_nStallTimeoutMs);
+                if (progress)
+                    progress(pRequest->receivedBytes(), pRequest->totalBytes());
+            });
+    OnEnded(pRequest, pTimer, [pTimer] { pTimer->stop(); });
+    pTimer->start(s_nStallTimeoutMs);
+}
+
+void CWebEngineDownloads::CancelFor(QWebEnginePage* pPage)
+{
+    for (Pending& pending : m_pending) {
+        if (pending.pPage != pPage || pending.bCancelled)
+            continue;
+        pending.bCancelled = true;
+        const Done done = pending.done;
+        pending.done = [](bool) {};
+        QTimer::singleShot(0, this, [done] { done(false); });
+    }
+    const QList<QPointer<QWebEngineDownloadRequest>> expected = m_expected;
+    for (const QPointer<QWebEngineDownloadRequest>& pRequest : expected)
+        if (pRequest && pRequest->page() == pPage && !HasEnded(pRequest))
+            pRequest->cancel();
 }
 
 bool CWebEngineDownloads::HasEnded(const QWebEngineDownloadRequest* pRequest)

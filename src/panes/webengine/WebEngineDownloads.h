@@ -23,6 +23,7 @@ class CWebEngineDownloads : public QObject
     Q_OBJECT
 public:
     using Done = std::function<void(bool)>;
+    using Progress = std::function<void(qint64 nReceived, qint64 nTotal)>;
     // Connects to the signals of a download's request; called again with the new request
     // when the engine resumes the download.
     using Attach = std::function<void(QWebEngineDownloadRequest*)>;
@@ -31,9 +32,15 @@ public:
 
     // The next download the page asks for: the page itself (bSavePage; the page is saved
     // to a TempPathFor(path) file) or the address. done runs once: true when the file is
-    // complete at path.
+    // complete at path. progress (may be empty) hears how far the transfer got.
     void Expect(QWebEnginePage* pPage, bool bSavePage, const QUrl& url, const QString& path,
-                Done done);
+                Done done, Progress progress = {});
+    // Ends what the page asked for with Expect: a transfer still to start or running fails.
+    void CancelFor(QWebEnginePage* pPage);
+
+    // A transfer asked for with Expect that receives nothing for this long is cancelled.
+    static int StallTimeout();
+    static void SetStallTimeout(int nMs);
 
     // A temporary file beside the target, to be renamed onto it.
     static QString TempPathFor(const QString& path);
@@ -65,6 +72,8 @@ private:
         QString path;
         Done done;
         QPointer<QTimer> pTimer;
+        Progress progress;
+        bool bCancelled = false; // the page no longer wants it: refused when it arrives
     };
 
     struct Active
@@ -76,8 +85,11 @@ private:
     void HandleRequest(QWebEngineDownloadRequest* pRequest);
     bool Resume(QWebEngineDownloadRequest* pRequest);
     void Follow(QWebEngineDownloadRequest* pRequest, Attach attach);
+    // Reports the transfer's progress and cancels it when it stalls.
+    void Watch(QWebEngineDownloadRequest* pRequest, const Progress& progress);
     static void Finish(QWebEngineDownloadRequest* pRequest, const QString& path, const Done& done);
 
     std::list<Pending> m_pending;
-    QHash<quint32, Active> m_active; // by the engine's download id
+    QHash<quint32, Active> m_active;                       // by the engine's download id
+    QList<QPointer<QWebEngineDownloadRequest>> m_expected; // transfers of Expect, running
 };
