@@ -218,11 +218,15 @@ bool CContextCommands::PreTranslateMessage(QObject* pReceiver, QEvent* pEvent)
         return false;
     auto* pWidget = static_cast<QWidget*>(pReceiver);
     if (IsOnActivePage(pReceiver)) {
-        // The page does not get the press: a left press would end its selection and start
-        // a click or drag of its own, and the engine saves a link target on Alt + click.
         PostContextRequest(pWidget, CONTEXT_PAGE, pMouse->position().toPoint());
-        SwallowRelease(pWidget, pMouse->button());
         pWidget->setFocus(Qt::MouseFocusReason);
+        // The right press goes on to the page as it is: the page keeps its selection and
+        // focuses the field under the pointer (a left press in its place would end the
+        // selection and start a click or drag that never ends). An Alt + tap stays away from
+        // the page: the engine saves a link's target on Alt + click.
+        if (bRight)
+            return false;
+        SwallowRelease(pWidget, pMouse->button());
         return true;
     }
     if (bRight && IsRightPressTarget(pReceiver)) {

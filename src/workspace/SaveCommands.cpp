@@ -56,7 +56,8 @@ void CSaveCommands::SaveWithDialog(const QString& address, const QString& type, 
 {
     const FilterChoice choice = ChooseFilter(type, bDownload);
     const QString folder = m_strLastSaveFolder.isEmpty() ? DownloadsFolder() : m_strLastSaveFolder;
-    auto* pDialog = new QFileDialog(m_pForm, QString(), folder, LoadFileFilter(choice.nFilterID));
+    auto* pDialog =
+        new QFileDialog(m_pForm, tr("Save As"), folder, LoadFileFilter(choice.nFilterID));
     pDialog->setAttribute(Qt::WA_DeleteOnClose);
     pDialog->setAcceptMode(QFileDialog::AcceptSave);
     pDialog->setFileMode(QFileDialog::AnyFile);

@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QJsonDocument>
@@ -161,6 +162,26 @@ TEST_F(ContextMenuEngineTest, RightClickKeepsTheSelectionForCopy)
     EXPECT_TRUE(pCopy->isEnabled()) << Describe();
     EXPECT_EQ(Evaluate("getSelection().toString()"), "alpha beta gamma");
     Menu()->close();
+}
+
+TEST_F(ContextMenuEngineTest, RightClickIntoAFieldOffersPaste)
+{
+    QApplication::clipboard()->setText("pasted");
+    Evaluate("var f = document.createElement('input'); f.id = 'field';"
+             "document.body.appendChild(f); 'ok'");
+    // The page may not take the press until it is drawn: ask again until it does.
+    ASSERT_TRUE(WaitFor([&] {
+        if (Menu())
+            Menu()->close();
+        RightClick(Center("field"));
+        return WaitFor([this] { return Menu() && Menu()->isVisible(); }, 3000) && Item("&Paste") &&
+               Item("&Paste")->isEnabled();
+    })) << (Menu() ? Describe() : std::string("<no menu>"));
+    EXPECT_EQ(Evaluate("document.activeElement.id"), "field");
+    Menu()->setActiveAction(Item("&Paste"));
+    QTest::keyClick(Menu(), Qt::Key_Return);
+    ASSERT_TRUE(
+        WaitFor([&] { return Evaluate("document.getElementById('field').value") == "pasted"; }));
 }
 
 TEST_F(ContextMenuEngineTest, AltTapOnALinkShowsTheMenuAndNeitherFollowsNorSavesIt)
