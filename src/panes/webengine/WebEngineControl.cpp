@@ -465,9 +465,10 @@ int CWebEngineControl::QueryStatus(int nCmdID) const
         return 0;
     }
     bool bEnabled = m_pPage->action(action)->isEnabled();
-    // The engine offers Paste everywhere; it can only go into a field that takes text, and
-    // the page's inner widget takes input only while such a field has the focus.
-    if (action == QWebEnginePage::Paste) {
+    // The engine offers Paste everywhere and Cut for any selection; both only work in a
+    // field that takes text, and the page's inner widget takes input only while such a field
+    // has the focus.
+    if (action != QWebEnginePage::Copy) {
         const QWidget* pInner = focusProxy() ? focusProxy() : this;
         bEnabled = bEnabled && pInner->inputMethodQuery(Qt::ImEnabled).toBool();
     }
