@@ -156,6 +156,20 @@ TEST_F(ContextMenuTest, MenusOpenBesideThePointAndOnlyOnce)
     EXPECT_EQ(Menu(), nullptr);
 }
 
+TEST_F(ContextMenuTest, RequestsWithoutAnActivePaneAreDropped)
+{
+    Open();
+    // The last page closes itself.
+    Page()->RaiseQuit();
+    ASSERT_TRUE(WaitFor([this] { return form->GetActivePane() == nullptr; }));
+    QTest::mousePress(AddressEdit(), Qt::RightButton, {}, QPoint(6, 4));
+    QTest::mouseRelease(AddressEdit(), Qt::RightButton, {}, QPoint(6, 4));
+    form->PostContextRequest(form->FavoritesTree(), CContextCommands::CONTEXT_PAGE, QPoint(5, 5));
+    QTest::qWait(20);
+    EXPECT_EQ(Menu(), nullptr);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
 TEST_F(ContextMenuTest, AddressFieldMenuFollowsTheSelectionAndTheClipboard)
 {
     Open();
