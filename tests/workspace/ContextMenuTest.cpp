@@ -4,11 +4,13 @@
 #include "WorkspaceFixture.h"
 
 #include "workspace/ContextCommands.h"
+#include "workspace/IconButton.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTreeWidget>
 
 namespace {
@@ -327,6 +329,27 @@ TEST_F(ContextMenuTest, RightButtonOnTheFavoritesTreeSelectsAndShowsNoMenu)
     EXPECT_EQ(tree->currentItem(), item);
     EXPECT_EQ(Menu(), nullptr);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+TEST_F(ContextMenuTest, RightButtonOnTheTabStripChoosesAndOnTheButtonsDoesNothing)
+{
+    Open();
+    MakePanes(2);
+    ASSERT_EQ(ActiveIndex(), 1);
+    const QPoint ptTab = Tabs()->tabRect(0).center();
+    QTest::mousePress(Tabs(), Qt::RightButton, {}, ptTab);
+    QTest::mouseRelease(Tabs(), Qt::RightButton, {}, ptTab);
+    Settle();
+    EXPECT_EQ(ActiveIndex(), 0);
+    EXPECT_EQ(Menu(), nullptr);
+
+    QPushButton* close = form->CloseButton();
+    ASSERT_TRUE(close->isEnabled());
+    QTest::mousePress(close, Qt::RightButton, {}, QPoint(3, 3));
+    QTest::mouseRelease(close, Qt::RightButton, {}, QPoint(3, 3));
+    Settle();
+    EXPECT_EQ(PaneCount(), 2);
+    EXPECT_FALSE(close->isDown()) << "a button is not left drawn pressed";
 }
 
 } // namespace
