@@ -156,7 +156,9 @@ void CWebEngineControl::HandleTitleChanged(const QString& title)
 {
     // The engine's stand-in title (the address without its scheme) was announced in full;
     // a title the page already reported since its address is not reported again.
-    if (!m_pSink || title.isEmpty() || IsAddressTitle(title) || title == m_strReportedTitle)
+    // Under our offline page the engine's error page would name the tab after the host.
+    if (!m_pSink || title.isEmpty() || IsAddressTitle(title) || title == m_strReportedTitle ||
+        m_notice == NoticeKind::Offline)
         return;
     m_strReportedTitle = title;
     m_pSink->OnTitleChange(title, false);
@@ -244,10 +246,12 @@ void CWebEngineControl::ShowNotice(NoticeKind kind)
                               tr("The program that showed it ended before its time. "
                                  "Refresh (Shift+Esc) loads the page again."));
     else
-        m_pNotice->ShowNotice(tr("You are working offline"), address,
+        m_pNotice->ShowNotice(m_strReportedTitle = tr("You are working offline"), address,
                               tr("This page is not in memory, and pages are not fetched from "
                                  "the network while you work offline. To go online, choose "
                                  "Work Offline in the File menu, then Refresh (Shift+Esc)."));
+    if (kind == NoticeKind::Offline && m_pSink)
+        m_pSink->OnTitleChange(m_strReportedTitle, false);
 }
 
 void CWebEngineControl::HideNotice()
