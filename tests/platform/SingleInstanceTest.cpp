@@ -15,10 +15,13 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <future>
 #include <string>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using ClaimResult = CSingleInstance::ClaimResult;
@@ -369,6 +372,90 @@ TEST_F(SingleInstanceTest, NoSafeRuntimeFolderFails)
     CSingleInstance instance;
     EXPECT_STREQ(Name(instance.ClaimOrHandOff("x")), "Failed");
     EXPECT_FALSE(instance.IsListening());
+}
+
+TEST_F(SingleInstanceTest, HundredStartsInARowArriveOnceEachInOrder)
+{
+    StartBrowser();
+    QStringList sent;
+    for (int i = 0; i < 100; ++i) {
+        sent.append(QStringLiteral("http://127.0.0.1/%1").arg(i));
+        auto client = StartClient(m_strFolder, sent.last());
+        ASSERT_STREQ(Name(Finish(client).result), "HandedOff") << i;
+    }
+    EXPECT_EQ(m_received, sent);
+}
+
+TEST_F(SingleInstanceTest, WhatLiesAtTheSocketPathIsReplacedNeverFollowed)
+{
+    // Something that is no listening socket where the socket belongs: a regular file, or a
+    // link to a file elsewhere. The start becomes the browser; the file the link names stays.
+    const QString outside = m_home.Path() + "/outside.txt";
+    struct Case
+    {
+        const char* what;
+        std::function<bool()> make;
+    };
+    const Case cases[] = {
+        {"regular file",
+         [&] {
+             QFile f(SocketPath());
+             return f.open(QIODevice::WriteOnly) && f.write("x") == 1;
+         }},
+        {"link to a file outside", [&] { return QFile::link(outside, SocketPath()); }},
+    };
+    for (const Case& c : cases) {
+        QFile file(outside);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("keep me");
+        file.close();
+        ASSERT_TRUE(c.make()) << c.what;
+        StartBrowser();
+        auto client = StartClient(m_strFolder, c.what);
+        EXPECT_STREQ(Name(Finish(client).result), "HandedOff") << c.what;
+        m_pBrowser.reset();
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), "keep me") << c.what;
+        file.close();
+    }
+    EXPECT_EQ(m_received, QStringList({"regular file", "link to a file outside"}));
+}
+
+TEST_F(SingleInstanceTest, OnlyTheSameUserCanConnect)
+{
+    StartBrowser();
+    // The folder is the user's and closed to everybody else; the socket lies inside it.
+    struct stat folder;
+    ASSERT_EQ(::lstat(QFile::encodeName(m_strFolder).constData(), &folder), 0);
+    EXPECT_TRUE(S_ISDIR(folder.st_mode));
+    EXPECT_EQ(folder.st_uid, ::geteuid());
+    EXPECT_EQ(folder.st_mode & 077, 0u);
+    struct stat sock;
+    ASSERT_EQ(::lstat(QFile::encodeName(SocketPath()).constData(), &sock), 0);
+    EXPECT_TRUE(S_ISSOCK(sock.st_mode));
+    EXPECT_EQ(sock.st_uid, ::geteuid());
+
+    // Another user tries to connect (a child that becomes "nobody"; only root can).
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "no second user to connect as";
+    const QByteArray path = QFile::encodeName(SocketPath());
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::memcpy(addr.sun_path, path.constData(), size_t(path.size()));
+        const bool bConnected = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+        ::_exit(bConnected ? 1 : (errno == EACCES ? 0 : 3));
+    }
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: connected, 2: could not change user, 3: other error";
+    EXPECT_TRUE(m_received.isEmpty());
 }
 
 // The other side of a hand-off in a process of its own: this test program run again with

@@ -1,0 +1,128 @@
+// The mail program and the file manager are started with argument vectors: whatever an
+// address or a file name holds reaches the program as one argument, never a shell. Fake
+// programs on the PATH record the arguments they get.
+#include "platform/ShellServices.h"
+#include "TempHome.h"
+#include "WaitFor.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+// Every argument in hex on a line of its own, then "END".
+const char kRecorder[] = "#!/bin/sh\n"
+                         "for a in \"$@\"; do printf '%s' \"$a\" | /usr/bin/od -An -tx1 | "
+                         "/usr/bin/tr -d ' \\n' >> \"$0.log\"; echo >> \"$0.log\"; done\n"
+                         "echo END >> \"$0.log\"\n";
+
+class ShellServicesTest : public ::testing::Test
+{
+protected:
+    CTempHome home;
+    QString bin = home.Path() + "/bin";
+    QByteArray savedPath = qgetenv("PATH");
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir().mkpath(bin));
+        qputenv("PATH", QFile::encodeName(bin));
+    }
+    void TearDown() override { qputenv("PATH", savedPath); }
+
+    void AddProgram(const QString& name, const QByteArray& script)
+    {
+        QFile f(bin + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(script);
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // The arguments a recording program got, once it has finished.
+    QStringList Recorded(const QString& name)
+    {
+        QFile log(bin + "/" + name + ".log");
+        QByteArray bytes;
+        WaitFor([&] {
+            bytes = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+            log.close();
+            return bytes.endsWith("END\n");
+        });
+        QStringList args;
+        for (const QByteArray& line : bytes.split('\n'))
+            if (!line.isEmpty() && line != "END")
+                args.append(QString::fromUtf8(QByteArray::fromHex(line)));
+        return args;
+    }
+};
+
+// Texts a page or a file name may hold: quotes, blanks, separators, substitutions, line
+// ends, bytes that are no UTF-8.
+const char* const kHostile[] = {
+    "with blank and \"double\" and 'single' quotes",
+    "a;touch INJECTED;b",
+    "$(touch INJECTED)`touch INJECTED`",
+    "line\nbreak\rand\ttab",
+    "\xff\xfe not utf-8 \xc3",
+    "| touch INJECTED & > out < in *",
+};
+
+TEST_F(ShellServicesTest, HostileTargetsReachTheFileManagerAsOneArgument)
+{
+    AddProgram("xdg-open", kRecorder);
+    for (const char* raw : kHostile) {
+        QFile::remove(bin + "/xdg-open.log");
+        const QString target = QString::fromUtf8(raw);
+        ASSERT_TRUE(OpenWithDesktop(target)) << raw;
+        EXPECT_EQ(Recorded("xdg-open"), QStringList{target}) << raw;
+    }
+    EXPECT_FALSE(QFile::exists(QDir::currentPath() + "/INJECTED"));
+    EXPECT_FALSE(QFile::exists(bin + "/INJECTED"));
+}
+
+TEST_F(ShellServicesTest, HostileMailAddressesReachTheMailProgramAsOneArgument)
+{
+    struct Case
+    {
+        const char* what;
+        bool bRegistered; // the desktop names a mailto handler
+    };
+    const Case cases[] = {{"registered handler", true}, {"pmail", false}};
+    for (const Case& c : cases) {
+        AddProgram("xdg-mime",
+                   c.bRegistered ? "#!/bin/sh\necho fake-mail.desktop\n" : "#!/bin/sh\nexit 1\n");
+        AddProgram("xdg-open", kRecorder);
+        AddProgram("pmail", kRecorder);
+        for (const char* raw : kHostile) {
+            QFile::remove(bin + "/xdg-open.log");
+            QFile::remove(bin + "/pmail.log");
+            const QString address = QStringLiteral("mailto:") + QString::fromUtf8(raw);
+            ASSERT_TRUE(StartMailTo(address)) << c.what << raw;
+            if (c.bRegistered)
+                EXPECT_EQ(Recorded("xdg-open"), QStringList{address}) << raw;
+            else
+                EXPECT_EQ(Recorded("pmail"), (QStringList{"-to", address.mid(7)})) << raw;
+        }
+    }
+    EXPECT_FALSE(QFile::exists(QDir::currentPath() + "/INJECTED"));
+}
+
+TEST_F(ShellServicesTest, MissingOrFailingProgramsAreReportedOrIgnored)
+{
+    // Nothing on the PATH: nothing is started, and the caller hears so.
+    EXPECT_FALSE(OpenWithDesktop(home.Path()));
+    EXPECT_FALSE(StartMailTo("mailto:a@example.com"));
+    EXPECT_TRUE(RegisteredMailHandler().isEmpty());
+    // Programs that fail or hang: the start is not waited for; a hanging query gives up.
+    AddProgram("xdg-open", "#!/bin/sh\nexit 3\n");
+    AddProgram("pmail", "#!/bin/sh\nkill -SEGV $$\n");
+    AddProgram("xdg-mime", "#!/bin/sh\nexec /bin/sleep 30\n");
+    EXPECT_TRUE(OpenWithDesktop(home.Path()));
+    EXPECT_TRUE(RegisteredMailHandler().isEmpty());
+    EXPECT_TRUE(StartMailTo("mailto:a@example.com"));
+    // Options are never handed to the file manager.
+    EXPECT_FALSE(OpenWithDesktop("--help"));
+    EXPECT_FALSE(OpenWithDesktop(QString()));
+}
+} // namespace
