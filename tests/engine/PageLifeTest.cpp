@@ -9,6 +9,10 @@
 #include "panes/webengine/NoticePage.h"
 
 #include <QCoreApplication>
+#include <QQuickWidget>
+#include <QQuickWindow>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -275,4 +279,52 @@ TEST_F(PageLifeTest, AMailAddressOpenedInANewWindowLeavesNoPaneBehind)
     }
 }
 
+} // namespace
+
+namespace {
+// The value of a script expression in the pane's page; empty when the page does not answer.
+QVariant PageValue(CHtmlPane* pPane, const QString& expression)
+{
+    auto* pControl = dynamic_cast<CWebEngineControl*>(pPane->Browser());
+    if (!pControl)
+        return {};
+    std::optional<QVariant> value;
+    pControl->page()->runJavaScript(expression, QWebEngineScript::ApplicationWorld,
+                                    [&](const QVariant& v) { value = v; });
+    WaitFor([&] { return value.has_value(); });
+    return value.value_or(QVariant());
+}
+
+TEST_F(PageLifeTest, APaneBehindTheOthersGivesBackItsDrawingAndKeepsItsPage)
+{
+    CHtmlPane* pFirst = AddPane();
+    const QString a = m_server.Url("/a.html");
+    ASSERT_TRUE(Load(pFirst, a));
+    auto* pQuick = ControlOf(pFirst)->findChild<QQuickWidget*>();
+    ASSERT_NE(pQuick, nullptr) << "the engine draws through a Qt Quick widget";
+    ASSERT_NE(pQuick->quickWindow(), nullptr);
+    EXPECT_FALSE(pQuick->quickWindow()->isPersistentSceneGraph())
+        << "a hidden pane would keep its frames";
+    EXPECT_FALSE(pQuick->quickWindow()->isPersistentGraphics());
+
+    // State only the living page holds: a reload or a discarded page would lose it.
+    PageValue(pFirst, "window.kept = 42; document.title = 'Changed'; 0");
+    ASSERT_TRUE(WaitFor([&] { return pFirst->GetTitle() == "Changed"; }));
+
+    CHtmlPane* pSecond = AddPane();
+    ASSERT_TRUE(Load(pSecond, m_server.Url("/b.html")));
+    EXPECT_FALSE(pFirst->Window()->isVisible());
+    QCoreApplication::processEvents();
+
+    // Back to the front: the same page, with its state, and drawn again.
+    m_host.m_pActivePane->Deactivate();
+    m_host.m_pActivePane = pFirst;
+    pFirst->Activate(true);
+    ASSERT_TRUE(WaitFor([&] { return pQuick->isVisible(); }));
+    EXPECT_EQ(PageValue(pFirst, "window.kept").toInt(), 42);
+    EXPECT_EQ(pFirst->GetAddress(), a);
+    EXPECT_EQ(pFirst->GetTitle(), "Changed");
+    EXPECT_EQ(DocumentTitle(pFirst), "Changed");
+    EXPECT_FALSE(pFirst->IsNavigating());
+}
 } // namespace

@@ -19,6 +19,8 @@
 #include <QGuiApplication>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QQuickWidget>
+#include <QQuickWindow>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
@@ -276,6 +278,23 @@ void CWebEngineControl::LayOutBars()
         m_pFindBar->setGeometry(0, height() - nBar, width(), nBar);
     if (m_pNotice)
         m_pNotice->setGeometry(contentsRect());
+}
+
+void CWebEngineControl::childEvent(QChildEvent* pEvent)
+{
+    QWebEngineView::childEvent(pEvent);
+    // The engine draws the page through a Qt Quick widget, whose scene graph holds the page's
+    // last frames as textures and a surface the size of the view. A pane behind the others
+    // gives them back when it is hidden; the page itself lives on, and the engine sends a
+    // fresh frame when the pane comes to the front again.
+    if (pEvent->type() != QEvent::ChildPolished)
+        return;
+    if (auto* pQuick = qobject_cast<QQuickWidget*>(pEvent->child())) {
+        if (QQuickWindow* pWindow = pQuick->quickWindow()) {
+            pWindow->setPersistentSceneGraph(false);
+            pWindow->setPersistentGraphics(false);
+        }
+    }
 }
 
 bool CWebEngineControl::HandleNavigationRequest(const QUrl& url,

@@ -82,6 +82,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* pEvent) override;
+    void childEvent(QChildEvent* pEvent) override;
 
 private:
     enum class NoticeKind
