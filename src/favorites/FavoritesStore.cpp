@@ -31,16 +31,20 @@ private:
     FAVITEMDATA m_record;
 };
 
-void ApplyImages(QTreeWidgetItem* item, const QList<QPixmap>& images)
+QIcon MakeIcon(const QList<QPixmap>& images, int image, int selected)
 {
-    const int image = item->data(0, kFavImageRole).toInt();
-    const int selected = item->data(0, kFavSelectedImageRole).toInt();
     QIcon icon;
     if (image >= 0 && image < images.size())
         icon.addPixmap(images[image], QIcon::Normal);
     if (selected >= 0 && selected < images.size())
         icon.addPixmap(images[selected], QIcon::Selected);
-    item->setIcon(0, icon);
+    return icon;
+}
+
+void ApplyImages(QTreeWidgetItem* item, const QList<QPixmap>& images)
+{
+    item->setIcon(0, MakeIcon(images, item->data(0, kFavImageRole).toInt(),
+                              item->data(0, kFavSelectedImageRole).toInt()));
 }
 
 void ApplyImagesBelow(QTreeWidgetItem* parent, const QList<QPixmap>& images)
@@ -79,37 +83,60 @@ int CompareLowered(const QString& a, const QString& b)
 
 // By name without regard to case, folders and shortcuts mixed. Names that differ only in
 // case come in code unit order, and of a folder and a shortcut of one name the folder comes
-// first, so the result never depends on the listing.
+// first, so the result never depends on the listing. Only for the walk's own items.
 bool NameLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
 {
-    const int lowered = CompareLowered(a->text(0), b->text(0));
+    const FAVITEMDATA& ra = static_cast<const CFavoriteItem*>(a)->Record();
+    const FAVITEMDATA& rb = static_cast<const CFavoriteItem*>(b)->Record();
+    const int lowered = CompareLowered(ra.pszName, rb.pszName);
     if (lowered != 0)
         return lowered < 0;
-    if (a->text(0) != b->text(0))
-        return a->text(0) < b->text(0);
-    const FAVITEMDATA* ra = FavoriteRecord(a);
-    const FAVITEMDATA* rb = FavoriteRecord(b);
-    return ra && rb && ra->IsFolder() && !rb->IsFolder();
+    if (ra.pszName != rb.pszName)
+        return ra.pszName < rb.pszName;
+    return ra.IsFolder() && !rb.IsFolder();
 }
 
-QTreeWidgetItem* MakeItem(QTreeWidget* tree, FAVITEMDATA record, const QString& text, int image,
-                          int selectedImage)
+// A new item; icon null leaves it without a picture.
+QTreeWidgetItem* NewItem(FAVITEMDATA record, const QString& text, int image, int selectedImage,
+                         const QIcon* icon)
 {
     auto* item = new CFavoriteItem(std::move(record));
     item->setText(0, text);
     item->setData(0, kFavImageRole, image);
     item->setData(0, kFavSelectedImageRole, selectedImage);
-    const QVariant images = tree->property(kImagesProperty);
-    if (images.isValid())
-        ApplyImages(item, images.value<QList<QPixmap>>());
+    if (icon)
+        item->setIcon(0, *icon);
     return item;
+}
+
+QTreeWidgetItem* MakeItem(QTreeWidget* tree, FAVITEMDATA record, const QString& text, int image,
+                          int selectedImage)
+{
+    const QVariant images = tree->property(kImagesProperty);
+    if (!images.isValid())
+        return NewItem(std::move(record), text, image, selectedImage, nullptr);
+    const QIcon icon = MakeIcon(images.value<QList<QPixmap>>(), image, selectedImage);
+    return NewItem(std::move(record), text, image, selectedImage, &icon);
 }
 
 struct Walk
 {
-    QTreeWidget* tree;
+    explicit Walk(QTreeWidget* pTree, int nSort) : sort(nSort)
+    {
+        const QVariant images = pTree->property(kImagesProperty);
+        if (images.isValid()) {
+            const QList<QPixmap> list = images.value<QList<QPixmap>>();
+            folderIcon = MakeIcon(list, FAV_IMAGE_FOLDER, FAV_IMAGE_FOLDER_SELECTED);
+            shortcutIcon = MakeIcon(list, FAV_IMAGE_SHORTCUT, FAV_IMAGE_SHORTCUT_SELECTED);
+            bIcons = true;
+        }
+    }
     int sort;
     std::set<NativeDirId> walked; // directories already listed in this fill
+    // One picture of each kind, shared by all the items of the fill.
+    bool bIcons = false;
+    QIcon folderIcon;
+    QIcon shortcutIcon;
 };
 
 // The items of one directory and, below them, of its sub-directories, built apart from the
@@ -128,17 +155,18 @@ bool WalkFolder(Walk& walk, const QByteArray& path, QList<QTreeWidgetItem*>* pIt
             if (entry.name.startsWith('.'))
                 continue;
             const QString name = QString::fromUtf8(entry.name);
-            QTreeWidgetItem* item = MakeItem(walk.tree, {FAV_FOLDER, name, QByteArray(), full},
-                                             name, FAV_IMAGE_FOLDER, FAV_IMAGE_FOLDER_SELECTED);
+            QTreeWidgetItem* item =
+                NewItem({FAV_FOLDER, name, QByteArray(), full}, name, FAV_IMAGE_FOLDER,
+                        FAV_IMAGE_FOLDER_SELECTED, walk.bIcons ? &walk.folderIcon : nullptr);
             QList<QTreeWidgetItem*> children;
             WalkFolder(walk, full, &children);
             item->addChildren(children);
             pItems->append(item);
         } else if (HasUrlSuffix(entry.name)) {
             const QString name = QString::fromUtf8(entry.name.chopped(kUrlSuffix.size()));
-            pItems->append(MakeItem(walk.tree,
-                                    {FAV_SHORTCUT, name, ReadShortcutAddressAt(full), full}, name,
-                                    FAV_IMAGE_SHORTCUT, FAV_IMAGE_SHORTCUT_SELECTED));
+            pItems->append(NewItem({FAV_SHORTCUT, name, ReadShortcutAddressAt(full), full}, name,
+                                   FAV_IMAGE_SHORTCUT, FAV_IMAGE_SHORTCUT_SELECTED,
+                                   walk.bIcons ? &walk.shortcutIcon : nullptr));
         }
     }
     // The file system's own order is a hash order on Linux: without the sort setting the
@@ -178,7 +206,7 @@ bool FillFavoritesTree(const QString& folder, const QString& subfolder, QTreeWid
     QByteArray path = QFile::encodeName(folder);
     if (!subfolder.isEmpty())
         path += '/' + QFile::encodeName(subfolder);
-    Walk walk{tree, sort, {}};
+    Walk walk(tree, sort);
     QList<QTreeWidgetItem*> items;
     if (!WalkFolder(walk, path, &items))
         return false;

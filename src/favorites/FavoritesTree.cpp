@@ -59,6 +59,11 @@ bool CFavoritesTree::RebuildFavorites()
 {
     m_pTree->clear();
     InsertAddEntry();
+    return FillFavorites();
+}
+
+bool CFavoritesTree::FillFavorites()
+{
     return FillFavoritesTree(m_pHost->GetFavoritesPath(), QString(), m_pTree, nullptr,
                              m_pHost->GetViewSortFavorite());
 }

@@ -33,6 +33,8 @@ public:
     // Empties the tree, inserts the add entry and walks the Favorites folder into it (sorted
     // as ViewSortFavorite says); every folder starts collapsed. The walk's result.
     bool RebuildFavorites();
+    // The folder walk into the tree as it is (after InsertAddEntry on a new tree).
+    bool FillFavorites();
     // Opens the current item: a shortcut's address in the active pane, or in a new pane when
     // Shift is held or ViewNewWindow is set; the add entry runs AddToFavorites; a folder opens
     // or closes unless bFromDoubleTap (the tree did that itself). True when an address was

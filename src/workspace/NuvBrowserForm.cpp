@@ -147,7 +147,8 @@ void CNuvBrowserForm::CreateImageLists()
     if (m_imlFavorites.Create(QStringLiteral(":/res/bitmap131.png"), 16)) {
         SetFavoritesImageList(m_treeFavorites, m_imlFavorites.Images());
         m_pFavorites = new CFavoritesTree(m_treeFavorites, this);
-        m_pFavorites->RebuildFavorites();
+        // The folder walk follows in the start-up job, once the first page is on its way.
+        m_pFavorites->InsertAddEntry();
     }
     if (m_imlTabs.Create(QStringLiteral(":/res/bitmap133.png"), 10))
         m_tabPanes->SetImageList(&m_imlTabs);

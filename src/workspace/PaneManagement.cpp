@@ -2,6 +2,8 @@
 // by number, the focus commands, pages that ask for a new window, and the start-up job.
 #include "workspace/NuvBrowserForm.h"
 
+#include "favorites/FavoritesTree.h"
+
 #include "app/AddressBar.h"
 #include "app/CmdUI.h"
 #include "app/CommandRouter.h"
@@ -328,6 +330,10 @@ void CNuvBrowserForm::OnStartupTimer()
             m_pActivePane->GoHome();
         SelectPane(0);
     }
+    // A large Favorites folder takes a while to walk: the engine starts on the first page
+    // meanwhile. The tree is complete before any input is handled after this job.
+    if (m_pFavorites)
+        m_pFavorites->FillFavorites();
 }
 
 void CNuvBrowserForm::PostContextRequest(QWidget* pWindow, int nKind, const QPoint& ptClient)
