@@ -19,7 +19,16 @@ CKeyRouter::~CKeyRouter()
     qApp->removeEventFilter(this);
 }
 
-bool CKeyRouter::IsAimedAtFrame(QObject* pReceiver) const
+bool CKeyRouter::IsMenuKey(const QEvent* pEvent)
+{
+    if (pEvent->type() != QEvent::KeyPress && pEvent->type() != QEvent::ShortcutOverride)
+        return true;
+    const auto* key = static_cast<const QKeyEvent*>(pEvent);
+    const bool bFunctionKey = key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F35;
+    return !bFunctionKey && !key->modifiers().testFlag(Qt::ControlModifier);
+}
+
+bool CKeyRouter::IsAimedAtFrame(QObject* pReceiver, QEvent* pEvent) const
 {
     if (!pReceiver->isWidgetType())
         return false;
@@ -27,11 +36,13 @@ bool CKeyRouter::IsAimedAtFrame(QObject* pReceiver) const
     if (widget->window() != m_pFrame)
         return false;
     // Keys typed into an open menu, a dropped-down list or a dialog belong to it (Esc closes
-    // a dialog and does not stop the page); so do keys of the menu bar's keyboard mode.
+    // a dialog and does not stop the page); so do the keys of the menu bar's keyboard mode
+    // (after Alt, or after Esc closed one of its menus): arrows, Enter, Esc and the titles'
+    // letters. A key with Ctrl or a function key is none of them and goes to the frame.
     if (QApplication::activePopupWidget() != nullptr ||
         QApplication::activeModalWidget() != nullptr)
         return false;
-    return qobject_cast<QMenuBar*>(widget) == nullptr;
+    return qobject_cast<QMenuBar*>(widget) == nullptr || !IsMenuKey(pEvent);
 }
 
 bool CKeyRouter::IsFirstDelivery(QObject* pReceiver, QEvent* pEvent)
@@ -74,7 +85,7 @@ bool CKeyRouter::eventFilter(QObject* pWatched, QEvent* pEvent)
     default:
         return false;
     }
-    if (!IsAimedAtFrame(pWatched) || !IsFirstDelivery(pWatched, pEvent))
+    if (!IsAimedAtFrame(pWatched, pEvent) || !IsFirstDelivery(pWatched, pEvent))
         return false;
     // A field that closes on Esc (a page's find bar) keeps that key: it does not stop the page.
     if ((pEvent->type() == QEvent::KeyPress || pEvent->type() == QEvent::ShortcutOverride) &&
@@ -88,6 +99,15 @@ bool CKeyRouter::eventFilter(QObject* pWatched, QEvent* pEvent)
             return false;
         pEvent->accept();
         return true;
+    }
+    if (auto* pMenuBar = qobject_cast<QMenuBar*>(pWatched);
+        pMenuBar != nullptr && pEvent->type() == QEvent::KeyPress) {
+        // The bar leaves its keyboard mode first, as on Esc, and gives the focus back to the
+        // widget that had it, where the key's command expects it.
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(pMenuBar, &escape);
+        QWidget* pFocus = QApplication::focusWidget();
+        return m_pFrame->PreTranslateMessage(pFocus ? pFocus : pWatched, pEvent);
     }
     return m_pFrame->PreTranslateMessage(pWatched, pEvent);
 }

@@ -19,7 +19,9 @@ public:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
-    bool IsAimedAtFrame(QObject* pReceiver) const;
+    // Whether a key press on the menu bar is one of its own: not one with Ctrl, not F1 … F35.
+    static bool IsMenuKey(const QEvent* pEvent);
+    bool IsAimedAtFrame(QObject* pReceiver, QEvent* pEvent) const;
     bool IsFirstDelivery(QObject* pReceiver, QEvent* pEvent);
 
     CMainFrame* m_pFrame;

@@ -492,3 +492,52 @@ TEST_F(MainFrameTest, UserBindingOnAltFBeatsTheFileMenu)
     EXPECT_TRUE(m_view.m_pKeys->keys.isEmpty());
     QTest::keyRelease(window, Qt::Key_Alt);
 }
+
+TEST_F(MainFrameTest, BoundKeysLeaveTheMenuBarsKeyboardMode)
+{
+    Open();
+    QWindow* window = m_frame->windowHandle();
+    QMenuBar* bar = m_frame->GetMenuBar();
+    // Ways of leaving the bar with a title still marked, so that arrows and letters would
+    // walk its menus.
+    const struct
+    {
+        const char* name;
+        QList<int> keys; // typed after Alt+F has opened the File menu
+    } cases[] = {
+        {"File menu closed with Esc", {Qt::Key_Escape}},
+        {"Favorites submenu closed with Esc twice", {Qt::Key_T, Qt::Key_Escape, Qt::Key_Escape}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_view.calls.clear();
+        m_view.m_pKeys->keys.clear();
+        QWidget* keys = FocusOnView();
+        QTest::keyClick(window, Qt::Key_F, Qt::AltModifier);
+        QTest::keyRelease(window, Qt::Key_Alt);
+        for (int key : c.keys)
+            QTest::keyClick(window, Qt::Key(key));
+        ASSERT_EQ(QApplication::activePopupWidget(), nullptr);
+        ASSERT_NE(bar->activeAction(), nullptr) << "a title is marked";
+        EXPECT_TRUE(m_view.calls.isEmpty()) << "Esc in the menus did not stop the page";
+
+        QTest::keyClick(window, Qt::Key_1, Qt::ControlModifier);
+        EXPECT_EQ(m_view.calls, QStringList{"favorites"});
+        EXPECT_EQ(bar->activeAction(), nullptr);
+        EXPECT_EQ(QApplication::focusWidget(), keys) << "the focus is back where it was";
+        QTest::keyClick(window, Qt::Key_A);
+        EXPECT_EQ(m_view.m_pKeys->keys, QList<int>{Qt::Key_A});
+    }
+
+    // A plain key still belongs to the bar: Esc leaves it without stopping the page.
+    m_view.calls.clear();
+    QWidget* keys = FocusOnView();
+    QTest::keyClick(window, Qt::Key_F, Qt::AltModifier);
+    QTest::keyRelease(window, Qt::Key_Alt);
+    QTest::keyClick(window, Qt::Key_Escape);
+    ASSERT_NE(bar->activeAction(), nullptr);
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_EQ(bar->activeAction(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), keys);
+    EXPECT_TRUE(m_view.calls.isEmpty());
+}
