@@ -50,7 +50,7 @@ bool CKeyRouter::IsFirstDelivery(QObject* pReceiver, QEvent* pEvent)
     switch (pEvent->type()) {
     case QEvent::KeyPress:
     case QEvent::ShortcutOverride: {
-        QWidget* focus = QApplication::focusWidget();
+        QWidget* focus = m_pFrame->KeyFocusWidget();
         if (pReceiver == focus || (focus == nullptr && pReceiver == m_pFrame))
             return true;
         return pEvent->type() == QEvent::KeyPress && !pEvent->spontaneous() &&

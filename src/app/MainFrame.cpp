@@ -348,9 +348,17 @@ bool CMainFrame::PreTranslateMessage(QObject* pReceiver, QEvent* pEvent)
     return false;
 }
 
-bool CMainFrame::OnAddressEnter()
+QWidget* CMainFrame::KeyFocusWidget() const
 {
     QWidget* focus = QApplication::focusWidget();
+    if (focus != nullptr && focus->window() == this)
+        return focus;
+    return focusWidget();
+}
+
+bool CMainFrame::OnAddressEnter()
+{
+    QWidget* focus = KeyFocusWidget();
     if (m_hAddressEdit == nullptr || focus == nullptr ||
         (focus != m_hAddressEdit && focus != m_hAddressCombo))
         return false;

@@ -71,6 +71,10 @@ public:
     // Key routing, for a key or pointer press aimed at a widget of this window (CKeyRouter
     // hands each press over once); true consumes it.
     bool PreTranslateMessage(QObject* pReceiver, QEvent* pEvent);
+    // The widget that takes the frame's keys: the focus widget, also while the window is not
+    // the active one (a bare X server without a window manager never activates it, yet
+    // delivers the keys to it).
+    QWidget* KeyFocusWidget() const;
     // Whether the key routing takes this key press (a key table matches).
     bool WantsKey(const QKeyEvent* pEvent) const;
 

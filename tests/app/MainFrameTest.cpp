@@ -322,6 +322,25 @@ TEST_F(MainFrameTest, EnterInTheAddressFieldNavigatesTheActivePane)
     EXPECT_EQ(m_view.calls, (QStringList{"active::1", "focus"}));
 }
 
+TEST_F(MainFrameTest, EnterInTheAddressFieldNavigatesWhileTheWindowIsNotActive)
+{
+    // Without a window manager (a bare X server) the window is never made active: the
+    // application has no focus widget, yet the keys reach the frame's own focus widget.
+    Open();
+    {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == nullptr; }));
+    m_frame->m_hAddressEdit->setFocus();
+    m_frame->m_hAddressEdit->setText("example.org");
+    ASSERT_EQ(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(m_frame->m_hAddressCombo, Qt::Key_Return);
+    EXPECT_EQ(m_view.calls.value(0), "active:example.org:1");
+}
+
 TEST_F(MainFrameTest, EnterElsewhereReachesItsWidgetUntranslated)
 {
     Open();
