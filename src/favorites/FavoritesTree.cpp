@@ -41,7 +41,8 @@ CFavoritesTree::CFavoritesTree(QTreeWidget* pTree, IFavoritesHost* pHost)
 {
     Q_ASSERT(pTree && pHost);
     m_pTree->installEventFilter(this);
-    m_pTree->viewport()->installEventFilter(this);
+    m_pViewport = m_pTree->viewport();
+    m_pViewport->installEventFilter(this);
     connect(m_pTree, &QTreeWidget::currentItemChanged, this, &CFavoritesTree::OnSelChanged);
 }
 
@@ -286,7 +287,7 @@ bool CFavoritesTree::eventFilter(QObject* pWatched, QEvent* pEvent)
         OnEnterKey();
         return true; // whatever it did, Enter in the tree goes no further
     }
-    if (pWatched == m_pTree->viewport()) {
+    if (pWatched == m_pViewport) {
         switch (pEvent->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:

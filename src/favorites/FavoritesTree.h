@@ -73,6 +73,9 @@ private:
     bool HandleViewportEvent(QEvent* pEvent);
 
     QTreeWidget* m_pTree;
+    // Kept apart: the viewport's last events come while the tree is half destroyed, when
+    // asking the tree for it is no longer allowed.
+    QObject* m_pViewport = nullptr;
     IFavoritesHost* m_pHost;
     bool m_bReleaseEndsDoubleTap = false; // the next release belongs to a double tap
 };
