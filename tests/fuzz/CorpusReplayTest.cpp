@@ -21,6 +21,11 @@ const FuzzTarget kTargets[] = {
     {"favorites", FuzzFavoritesWalk},
 };
 
+void PrintTo(const FuzzTarget& target, std::ostream* os)
+{
+    *os << target.name;
+}
+
 class CorpusReplayTest : public ::testing::TestWithParam<FuzzTarget>
 {
 };
