@@ -170,6 +170,9 @@ public:
     void OnPreviousPane();
     void OnNextPane();
     void OnTabSelChange();
+    // A middle click on a pane's tab closes that pane by the Close command's rules; a pane
+    // behind the one in front closes without changing which pane is in front.
+    void OnTabCloseRequest(int nTabIndex);
 
     // The browser commands on the active pane, and the internet-settings switches.
     void MapBrowserCommands();
@@ -222,6 +225,9 @@ private:
     CPaneTabCtrl* m_tabPanes = nullptr;
     CSplitterBar* m_splitter = nullptr;
     CPaneWnd* m_pActivePane = nullptr;
+    // While a pane behind the front one closes: the tab selection to keep afterwards.
+    bool m_bKeepFront = false;
+    int m_nKeepSelection = -1;
     QRect m_rcClient;
     CImageList m_imlFavorites;
     CImageList m_imlTabs;

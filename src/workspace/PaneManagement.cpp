@@ -54,6 +54,7 @@ void CNuvBrowserForm::MapPaneCommands()
     Map(ID_PANE_NEXT, &CNuvBrowserForm::OnNextPane);
 
     connect(m_tabPanes, &CPaneTabCtrl::selectionChanged, this, &CNuvBrowserForm::OnTabSelChange);
+    connect(m_tabPanes, &CPaneTabCtrl::closeRequested, this, &CNuvBrowserForm::OnTabCloseRequest);
     connect(m_btnClose, &QPushButton::clicked, this, &CNuvBrowserForm::OnCloseButton);
 }
 
@@ -163,6 +164,12 @@ void CNuvBrowserForm::SelectPane(int n)
 
 void CNuvBrowserForm::OnPaneClosed(int nTabIndex)
 {
+    if (m_bKeepFront) {
+        // A pane behind the front one went: the active pane and the selection stay.
+        m_bKeepFront = false;
+        m_tabPanes->SetCurSel(m_nKeepSelection);
+        return;
+    }
     m_pActivePane = nullptr;
     // A pane that had no tab leaves the selection alone, in both favorites modes.
     if (nTabIndex < 0)
@@ -231,6 +238,36 @@ void CNuvBrowserForm::OnCloseButton()
     } else if (m_pApp->RunLastClose == 1) {
         m_pApp->OnAppExit();
     }
+}
+
+void CNuvBrowserForm::OnTabCloseRequest(int nTabIndex)
+{
+    CPaneWnd* pPane = m_tabPanes->GetTabPane(nTabIndex);
+    if (pPane == nullptr)
+        return;
+    // The Close command's rule holds for a click on any tab.
+    CCmdUI ui(ID_FILE_CLOSE);
+    OnUpdateFileClose(&ui);
+    const int nSel = m_tabPanes->GetCurSel();
+    if (nTabIndex == nSel) {
+        if (ui.IsEnabled(true))
+            OnFileClose();
+        return;
+    }
+    const int nPanes = m_tabPanes->count() - (m_pApp->ViewFavorite == 1 ? 0 : 1);
+    if (nPanes <= 1) {
+        if (m_pApp->RunLastClose == 1)
+            m_pApp->OnAppExit();
+        return;
+    }
+    // The active pane hidden behind the favorites tab is not closed from its tab either.
+    if (!ui.IsEnabled(true) || pPane == m_pActivePane)
+        return;
+    m_bKeepFront = true;
+    m_nKeepSelection = nSel > nTabIndex ? nSel - 1 : nSel;
+    pPane->Close();
+    m_bKeepFront = false;
+    UpdateCloseButton();
 }
 
 void CNuvBrowserForm::OnFileNew()

@@ -513,6 +513,13 @@ void CPaneTabCtrl::mousePressEvent(QMouseEvent* event)
 {
     // The strip finds the tab itself: the bar would look where it puts the tabs, not where
     // the strip shows them.
+    if (event->button() == Qt::MiddleButton) {
+        event->accept();
+        const int nIndex = HitTest(event->position().toPoint());
+        if (nIndex >= 0)
+            emit closeRequested(nIndex);
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         event->ignore();
         return;

@@ -93,6 +93,8 @@ public:
 signals:
     // The user chose another tab.
     void selectionChanged();
+    // A middle click on a tab: the user wants its pane closed.
+    void closeRequested(int nIndex);
 
 protected:
     QSize tabSizeHint(int index) const override;

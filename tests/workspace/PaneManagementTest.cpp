@@ -192,6 +192,73 @@ TEST_F(PaneManagementTest, TheLastPaneClosesOnlyByLeavingTheProgram)
     EXPECT_EQ(PaneCount(), 1);
 }
 
+TEST_F(PaneManagementTest, AMiddleClickOnATabClosesItsPane)
+{
+    QSignalSpy exits(&app, &CNuvBrowserApp::exitRequested);
+    const struct
+    {
+        int nFavorite;
+        int nLastClose;
+        int nPanes;
+        int nSelect;   // pane index chosen first; -1: the favorites tab
+        int nClick;    // pane index whose tab gets the middle click
+        QString left;  // titles of the panes afterwards
+        QString front; // the pane in front afterwards
+        int nExits;
+    } cases[] = {
+        // A pane behind the front one goes; the front pane and its tab stay chosen.
+        {1, 0, 4, 1, 3, "P1 P2 P3", "P2", 0},
+        {1, 0, 4, 2, 0, "P2 P3 P4", "P3", 0},
+        {0, 0, 3, 2, 0, "P2 P3", "P3", 0},
+        {0, 0, 3, 0, 1, "P1 P3", "P1", 0},
+        // The pane in front: the Close command, its left neighbour comes to the front.
+        {1, 0, 3, 2, 2, "P1 P2", "P2", 0},
+        {0, 0, 3, 0, 0, "P2 P3", "P2", 0},
+        // The last pane follows RunLastClose.
+        {1, 0, 1, 0, 0, "P1", "P1", 0},
+        {1, 1, 1, 0, 0, "P1", "P1", 1},
+        {0, 1, 1, 0, 0, "P1", "P1", 1},
+        // Nothing closes while the favorites tab is chosen.
+        {0, 0, 2, -1, 1, "P1 P2", "P2", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "favorite " << c.nFavorite << " panes " << c.nPanes
+                                        << " select " << c.nSelect << " click " << c.nClick);
+        app.ViewFavorite = c.nFavorite;
+        app.RunLastClose = c.nLastClose;
+        Open();
+        MakePanes(c.nPanes);
+        exits.clear();
+        if (c.nSelect >= 0)
+            ASSERT_TRUE(frame->SendCommand(ID_SELECT_PANE_FIRST + c.nSelect));
+        else
+            ASSERT_TRUE(frame->SendCommand(ID_FOCUS_FAVORITES));
+        const int nSelBefore = Tabs()->GetCurSel();
+        CPaneWnd* clicked = Pane(c.nClick);
+        const int nTab = Tabs()->FindTab(clicked);
+        QTest::mouseClick(Tabs(), Qt::MiddleButton, {}, Tabs()->GetItemRect(nTab).center());
+
+        QStringList titles;
+        for (int i = 0; i < PaneCount(); ++i)
+            titles << Pane(i)->GetTitle();
+        EXPECT_EQ(titles.join(' '), c.left);
+        EXPECT_EQ(form->GetActivePaneTitle(), c.front);
+        EXPECT_EQ(exits.count(), c.nExits);
+        if (c.nSelect == -1) {
+            EXPECT_EQ(Tabs()->GetCurSel(), nSelBefore);
+        } else {
+            EXPECT_EQ(Tabs()->GetCurSel(), Tabs()->FindTab(form->GetActivePane()));
+            EXPECT_TRUE(form->GetActivePane()->Window()->isVisible());
+        }
+        for (int i = 0; i < PaneCount(); ++i) {
+            if (Pane(i) != form->GetActivePane()) {
+                EXPECT_FALSE(Pane(i)->Window()->isVisible()) << i;
+            }
+        }
+        Close();
+    }
+}
+
 TEST_F(PaneManagementTest, APageQuittingClosesTheOnlyPane)
 {
     Open();

@@ -67,6 +67,9 @@ CWebEngineControl::CWebEngineControl(QWidget* pParent) : QWebEngineView(pParent)
     // A scripted "mailto:" must reach the navigation policy, which hands it to the mail
     // program; by default the engine asks only after a user gesture.
     m_pPage->settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::AllowAllUnknownUrlSchemes);
+    // PDF documents open in the page with the engine's own viewer instead of as downloads.
+    m_pPage->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, true);
+    m_pPage->settings()->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
     setPage(m_pPage);
     setFocusPolicy(Qt::StrongFocus);
     // The workspace shows the program's own context menu; the engine's one stays away, also
