@@ -338,7 +338,12 @@ QWebEnginePage* CWebEngineControl::HandleNewWindow()
 
 bool CWebEngineControl::Navigate2(const QString& address)
 {
-    const QUrl url = UrlFromAddress(address);
+    // Words typed instead of an address go to the search page, as the address field of the
+    // platform's browser did it.
+    const QUrl url =
+        IsSearchText(address)
+            ? SearchUrl(MainValue("Search Page", CInternetSettings::DefaultSearchPage()), address)
+            : UrlFromAddress(address);
     if (!url.isValid())
         return false;
     m_pPage->load(url);
@@ -355,13 +360,19 @@ void CWebEngineControl::GoForward()
     m_pPage->triggerAction(QWebEnginePage::Forward);
 }
 
-void CWebEngineControl::NavigateToMainValue(const char* name, const QString& fallback)
+QString CWebEngineControl::MainValue(const char* name, const QString& fallback)
 {
     QString address;
     CRegKey key;
     if (!key.Open(QString::fromLatin1(CInternetSettings::kMainKey)) ||
         !key.QueryString(QString::fromLatin1(name), &address) || address.isEmpty())
         address = fallback;
+    return address;
+}
+
+void CWebEngineControl::NavigateToMainValue(const char* name, const QString& fallback)
+{
+    const QString address = MainValue(name, fallback);
     if (!address.isEmpty())
         Navigate2(address);
 }
