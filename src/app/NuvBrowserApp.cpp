@@ -174,6 +174,9 @@ void CNuvBrowserApp::ReadSettings()
         const RegValue* v = key ? key->Find(QString::fromLatin1(s.name)) : nullptr;
         this->*s.field = (v && v->type == REG_DWORD) ? int(v->dword) : s.defaultValue;
     }
+    const RegValue* restore = key ? key->Find(QStringLiteral("RunRestoreSession")) : nullptr;
+    m_bRestoreSessionStored = restore && restore->type == REG_DWORD;
+    RunRestoreSession = m_bRestoreSessionStored ? int(restore->dword) : 0;
     m_bSettingsRead = true;
 }
 
@@ -191,6 +194,15 @@ void CNuvBrowserApp::WriteSettings()
                 RegValue::Dword(QString::fromLatin1(s.name), quint32(this->*s.field));
             if (RegValue* existing = key.Find(v.name))
                 existing->dword = v.dword, existing->type = REG_DWORD;
+            else
+                key.values.append(v);
+        }
+        // Not one of the thirteen: written once it was stored or chosen.
+        if (m_bRestoreSessionStored || RunRestoreSession != 0) {
+            const RegValue v =
+                RegValue::Dword(QStringLiteral("RunRestoreSession"), quint32(RunRestoreSession));
+            if (RegValue* existing = key.Find(v.name))
+                *existing = v;
             else
                 key.values.append(v);
         }
@@ -260,6 +272,7 @@ bool CNuvBrowserApp::CreateMainWindow()
         return false;
     }
     auto* form = new CNuvBrowserForm(this, m_pDocument, frame);
+    form->EnableSession();
     frame->SetView(form);
     connect(form, &CNuvBrowserForm::favoritesWidthChosen, frame, &CMainFrame::SetFavoritesWidth);
     m_pMainWnd = frame;

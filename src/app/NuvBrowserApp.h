@@ -70,6 +70,8 @@ public:
     int RunLastClose = 0;
     int RunExitConfirm = 0;
     int CheckGoogle = 1;
+    // The pages open at a normal exit come back at the next start, without a question.
+    int RunRestoreSession = 0;
 
     QString m_strStartAddress;
 
@@ -92,6 +94,7 @@ private:
     CNuvBrowserDoc* m_pDocument = nullptr;
     CSingleInstance* m_pInstance = nullptr;
     bool m_bSettingsRead = false;
+    bool m_bRestoreSessionStored = false; // RunRestoreSession was in the registry
     bool m_bQuitPosted = false;
     int m_nExitStatus = 0;
     bool m_bRunning = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 #include <vector>
 
@@ -35,3 +36,7 @@ bool NativeDirectoryId(const QByteArray& path, NativeDirId* pId);
 // At most maxBytes from the start of a regular file; false when it is not a regular file or
 // cannot be opened or read. Never waits for a writer (a FIFO of that name is refused).
 bool ReadNativeFileHead(const QByteArray& path, qsizetype maxBytes, QByteArray* pBytes);
+
+// Writes the bytes to the path atomically: a temporary file in the same folder, flushed to
+// the disk and renamed over the path. Readers see the old file or the new one, never a part.
+bool AtomicWrite(const QString& path, const QByteArray& bytes);

@@ -1,6 +1,7 @@
 #include "RegistryStore.h"
 
 #include "LegacyText.h"
+#include "NativeFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -181,47 +182,6 @@ QStringList DecodeLines(const QByteArray& bytes, int* pAnsiLines)
         lines << FromUtf8OrWindows1252(line);
     }
     return lines;
-}
-
-bool WriteAll(int fd, const QByteArray& bytes)
-{
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        left -= n;
-    }
-    return true;
-}
-
-// Writes bytes to path atomically: a temporary file in the same folder, flushed, renamed.
-bool AtomicWrite(const QString& path, const QByteArray& bytes)
-{
-    const QByteArray target = QFile::encodeName(path);
-    QByteArray tmp = target + ".XXXXXX";
-    const int fd = ::mkstemp(tmp.data());
-    if (fd < 0)
-        return false;
-    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = ::rename(tmp.constData(), target.constData()) == 0;
-    if (!ok) {
-        ::unlink(tmp.constData());
-        return false;
-    }
-    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int dfd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
-    return true;
 }
 
 bool ReadFile(const QString& path, QByteArray* out, bool* exists)

@@ -13,6 +13,7 @@
 #include "workspace/IconButton.h"
 #include "workspace/PaneTabCtrl.h"
 #include "workspace/SaveCommands.h"
+#include "workspace/SessionKeeper.h"
 #include "workspace/SplitterBar.h"
 
 #include <QCoreApplication>
@@ -70,10 +71,19 @@ CNuvBrowserForm::CNuvBrowserForm(CNuvBrowserApp* pApp, CNuvBrowserDoc* pDoc, QWi
     m_timerStartup.start();
 }
 
+void CNuvBrowserForm::EnableSession()
+{
+    if (m_pSession == nullptr)
+        m_pSession = new CSessionKeeper(this, m_pApp);
+}
+
 CNuvBrowserForm::~CNuvBrowserForm()
 {
     m_timerFocus.stop();
     m_timerStartup.stop();
+    // A normal road out: the session file goes, or is kept for the next start.
+    if (m_pSession)
+        m_pSession->Finish();
     // The panes go before the controls they are linked to.
     m_pActivePane = nullptr;
     while (m_tabPanes->count() > 0) {

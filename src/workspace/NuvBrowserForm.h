@@ -21,6 +21,7 @@ class CPaneTabCtrl;
 class CPaneWnd;
 struct PaneProperties;
 class CSaveCommands;
+class CSessionKeeper;
 class CSplitterBar;
 class QComboBox;
 class QLabel;
@@ -118,6 +119,8 @@ public:
     // Makes a pane of the kind, inserts its tab and brings it to the front or parks it, as
     // ViewNewActive says; null when no pane could be made.
     CPaneWnd* AddPane(int nKind, IBrowserControl** ppNewWindowDispatch = nullptr);
+    // The same, with the choice of bringing the new pane to the front made by the caller.
+    CPaneWnd* AddPaneAs(int nKind, IBrowserControl** ppNewWindowDispatch, bool bNewActive);
     void NavigatePane(CPaneWnd* pPane, const QString& address, bool bRecordTyped);
     void NavigateNewPane(const QString& address, bool bRecordTyped) override;
     void NavigateActivePane(const QString& address, bool bRecordTyped) override;
@@ -126,6 +129,10 @@ public:
     void OnPaneClosed(int nTabIndex) override;
     void UpdateCloseButton();
     bool IsStarted() const { return m_bStarted; }
+    // The browser keeps a session file and offers it back at start (the program, not the
+    // tests of the form, asks for it before the start-up job runs).
+    void EnableSession();
+    CSessionKeeper* Session() const { return m_pSession; }
     CInternetSettings& InternetSettings() { return m_settings; }
     CFavoritesTree* Favorites() const { return m_pFavorites; }
 
@@ -247,4 +254,5 @@ private:
     QPointer<QObject> m_pPropertiesAsked; // the pane whose properties are awaited
     CContextCommands* m_pContext = nullptr;
     CSaveCommands* m_pSave = nullptr;
+    CSessionKeeper* m_pSession = nullptr;
 };

@@ -16,6 +16,7 @@
 #include "workspace/ContextCommands.h"
 #include "workspace/IconButton.h"
 #include "workspace/PaneTabCtrl.h"
+#include "workspace/SessionKeeper.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -60,12 +61,17 @@ void CNuvBrowserForm::MapPaneCommands()
 
 CPaneWnd* CNuvBrowserForm::AddPane(int nKind, IBrowserControl** ppNewWindowDispatch)
 {
+    return AddPaneAs(nKind, ppNewWindowDispatch, m_pApp->ViewNewActive == 1);
+}
+
+CPaneWnd* CNuvBrowserForm::AddPaneAs(int nKind, IBrowserControl** ppNewWindowDispatch,
+                                     bool bNewActive)
+{
     const QRect rc = GetPaneRect();
     const PaneRect rcPane{rc.left(), rc.top(), m_rcClient.width(), m_rcClient.height()};
     CPaneWnd* pPane = CreatePane(nKind);
     if (pPane == nullptr)
         return nullptr;
-    const bool bNewActive = m_pApp->ViewNewActive == 1;
     pPane->Create(this, rcPane, ppNewWindowDispatch, m_pApp->ViewFavorite == 1, bNewActive);
     CMainFrame* pFrame = Frame();
     pPane->Link(m_tabPanes, m_progress, pFrame ? pFrame->m_hAddressEdit : nullptr);
@@ -134,6 +140,8 @@ bool CNuvBrowserForm::ActivateSelectedPane()
     m_pActivePane = pPane;
     pPane->SetLeft(m_pApp->ViewFavoriteWidth);
     pPane->Activate(m_pApp->ViewFavorite == 1);
+    if (m_pSession)
+        m_pSession->LoadIfPending(pPane);
     UpdateCloseButton();
     return true;
 }
@@ -355,12 +363,20 @@ void CNuvBrowserForm::OnStartupTimer()
 {
     m_timerStartup.stop();
     m_bStarted = true;
-    AddPane(PANE_HTML);
+    // The pages of a session left behind come first, the one in front loading at once.
+    const int nRestoredFront = m_pSession ? m_pSession->RestoreAtStart() : -1;
+    const bool bRestored = nRestoredFront >= 0;
+    if (!bRestored)
+        AddPane(PANE_HTML);
     m_settings.FillAddressList(AddressCombo());
     SetAddressBarButtonFace(m_pApp->ViewMenu == 1);
     if (m_pApp->ViewFavorite == 0)
         ApplyFavoritesVisibility();
-    if (m_pActivePane) {
+    if (bRestored) {
+        SelectPane(nRestoredFront);
+        if (!m_pApp->m_strStartAddress.isEmpty())
+            NavigateNewPane(m_pApp->m_strStartAddress, false);
+    } else if (m_pActivePane) {
         if (!m_pApp->m_strStartAddress.isEmpty())
             m_pActivePane->Navigate(m_pApp->m_strStartAddress, false, true);
         else

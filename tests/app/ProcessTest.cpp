@@ -1,8 +1,12 @@
 // The real program, started as a user would: a first start becomes the browser, a second
 // one hands its address over and ends; a signal ends the browser with its settings written.
+#include "LoopbackHttpServer.h"
 #include "TempHome.h"
+#include "WaitFor.h"
 #include "app/NuvBrowserApp.h"
+#include "platform/Paths.h"
 #include "platform/RegistryStore.h"
+#include "platform/SessionFile.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -111,6 +115,45 @@ TEST_F(ProcessTest, InterruptAndHangUpEndTheBrowserToo)
         ASSERT_TRUE(StartBrowser()) << signo;
         EXPECT_TRUE(Terminate(signo)) << signo;
     }
+}
+
+TEST_F(ProcessTest, TheSessionFileLivesWhilePagesAreOpenAndGoesOnANormalEnd)
+{
+    CLoopbackHttpServer server;
+    ASSERT_TRUE(server.Start());
+    server.SetHtml("/a.html", "<html><head><title>A</title></head></html>");
+    const CSessionFile file;
+    for (int signo : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signo);
+        browser.start(kProgram, {server.Url("/a.html")});
+        ASSERT_TRUE(browser.waitForStarted(10000));
+        SessionData data;
+        // The loop runs while waiting, so the server answers the browser.
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                return file.Read(&data) == CSessionFile::ReadResult::Ok &&
+                       data.addresses == QStringList{server.Url("/a.html")};
+            },
+            60000));
+        EXPECT_TRUE(Terminate(signo));
+        EXPECT_FALSE(QFile::exists(file.Path()));
+    }
+}
+
+TEST_F(ProcessTest, ADamagedSessionFileDoesNotStopTheStart)
+{
+    const CSessionFile file;
+    ASSERT_TRUE(MakeFolderPath(NuvDataHome()));
+    QFile damaged(file.Path());
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("nuvBrowser session 1\nactive 7\n\xff");
+    damaged.close();
+    ASSERT_TRUE(StartBrowser());
+    EXPECT_EQ(RunSecond({"http://127.0.0.1:9/handed-over"}), 0);
+    EXPECT_TRUE(Terminate(SIGTERM));
+    QFile backup(file.BackupPath());
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    EXPECT_EQ(backup.readAll(), "nuvBrowser session 1\nactive 7\n\xff");
 }
 
 TEST_F(ProcessTest, StaleSocketOfACrashedBrowserIsTakenOver)

@@ -27,6 +27,7 @@ protected:
     CFakeControlFactory controls;
     std::unique_ptr<CMainFrame> frame;
     CNuvBrowserForm* form = nullptr;
+    bool bSession = false; // the form keeps a session file, as in the program
 
     void TearDown() override { Close(); }
 
@@ -36,6 +37,8 @@ protected:
         frame = std::make_unique<CMainFrame>(nullptr);
         ASSERT_TRUE(frame->Create());
         form = new CNuvBrowserForm(&app, nullptr, frame.get());
+        if (bSession)
+            form->EnableSession();
         frame->SetView(form);
         frame->resize(1000, 700);
         frame->show();

@@ -1,0 +1,165 @@
+#include "workspace/SessionKeeper.h"
+
+#include "app/NuvBrowserApp.h"
+#include "panes/PaneWnd.h"
+#include "workspace/NuvBrowserForm.h"
+#include "workspace/PaneTabCtrl.h"
+
+#include <QFile>
+#include <QMessageBox>
+
+#include <cstdio>
+
+CSessionKeeper::CSessionKeeper(CNuvBrowserForm* pForm, CNuvBrowserApp* pApp,
+                               const CSessionFile& file)
+    : QObject(pForm), m_pForm(pForm), m_pApp(pApp), m_file(file)
+{
+    m_timerWrite.setInterval(kWriteDelayMs);
+    connect(&m_timerWrite, &QTimer::timeout, this, &CSessionKeeper::WriteIfChanged);
+    m_timerTrial.setSingleShot(true);
+    m_timerTrial.setInterval(kRestoreTrialMs);
+    connect(&m_timerTrial, &QTimer::timeout, this,
+            [this] { QFile::remove(m_file.RestoringMarkerPath()); });
+}
+
+CSessionKeeper::~CSessionKeeper()
+{
+    Finish();
+}
+
+int CSessionKeeper::RestoreAtStart()
+{
+    m_timerWrite.start();
+    const QByteArray path = QFile::encodeName(m_file.Path());
+    if (QFile::exists(m_file.RestoringMarkerPath())) {
+        // The last restore ended abnormally within its first moments: not offered again.
+        QFile::remove(m_file.RestoringMarkerPath());
+        if (m_file.MoveToBackup())
+            std::fprintf(stderr,
+                         "nuvbrowser: the restored session ended abnormally; it is kept in "
+                         "%s.bak and not offered again.\n",
+                         path.constData());
+        return -1;
+    }
+    SessionData data;
+    switch (m_file.Read(&data)) {
+    case CSessionFile::ReadResult::Missing:
+        return -1;
+    case CSessionFile::ReadResult::Damaged:
+        m_file.MoveToBackup();
+        std::fprintf(stderr, "nuvbrowser: the session file %s cannot be read; kept as %s.bak.\n",
+                     path.constData(), path.constData());
+        return -1;
+    case CSessionFile::ReadResult::Ok:
+        break;
+    }
+    if (data.addresses.isEmpty()) {
+        m_file.Remove();
+        return -1;
+    }
+    if (m_pApp->RunRestoreSession == 0 && !Offer(data)) {
+        m_file.MoveToBackup();
+        return -1;
+    }
+    Restore(data);
+    return data.nActive;
+}
+
+bool CSessionKeeper::Offer(const SessionData& data)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("nuvBrowser"),
+                    QStringLiteral("nuvBrowser did not close normally. Open the pages of the "
+                                   "last session?"),
+                    QMessageBox::Yes | QMessageBox::No, m_pForm->window());
+    const qsizetype n = data.addresses.size();
+    box.setInformativeText(n == 1 ? QStringLiteral("1 page was open.")
+                                  : QStringLiteral("%1 pages were open.").arg(n));
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void CSessionKeeper::Restore(const SessionData& data)
+{
+    // A restore that ends abnormally before the trial ends is not offered again.
+    QFile marker(m_file.RestoringMarkerPath());
+    if (marker.open(QIODevice::WriteOnly))
+        marker.close();
+    m_timerTrial.start();
+
+    for (const QString& address : data.addresses) {
+        CPaneWnd* pPane = m_pForm->AddPaneAs(PANE_HTML, nullptr, false);
+        if (pPane == nullptr)
+            continue;
+        pPane->SetTitle(address);
+        m_pending.insert(pPane, address);
+        m_restored.insert(pPane, address);
+        connect(pPane, &QObject::destroyed, this, [this, pPane] {
+            m_pending.remove(pPane);
+            m_restored.remove(pPane);
+        });
+    }
+    m_written = data;
+    m_bWritten = true;
+}
+
+void CSessionKeeper::LoadIfPending(CPaneWnd* pPane)
+{
+    const auto it = m_pending.find(pPane);
+    if (it == m_pending.end())
+        return;
+    const QString address = it.value();
+    m_pending.erase(it);
+    m_pForm->NavigatePane(pPane, address, false);
+}
+
+SessionData CSessionKeeper::Snapshot() const
+{
+    SessionData data;
+    CPaneTabCtrl* pTabs = m_pForm->TabStrip();
+    for (int i = 0; i < pTabs->count(); ++i) {
+        const CPaneWnd* pPane = pTabs->GetTabPane(i);
+        if (pPane == nullptr || pPane->GetPaneKind() != PANE_HTML)
+            continue;
+        // A page still on its way (or that never arrived) keeps the address it came back with.
+        QString address = m_pending.value(pPane, pPane->GetAddress());
+        if (address.isEmpty())
+            address = m_restored.value(pPane);
+        if (address.isEmpty())
+            continue;
+        if (pPane == m_pForm->GetActivePane())
+            data.nActive = int(data.addresses.size());
+        data.addresses << address;
+    }
+    return data;
+}
+
+void CSessionKeeper::WriteIfChanged()
+{
+    if (m_bFinished)
+        return;
+    const SessionData data = Snapshot();
+    if (m_bWritten && data == m_written)
+        return;
+    if (data.addresses.isEmpty())
+        m_file.Remove();
+    else if (!m_file.Write(data))
+        return; // tried again at the next tick
+    m_written = data;
+    m_bWritten = true;
+}
+
+void CSessionKeeper::Finish()
+{
+    if (m_bFinished)
+        return;
+    m_timerWrite.stop();
+    m_timerTrial.stop();
+    QFile::remove(m_file.RestoringMarkerPath());
+    if (m_pApp->RunRestoreSession != 0) {
+        m_bWritten = false;
+        WriteIfChanged();
+    } else {
+        m_file.Remove();
+    }
+    m_bFinished = true;
+}

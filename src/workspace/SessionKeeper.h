@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/SessionFile.h"
+
+#include <QHash>
+#include <QObject>
+#include <QTimer>
+
+class CNuvBrowserApp;
+class CNuvBrowserForm;
+class CPaneWnd;
+
+// Keeps the session file of a running browser: a moment after the open pages change (at most
+// once a second, from a timer, never while a key is handled) it writes their addresses, and on
+// a normal road out it removes the file again, or keeps it when the pages are to come back at
+// the next start (RunRestoreSession).
+//
+// At start, before the first pane, a session left behind by a run that did not end normally
+// is offered: the panes come back in their order with their addresses as titles, and each
+// loads only when it first comes to the front. A session that is refused, damaged, or whose
+// restore ended abnormally again within its first 30 seconds goes to session.bak.
+class CSessionKeeper : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kWriteDelayMs = 1000;
+    static constexpr int kRestoreTrialMs = 30000;
+
+    CSessionKeeper(CNuvBrowserForm* pForm, CNuvBrowserApp* pApp,
+                   const CSessionFile& file = CSessionFile());
+    ~CSessionKeeper() override;
+
+    // Offers the session left behind and restores its panes, parked; the pane index to bring
+    // to the front (it loads then), or -1 when nothing was restored. Starts the keeping in
+    // every case.
+    int RestoreAtStart();
+
+    // A pane coming to the front: a restored pane that has not loaded yet loads now.
+    void LoadIfPending(CPaneWnd* pPane);
+    // The address a restored pane will load; empty for any other pane.
+    QString PendingAddress(const CPaneWnd* pPane) const { return m_pending.value(pPane); }
+
+    // The panes of the workspace as the session file holds them.
+    SessionData Snapshot() const;
+    // Writes the snapshot now when it differs from the file's content.
+    void WriteIfChanged();
+    // The normal road out: the file is removed, or written for the next start.
+    void Finish();
+
+    const CSessionFile& File() const { return m_file; }
+
+private:
+    bool Offer(const SessionData& data);
+    void Restore(const SessionData& data);
+
+    CNuvBrowserForm* m_pForm;
+    CNuvBrowserApp* m_pApp;
+    CSessionFile m_file;
+    QHash<const CPaneWnd*, QString> m_pending;  // restored, not loaded yet
+    QHash<const CPaneWnd*, QString> m_restored; // restored, until the page reports its own
+    QTimer m_timerWrite;
+    QTimer m_timerTrial;
+    SessionData m_written;
+    bool m_bWritten = false; // m_written is what the file holds
+    bool m_bFinished = false;
+};

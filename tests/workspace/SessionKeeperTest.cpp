@@ -1,0 +1,190 @@
+// The session file of the workspace: written while pages are open, gone after a normal end,
+// and offered back at a start that finds it.
+#include "ModalDriver.h"
+#include "WorkspaceFixture.h"
+
+#include "platform/Paths.h"
+#include "platform/SessionFile.h"
+#include "workspace/SessionKeeper.h"
+
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+class SessionKeeperTest : public WorkspaceTest
+{
+protected:
+    void SetUp() override { bSession = true; }
+
+    CSessionFile file;
+
+    SessionData Stored() const
+    {
+        SessionData data;
+        return file.Read(&data) == CSessionFile::ReadResult::Ok ? data
+                                                                : SessionData{{"<none>"}, -1};
+    }
+    static QByteArray Bytes(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    // Opens panes showing the addresses, the last one in front.
+    void ShowPages(const QStringList& addresses)
+    {
+        for (int i = 0; i < addresses.size(); ++i) {
+            if (i > 0) {
+                ASSERT_TRUE(frame->SendCommand(ID_FILE_NEW));
+            }
+            Control(Pane(i))->RaiseAddressChange(addresses[i]);
+        }
+    }
+    QStringList Titles() const
+    {
+        QStringList titles;
+        for (int i = 0; i < PaneCount(); ++i)
+            titles << Pane(i)->GetTitle();
+        return titles;
+    }
+    static bool Loaded(const CPaneWnd* pPane, const QString& address)
+    {
+        return Control(pPane)->Calls().contains("Navigate2 " + address);
+    }
+    static int Navigations(const CPaneWnd* pPane)
+    {
+        return int(Control(pPane)->Calls().filter("Navigate2 ").size());
+    }
+};
+
+TEST_F(SessionKeeperTest, TheOpenPagesAreWrittenAndGoOnANormalEnd)
+{
+    for (int nRestore : {0, 1}) {
+        SCOPED_TRACE(nRestore);
+        app.RunRestoreSession = nRestore;
+        Open();
+        ShowPages({"http://a.example/", "http://b.example/x y", "http://c.example/"});
+        ASSERT_TRUE(frame->SendCommand(ID_SELECT_PANE_FIRST + 1));
+        const SessionData three{{"http://a.example/", "http://b.example/x y", "http://c.example/"},
+                                1};
+        ASSERT_TRUE(WaitFor([&] { return Stored() == three; })) << Bytes(file.Path()).constData();
+
+        // A closed pane and a source view (not a page) are followed by the file.
+        ASSERT_TRUE(frame->SendCommand(ID_FILE_CLOSE));
+        ASSERT_TRUE(frame->SendCommand(ID_VIEW_SOURCE));
+        const SessionData two{{"http://a.example/", "http://c.example/"}, 0};
+        ASSERT_TRUE(WaitFor([&] { return Stored() == two; })) << Bytes(file.Path()).constData();
+
+        Close();
+        if (nRestore == 0) {
+            EXPECT_FALSE(QFile::exists(file.Path()));
+        } else {
+            EXPECT_EQ(Stored(), two) << "kept for the next start";
+        }
+        file.Remove();
+    }
+}
+
+TEST_F(SessionKeeperTest, ASessionLeftBehindAtStart)
+{
+    const SessionData left{{"http://a.example/", "http://b.example/", "http://c.example/"}, 1};
+    const QByteArray leftBytes = CSessionFile::Format(left);
+    enum Answer
+    {
+        NotAsked,
+        Yes,
+        No
+    };
+    const struct
+    {
+        const char* name;
+        QByteArray bytes; // the session file found
+        bool bMarker;     // a restore ended abnormally in its first moments
+        int nRestore;     // RunRestoreSession
+        Answer answer;
+        bool bRestored;
+        QByteArray backup; // session.bak afterwards
+    } cases[] = {
+        {"asked, yes", leftBytes, false, 0, Yes, true, "<missing>"},
+        {"asked, no", leftBytes, false, 0, No, false, leftBytes},
+        {"restored without asking", leftBytes, false, 1, NotAsked, true, "<missing>"},
+        {"damaged", leftBytes.left(40), false, 0, NotAsked, false, leftBytes.left(40)},
+        {"another version", "nuvBrowser session 2\nactive 0\npane http://a.example/\n", false, 0,
+         NotAsked, false, "nuvBrowser session 2\nactive 0\npane http://a.example/\n"},
+        {"not text", QByteArray("\xff\xfe\x00\x01", 4), false, 0, NotAsked, false,
+         QByteArray("\xff\xfe\x00\x01", 4)},
+        {"crashed again while restoring", leftBytes, true, 1, NotAsked, false, leftBytes},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(MakeFolderPath(NuvDataHome()));
+        QFile::remove(file.BackupPath());
+        {
+            QFile f(file.Path());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(c.bytes);
+        }
+        if (c.bMarker) {
+            QFile marker(file.RestoringMarkerPath());
+            ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+        }
+        app.RunRestoreSession = c.nRestore;
+        QList<CModalDriver::Handler> handlers;
+        if (c.answer != NotAsked) {
+            handlers << [&](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                ASSERT_NE(box, nullptr);
+                EXPECT_EQ(box->text(), "nuvBrowser did not close normally. Open the pages of "
+                                       "the last session?");
+                EXPECT_EQ(box->informativeText(), "3 pages were open.");
+                EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+                EXPECT_EQ(PaneCount(), 0) << "asked before the first pane";
+                box->button(c.answer == Yes ? QMessageBox::Yes : QMessageBox::No)->click();
+            };
+        }
+        CModalDriver driver(handlers); // a question nobody expects fails the case
+        Open();
+        EXPECT_EQ(driver.Handled(), int(handlers.size()));
+        EXPECT_EQ(Bytes(file.BackupPath()), c.backup);
+        EXPECT_FALSE(QFile::exists(file.RestoringMarkerPath()) && !c.bRestored);
+        if (c.bRestored) {
+            // In their order, titled by their addresses; only the one in front loads.
+            ASSERT_EQ(PaneCount(), 3);
+            EXPECT_EQ(Titles(), left.addresses);
+            EXPECT_EQ(ActiveIndex(), 1);
+            EXPECT_TRUE(Loaded(Pane(1), "http://b.example/"));
+            EXPECT_EQ(Navigations(Pane(0)) + Navigations(Pane(2)), 0);
+            EXPECT_EQ(form->Session()->Snapshot(), left) << "the waiting panes stay in the session";
+            EXPECT_TRUE(QFile::exists(file.RestoringMarkerPath()));
+            // The others load when they first come to the front, once.
+            ASSERT_TRUE(frame->SendCommand(ID_SELECT_PANE_FIRST + 2));
+            EXPECT_TRUE(Loaded(Pane(2), "http://c.example/"));
+            EXPECT_EQ(Navigations(Pane(0)), 0);
+            ASSERT_TRUE(frame->SendCommand(ID_SELECT_PANE_FIRST + 1));
+            ASSERT_TRUE(frame->SendCommand(ID_SELECT_PANE_FIRST + 2));
+            EXPECT_EQ(Navigations(Pane(1)) + Navigations(Pane(2)), 2);
+        } else {
+            ASSERT_EQ(PaneCount(), 1);
+            EXPECT_TRUE(Control(Pane(0))->Calls().contains("GoHome"));
+        }
+        Close();
+        EXPECT_FALSE(QFile::exists(file.RestoringMarkerPath())) << "gone on a normal end";
+        file.Remove();
+    }
+}
+
+TEST_F(SessionKeeperTest, AStartAddressOpensAfterTheRestoredPanes)
+{
+    ASSERT_TRUE(file.Write({{"http://a.example/", "http://b.example/"}, 0}));
+    app.RunRestoreSession = 1;
+    app.m_strStartAddress = "http://start.example/";
+    Open();
+    ASSERT_EQ(PaneCount(), 3);
+    EXPECT_TRUE(Loaded(Pane(0), "http://a.example/"));
+    EXPECT_EQ(Navigations(Pane(1)), 0);
+    EXPECT_TRUE(Loaded(Pane(2), "http://start.example/"));
+    EXPECT_EQ(ActiveIndex(), 2);
+}
+
+} // namespace
