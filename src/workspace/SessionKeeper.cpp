@@ -57,15 +57,26 @@ int CSessionKeeper::RestoreAtStart()
         m_file.Remove();
         return -1;
     }
-    if (m_pApp->RunRestoreSession == 0 && !Offer(data)) {
-        m_file.MoveToBackup();
-        return -1;
+    if (m_pApp->RunRestoreSession == 0) {
+        switch (Offer(data)) {
+        case QMessageBox::Yes:
+            break;
+        case QMessageBox::No:
+            m_file.MoveToBackup();
+            return -1;
+        default:
+            // No answer: the program is ending while it asks (a signal). The file stays as
+            // it was, for the next start to offer.
+            m_timerWrite.stop();
+            m_bFinished = true;
+            return -1;
+        }
     }
     Restore(data);
     return data.nActive;
 }
 
-bool CSessionKeeper::Offer(const SessionData& data)
+int CSessionKeeper::Offer(const SessionData& data)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("nuvBrowser"),
                     QStringLiteral("nuvBrowser did not close normally. Open the pages of the "
@@ -75,7 +86,8 @@ bool CSessionKeeper::Offer(const SessionData& data)
     box.setInformativeText(n == 1 ? QStringLiteral("1 page was open.")
                                   : QStringLiteral("%1 pages were open.").arg(n));
     box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec();
 }
 
 void CSessionKeeper::Restore(const SessionData& data)

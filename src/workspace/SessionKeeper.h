@@ -50,7 +50,8 @@ public:
     const CSessionFile& File() const { return m_file; }
 
 private:
-    bool Offer(const SessionData& data);
+    // The question; the button chosen, or 0 when the box went without an answer.
+    int Offer(const SessionData& data);
     void Restore(const SessionData& data);
 
     CNuvBrowserForm* m_pForm;

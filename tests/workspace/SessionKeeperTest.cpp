@@ -90,11 +90,14 @@ TEST_F(SessionKeeperTest, ASessionLeftBehindAtStart)
 {
     const SessionData left{{"http://a.example/", "http://b.example/", "http://c.example/"}, 1};
     const QByteArray leftBytes = CSessionFile::Format(left);
+    // What a restored session holds at its end once the third pane was chosen last.
+    const QByteArray laterBytes = CSessionFile::Format({left.addresses, 2});
     enum Answer
     {
         NotAsked,
         Yes,
-        No
+        No,
+        Gone // the box goes without an answer, as when a signal ends the program
     };
     const struct
     {
@@ -104,17 +107,20 @@ TEST_F(SessionKeeperTest, ASessionLeftBehindAtStart)
         int nRestore;     // RunRestoreSession
         Answer answer;
         bool bRestored;
-        QByteArray backup; // session.bak afterwards
+        QByteArray backup;   // session.bak afterwards
+        QByteArray afterEnd; // the session file after a normal end
     } cases[] = {
-        {"asked, yes", leftBytes, false, 0, Yes, true, "<missing>"},
-        {"asked, no", leftBytes, false, 0, No, false, leftBytes},
-        {"restored without asking", leftBytes, false, 1, NotAsked, true, "<missing>"},
-        {"damaged", leftBytes.left(40), false, 0, NotAsked, false, leftBytes.left(40)},
+        {"asked, yes", leftBytes, false, 0, Yes, true, "<missing>", "<missing>"},
+        {"asked, no", leftBytes, false, 0, No, false, leftBytes, "<missing>"},
+        {"asked, no answer", leftBytes, false, 0, Gone, false, "<missing>", leftBytes},
+        {"restored without asking", leftBytes, false, 1, NotAsked, true, "<missing>", laterBytes},
+        {"damaged", leftBytes.left(40), false, 0, NotAsked, false, leftBytes.left(40), "<missing>"},
         {"another version", "nuvBrowser session 2\nactive 0\npane http://a.example/\n", false, 0,
-         NotAsked, false, "nuvBrowser session 2\nactive 0\npane http://a.example/\n"},
+         NotAsked, false, "nuvBrowser session 2\nactive 0\npane http://a.example/\n", "<missing>"},
         {"not text", QByteArray("\xff\xfe\x00\x01", 4), false, 0, NotAsked, false,
-         QByteArray("\xff\xfe\x00\x01", 4)},
-        {"crashed again while restoring", leftBytes, true, 1, NotAsked, false, leftBytes},
+         QByteArray("\xff\xfe\x00\x01", 4), "<missing>"},
+        {"crashed again while restoring", leftBytes, true, 1, NotAsked, false, leftBytes,
+         "<missing>"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -140,7 +146,10 @@ TEST_F(SessionKeeperTest, ASessionLeftBehindAtStart)
                 EXPECT_EQ(box->informativeText(), "3 pages were open.");
                 EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
                 EXPECT_EQ(PaneCount(), 0) << "asked before the first pane";
-                box->button(c.answer == Yes ? QMessageBox::Yes : QMessageBox::No)->click();
+                if (c.answer == Gone)
+                    box->done(0);
+                else
+                    box->button(c.answer == Yes ? QMessageBox::Yes : QMessageBox::No)->click();
             };
         }
         CModalDriver driver(handlers); // a question nobody expects fails the case
@@ -170,6 +179,7 @@ TEST_F(SessionKeeperTest, ASessionLeftBehindAtStart)
         }
         Close();
         EXPECT_FALSE(QFile::exists(file.RestoringMarkerPath())) << "gone on a normal end";
+        EXPECT_EQ(Bytes(file.Path()), c.afterEnd);
         file.Remove();
     }
 }
