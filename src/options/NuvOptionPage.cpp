@@ -23,6 +23,9 @@ CNuvOptionPage::CNuvOptionPage(const NuvOptionSettings& settings, QWidget* pPare
                     settings.pRunLastClose);
     m_btnExitConfirm = AddCheckBox(IDC_EXIT_CONFIRM, QStringLiteral("Confirm at the &Exit."),
                                    settings.pRunExitConfirm);
+    m_btnRestoreSession = AddCheckBox(
+        IDC_RESTORE_SESSION, QStringLiteral("Restore the Pages of the Last Session at Start"),
+        settings.pRunRestoreSession);
     layout->addStretch(1);
     setFocusProxy(m_btnSortFavorites);
 }

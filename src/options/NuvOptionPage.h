@@ -12,9 +12,10 @@ struct NuvOptionSettings
     int* pViewTabWidthFixed = nullptr;
     int* pRunLastClose = nullptr;
     int* pRunExitConfirm = nullptr;
+    int* pRunRestoreSession = nullptr;
 };
 
-// The page "nuvBrowser Options": five check boxes, each writing its setting the moment it is
+// The page "nuvBrowser Options": six check boxes, each writing its setting the moment it is
 // clicked (OK and Cancel of the sheet do not change them).
 class CNuvOptionPage : public QWidget
 {
@@ -28,6 +29,7 @@ public:
         IDC_SINGLE_CLICK = 1046,
         IDC_LAST_CLOSE = 1047,
         IDC_EXIT_CONFIRM = 1048,
+        IDC_RESTORE_SESSION = 1049,
     };
 
     explicit CNuvOptionPage(const NuvOptionSettings& settings, QWidget* pParent = nullptr);
@@ -42,4 +44,5 @@ private:
     QCheckBox* m_btnSingleClick = nullptr;
     QCheckBox* m_btnTabWidth = nullptr;
     QCheckBox* m_btnSortFavorites = nullptr;
+    QCheckBox* m_btnRestoreSession = nullptr;
 };

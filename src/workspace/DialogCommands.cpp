@@ -109,6 +109,7 @@ void CNuvBrowserForm::OnViewOptions()
     settings.pViewTabWidthFixed = &m_pApp->ViewTabWidthFixed;
     settings.pRunLastClose = &m_pApp->RunLastClose;
     settings.pRunExitConfirm = &m_pApp->RunExitConfirm;
+    settings.pRunRestoreSession = &m_pApp->RunRestoreSession;
     sheet->AddPage(new CNuvOptionPage(settings));
 
     const QPointer<CMainFrame> frame(pFrame);

@@ -276,6 +276,8 @@ TEST_F(NuvOptionSheetTest, GeneralPageWritesEachSettingWhenClicked)
          &CNuvBrowserApp::RunLastClose},
         {CNuvOptionPage::IDC_EXIT_CONFIRM, "Confirm at the &Exit.",
          &CNuvBrowserApp::RunExitConfirm},
+        {CNuvOptionPage::IDC_RESTORE_SESSION, "Restore the Pages of the Last Session at Start",
+         &CNuvBrowserApp::RunRestoreSession},
     };
     for (bool bOk : {false, true}) {
         SCOPED_TRACE(bOk ? "OK" : "Cancel");
