@@ -44,6 +44,9 @@ bool IsSearchText(const QString& text)
         QRegularExpression::CaseInsensitiveOption);
     if (scheme.match(t).hasMatch())
         return false;
+    // A path is an address, blanks and all ("/home/me/my page.html").
+    if (t.startsWith(QLatin1Char('/')) || t.startsWith(QLatin1Char('~')))
+        return false;
     static const QRegularExpression blank(QStringLiteral("\\s"));
     if (t.contains(blank))
         return true;

@@ -9,7 +9,7 @@
 QUrl UrlFromAddress(const QString& address);
 
 // Typed text that is words rather than an address: it holds a blank, or it has no ".", ":"
-// or "/" and is not "localhost". Text that begins with a scheme is never searched.
+// or "/" and is not "localhost". Text that begins with a scheme and paths are never searched.
 bool IsSearchText(const QString& text);
 
 // The search page's address asking for the query: the URL-encoded query replaces "%s" where

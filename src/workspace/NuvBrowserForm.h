@@ -210,6 +210,9 @@ private:
     void OnAddressBarButton();
     void OnFocusTimer();
     void OnStartupTimer();
+    // The rest of the start-up job, once a session left behind was dealt with: the first pane,
+    // or the restored one at this pane index brought to the front (-1: none restored).
+    void FinishStartup(int nRestoredFront);
     void MapPaneCommands();
     CMainFrame* Frame() const;
     QComboBox* AddressCombo() const;

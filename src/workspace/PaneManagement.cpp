@@ -363,8 +363,15 @@ void CNuvBrowserForm::OnStartupTimer()
 {
     m_timerStartup.stop();
     m_bStarted = true;
-    // The pages of a session left behind come first, the one in front loading at once.
-    const int nRestoredFront = m_pSession ? m_pSession->RestoreAtStart() : -1;
+    // The pages of a session left behind come first (the user may be asked first).
+    if (m_pSession)
+        m_pSession->RestoreAtStart([this](int nRestoredFront) { FinishStartup(nRestoredFront); });
+    else
+        FinishStartup(-1);
+}
+
+void CNuvBrowserForm::FinishStartup(int nRestoredFront)
+{
     const bool bRestored = nRestoredFront >= 0;
     if (!bRestored)
         AddPane(PANE_HTML);

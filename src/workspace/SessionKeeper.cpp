@@ -27,8 +27,9 @@ CSessionKeeper::~CSessionKeeper()
     Finish();
 }
 
-int CSessionKeeper::RestoreAtStart()
+void CSessionKeeper::RestoreAtStart(const std::function<void(int)>& done)
 {
+    // The file is kept from here on; the session left behind is dealt with first.
     m_timerWrite.start();
     const QByteArray path = QFile::encodeName(m_file.Path());
     if (QFile::exists(m_file.RestoringMarkerPath())) {
@@ -39,55 +40,69 @@ int CSessionKeeper::RestoreAtStart()
                          "nuvbrowser: the restored session ended abnormally; it is kept in "
                          "%s.bak and not offered again.\n",
                          path.constData());
-        return -1;
+        done(-1);
+        return;
     }
     SessionData data;
     switch (m_file.Read(&data)) {
     case CSessionFile::ReadResult::Missing:
-        return -1;
+        done(-1);
+        return;
     case CSessionFile::ReadResult::Damaged:
         m_file.MoveToBackup();
         std::fprintf(stderr, "nuvbrowser: the session file %s cannot be read; kept as %s.bak.\n",
                      path.constData(), path.constData());
-        return -1;
+        done(-1);
+        return;
     case CSessionFile::ReadResult::Ok:
         break;
     }
     if (data.addresses.isEmpty()) {
         m_file.Remove();
-        return -1;
+        done(-1);
+        return;
     }
-    if (m_pApp->RunRestoreSession == 0) {
-        switch (Offer(data)) {
-        case QMessageBox::Yes:
-            break;
-        case QMessageBox::No:
-            m_file.MoveToBackup();
-            return -1;
-        default:
-            // No answer: the program is ending while it asks (a signal). The file stays as
-            // it was, for the next start to offer.
-            m_timerWrite.stop();
-            m_bFinished = true;
-            return -1;
-        }
+    if (m_pApp->RunRestoreSession != 0) {
+        Restore(data);
+        done(data.nActive);
+        return;
     }
-    Restore(data);
-    return data.nActive;
+    Offer(data, done);
 }
 
-int CSessionKeeper::Offer(const SessionData& data)
+void CSessionKeeper::Offer(const SessionData& data, const std::function<void(int)>& done)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("nuvBrowser"),
-                    QStringLiteral("nuvBrowser did not close normally. Open the pages of the "
-                                   "last session?"),
-                    QMessageBox::Yes | QMessageBox::No, m_pForm->window());
+    // Asked without a loop of its own: the answer continues the start. Until then nothing
+    // is written over the file, and a program that ends meanwhile leaves it for the next start.
+    m_bAsking = true;
+    auto* pBox = new QMessageBox(QMessageBox::Question, QStringLiteral("nuvBrowser"),
+                                 QStringLiteral("nuvBrowser did not close normally. Open the "
+                                                "pages of the last session?"),
+                                 QMessageBox::Yes | QMessageBox::No, m_pForm->window());
     const qsizetype n = data.addresses.size();
-    box.setInformativeText(n == 1 ? QStringLiteral("1 page was open.")
-                                  : QStringLiteral("%1 pages were open.").arg(n));
-    box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(QMessageBox::No);
-    return box.exec();
+    pBox->setInformativeText(n == 1 ? QStringLiteral("1 page was open.")
+                                    : QStringLiteral("%1 pages were open.").arg(n));
+    pBox->setDefaultButton(QMessageBox::Yes);
+    pBox->setEscapeButton(QMessageBox::No);
+    pBox->setAttribute(Qt::WA_DeleteOnClose);
+    connect(pBox, &QDialog::finished, this, [this, pBox, data, done](int) {
+        m_bAsking = false;
+        const QMessageBox::StandardButton answer = pBox->standardButton(pBox->clickedButton());
+        if (answer == QMessageBox::Yes) {
+            Restore(data);
+            done(data.nActive);
+            return;
+        }
+        if (answer == QMessageBox::No) {
+            m_file.MoveToBackup();
+        } else {
+            // Closed without an answer: the file stays as it was, for the next start.
+            m_timerWrite.stop();
+            m_bFinished = true;
+        }
+        done(-1);
+    });
+    pBox->open();
 }
 
 void CSessionKeeper::Restore(const SessionData& data)
@@ -147,7 +162,8 @@ SessionData CSessionKeeper::Snapshot() const
 
 void CSessionKeeper::WriteIfChanged()
 {
-    if (m_bFinished)
+    // Nothing is written over the session left behind while the question is open.
+    if (m_bFinished || m_bAsking)
         return;
     const SessionData data = Snapshot();
     if (m_bWritten && data == m_written)
@@ -162,7 +178,8 @@ void CSessionKeeper::WriteIfChanged()
 
 void CSessionKeeper::Finish()
 {
-    if (m_bFinished)
+    // Still asking: the session left behind stays for the next start.
+    if (m_bFinished || m_bAsking)
         return;
     m_timerWrite.stop();
     m_timerTrial.stop();

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 class CNuvBrowserApp;
 class CNuvBrowserForm;
 class CPaneWnd;
@@ -30,10 +32,10 @@ public:
                    const CSessionFile& file = CSessionFile());
     ~CSessionKeeper() override;
 
-    // Offers the session left behind and restores its panes, parked; the pane index to bring
-    // to the front (it loads then), or -1 when nothing was restored. Starts the keeping in
-    // every case.
-    int RestoreAtStart();
+    // Offers the session left behind and restores its panes, parked; done gets the pane index
+    // to bring to the front (it loads then), or -1 when nothing was restored; when the user is
+    // asked, that is once the question is answered. Starts the keeping in every case.
+    void RestoreAtStart(const std::function<void(int)>& done);
 
     // A pane coming to the front: a restored pane that has not loaded yet loads now.
     void LoadIfPending(CPaneWnd* pPane);
@@ -50,8 +52,8 @@ public:
     const CSessionFile& File() const { return m_file; }
 
 private:
-    // The question; the button chosen, or 0 when the box went without an answer.
-    int Offer(const SessionData& data);
+    // The question, open while the loop runs; its answer calls done.
+    void Offer(const SessionData& data, const std::function<void(int)>& done);
     void Restore(const SessionData& data);
 
     CNuvBrowserForm* m_pForm;
@@ -64,4 +66,5 @@ private:
     SessionData m_written;
     bool m_bWritten = false; // m_written is what the file holds
     bool m_bFinished = false;
+    bool m_bAsking = false; // the question about the session left behind is open
 };

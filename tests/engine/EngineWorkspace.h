@@ -34,7 +34,11 @@ protected:
         m_pFrame->resize(1000, 700);
         m_pFrame->show();
         m_pFrame->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
+        // A question at start may take the activation from the window.
+        if (bSession)
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(m_pFrame.get()));
+        else
+            ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
         ASSERT_TRUE(WaitFor([this] { return m_pForm->IsStarted() && Pane(0); }, 30000));
     }
     void Close()

@@ -27,6 +27,8 @@ TEST(AddressInputTest, WordsAreSearchedAndAddressesAreNot)
         {"about:blank", false},
         {"mailto:someone", false},
         {"file:///tmp/a b.html", false},
+        {"/tmp/my page.html", false},
+        {"~/my page.html", false},
         {"", false},
         {"   ", false},
     };

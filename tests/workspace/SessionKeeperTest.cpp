@@ -146,6 +146,9 @@ TEST_F(SessionKeeperTest, ASessionLeftBehindAtStart)
                 EXPECT_EQ(box->informativeText(), "3 pages were open.");
                 EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
                 EXPECT_EQ(PaneCount(), 0) << "asked before the first pane";
+                // The keeper's tick while the user thinks leaves the file alone.
+                form->Session()->WriteIfChanged();
+                EXPECT_EQ(Bytes(file.Path()), c.bytes);
                 if (c.answer == Gone)
                     box->done(0);
                 else
@@ -154,6 +157,8 @@ TEST_F(SessionKeeperTest, ASessionLeftBehindAtStart)
         }
         CModalDriver driver(handlers); // a question nobody expects fails the case
         Open();
+        // The start goes on once the question is answered.
+        ASSERT_TRUE(WaitFor([&] { return PaneCount() > 0; }));
         EXPECT_EQ(driver.Handled(), int(handlers.size()));
         EXPECT_EQ(Bytes(file.BackupPath()), c.backup);
         EXPECT_FALSE(QFile::exists(file.RestoringMarkerPath()) && !c.bRestored);
