@@ -226,8 +226,10 @@ TEST_F(NuvBrowserFormTest, ButtonsShowTheirFacesAndReachTheMainWindow)
     QTest::mouseClick(bars, Qt::LeftButton);
     EXPECT_EQ(commands.ids, QList<int>({ID_VIEW_ADDRESS_BAR}));
 
-    // The X at the centre of the close button: black, grey when disabled.
+    // The X at the centre of the close button: black, grey when disabled. (The form's start-up
+    // job may already have set the button's state by its rule: the faces are set here.)
     const QPoint centre(close->width() / 2, (close->height() - 16) / 2 + 1 + 8);
+    close->setEnabled(true);
     EXPECT_LT(qGray(Face(close).pixel(centre)), 60);
     close->setEnabled(false);
     EXPECT_NEAR(qGray(Face(close).pixel(centre)), 150, 20);
