@@ -1,6 +1,6 @@
 // The page menu on real pages of the real frame and workspace: what a right click offers, what
 // it leaves of the page, and opening links in new panes.
-#include "EngineFixture.h"
+#include "EngineWorkspace.h"
 #include "MenuText.h"
 #include "ModalDriver.h"
 #include "TempHome.h"
@@ -38,7 +38,7 @@
 
 namespace {
 
-class ContextMenuEngineTest : public EngineTest
+class ContextMenuEngineTest : public EngineWorkspaceTest
 {
 protected:
     void SetUp() override
@@ -61,32 +61,22 @@ protected:
         m_server.SetHtml("/next.html", "<html><head><title>Next</title></head><body>next</body>"
                                        "</html>");
 
-        m_pFrame = std::make_unique<CMainFrame>(nullptr);
-        ASSERT_TRUE(m_pFrame->Create());
-        m_pForm = new CNuvBrowserForm(&m_app, nullptr, m_pFrame.get());
-        m_pFrame->SetView(m_pForm);
-        m_pFrame->resize(1000, 700);
-        m_pFrame->show();
-        m_pFrame->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
-        ASSERT_TRUE(WaitFor([this] { return m_pForm->IsStarted() && Pane(); }));
+        Open();
+        if (HasFatalFailure())
+            return;
         m_pForm->NavigateActivePane(m_server.Url("/page.html"), false);
         ASSERT_TRUE(WaitFor([&] { return Shows(Pane(), "/page.html"); }));
         ASSERT_NE(PageWidget(), nullptr);
         Pane()->Window()->setFocus();
     }
-    void TearDown() override { m_pFrame.reset(); }
 
+    // The active pane.
     CHtmlPane* Pane() const { return qobject_cast<CHtmlPane*>(m_pForm->GetActivePane()); }
     CHtmlPane* PaneAt(int n) const
     {
         return qobject_cast<CHtmlPane*>(m_pForm->TabStrip()->GetTabPane(n));
     }
     int PaneCount() const { return m_pForm->TabStrip()->count(); }
-    bool Shows(const CHtmlPane* pPane, const QString& path) const
-    {
-        return pPane && !pPane->IsNavigating() && pPane->GetAddress() == m_server.Url(path);
-    }
     // The widget inside the page's view that gets the pointer and the keys.
     QWidget* PageWidget() const
     {
@@ -121,11 +111,6 @@ protected:
         QTest::mousePress(PageWidget(), Qt::RightButton, {}, pt);
         QTest::mouseRelease(PageWidget(), Qt::RightButton, {}, pt);
     }
-
-    CTempHome m_home;
-    CNuvBrowserApp m_app;
-    std::unique_ptr<CMainFrame> m_pFrame;
-    CNuvBrowserForm* m_pForm = nullptr;
 };
 
 TEST_F(ContextMenuEngineTest, RightClickOnALinkOffersItAndOpensItInANewPane)

@@ -1,7 +1,7 @@
 // Keys typed into a page of the real workspace: the frame's keys run their commands, the rest
 // reach the page.
 #include "CommandLog.h"
-#include "EngineFixture.h"
+#include "EngineWorkspace.h"
 #include "TempHome.h"
 #include "WaitFor.h"
 
@@ -22,7 +22,7 @@
 
 namespace {
 
-class FrameKeysTest : public EngineTest
+class FrameKeysTest : public EngineWorkspaceTest
 {
 protected:
     void SetUp() override
@@ -33,24 +33,11 @@ protected:
                                        "</form></body></html>");
         m_server.SetHtml("/result.html", "<html><head><title>Result</title></head></html>");
 
-        // Put together as the program does it.
-        m_pFrame = std::make_unique<CMainFrame>(nullptr);
-        ASSERT_TRUE(m_pFrame->Create());
-        m_pForm = new CNuvBrowserForm(&m_app, nullptr, m_pFrame.get());
-        m_pFrame->SetView(m_pForm);
-        m_pFrame->resize(1000, 700);
-        m_pFrame->show();
-        m_pFrame->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
-        ASSERT_TRUE(WaitFor([this] { return m_pForm->IsStarted() && Pane(); }));
+        Open();
     }
-    void TearDown() override { m_pFrame.reset(); }
 
+    // The active pane.
     CHtmlPane* Pane() const { return qobject_cast<CHtmlPane*>(m_pForm->GetActivePane()); }
-    int PaneCount() const
-    {
-        return m_pForm->TabStrip()->count() - (m_app.ViewFavorite == 1 ? 0 : 1);
-    }
     bool Shows(const QString& path) const
     {
         return Pane() && !Pane()->IsNavigating() && Pane()->GetAddress() == m_server.Url(path);
@@ -73,11 +60,6 @@ protected:
         return value->isValid() ? value->toString() : QStringLiteral("?");
     }
     int Requests(const QString& line) const { return m_server.Requests().count(line); }
-
-    CTempHome m_home;
-    CNuvBrowserApp m_app;
-    std::unique_ptr<CMainFrame> m_pFrame;
-    CNuvBrowserForm* m_pForm = nullptr;
 };
 
 TEST_F(FrameKeysTest, PageKeysReachThePageAndFrameKeysRunCommands)
