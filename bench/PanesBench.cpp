@@ -15,12 +15,13 @@
 #include <QTest>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
 namespace {
-constexpr int kPanes = 500;
-constexpr int kBlock = 100;
+int kPanes = 500; // a first argument sets another count (a multiple of 5)
+int kBlock = 100;
 
 // Runs op kPanes times and prints microseconds per operation for every block of kBlock.
 void Measure(const char* name, const std::function<void(int)>& op)
@@ -44,6 +45,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (argc > 1 && std::atoi(argv[1]) >= 5) {
+        kPanes = std::atoi(argv[1]) / 5 * 5;
+        kBlock = kPanes / 5;
+    }
     QTemporaryDir root;
     CTempHome::SetupProcessHome(root.path());
     QApplication qapp(argc, argv);

@@ -196,7 +196,25 @@ void CPaneTabCtrl::RelabelTab(int nIndex)
 
 void CPaneTabCtrl::SetLabel(int nIndex, const QString& label)
 {
-    setTabText(nIndex, EscapeMnemonics(label));
+    // Every new text lays out all tabs again; renumbering leaves most labels as they were.
+    const QString text = EscapeMnemonics(label);
+    if (tabText(nIndex) == text)
+        return;
+    InvalidateEdges();
+    setTabText(nIndex, text);
+}
+
+int CPaneTabCtrl::TextWidth(int nIndex) const
+{
+    const QString text = tabText(nIndex);
+    if (const auto it = m_textWidths.constFind(text); it != m_textWidths.constEnd())
+        return it.value();
+    // Titles change while pages load: widths of texts gone are dropped now and then.
+    if (m_textWidths.size() > 2 * count() + 64)
+        m_textWidths.clear();
+    const int nWidth = fontMetrics().horizontalAdvance(GetTabLabel(nIndex));
+    m_textWidths.insert(text, nWidth);
+    return nWidth;
 }
 
 QString CPaneTabCtrl::GetTabLabel(int nIndex) const
@@ -257,22 +275,25 @@ void CPaneTabCtrl::UpdateTabWidths()
 
 void CPaneTabCtrl::Relayout()
 {
+    InvalidateEdges();
     // Marks the tab geometry stale; it is laid out again from tabSizeHint.
     setIconSize(QSize(kImageSize, kImageSize));
     UpdateScroll();
 }
 
-QList<int> CPaneTabCtrl::ItemEdges() const
+const QList<int>& CPaneTabCtrl::ItemEdges() const
 {
-    QList<int> edges;
-    edges.reserve(count() + 1);
+    if (m_edges.size() == count() + 1)
+        return m_edges;
+    m_edges.clear();
+    m_edges.reserve(count() + 1);
     int x = 0;
     for (int i = 0; i < count(); ++i) {
-        edges << x;
+        m_edges << x;
         x += tabSizeHint(i).width();
     }
-    edges << x;
-    return edges;
+    m_edges << x;
+    return m_edges;
 }
 
 int CPaneTabCtrl::TabAreaRight(const QList<int>& edges) const
@@ -360,6 +381,7 @@ void CPaneTabCtrl::resizeEvent(QResizeEvent* event)
 
 void CPaneTabCtrl::tabInserted(int index)
 {
+    InvalidateEdges();
     QTabBar::tabInserted(index);
     if (index <= m_nFirstVisible && m_nFirstVisible > 0)
         ++m_nFirstVisible;
@@ -368,6 +390,7 @@ void CPaneTabCtrl::tabInserted(int index)
 
 void CPaneTabCtrl::tabRemoved(int index)
 {
+    InvalidateEdges();
     QTabBar::tabRemoved(index);
     if (index < m_nFirstVisible)
         --m_nFirstVisible;
@@ -389,6 +412,16 @@ bool CPaneTabCtrl::event(QEvent* event)
     if (event->type() == QEvent::HoverMove || event->type() == QEvent::HoverLeave)
         update();
     return bResult;
+}
+
+void CPaneTabCtrl::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        m_textWidths.clear();
+        m_nPreferredHeight = 0;
+        InvalidateEdges();
+    }
+    QTabBar::changeEvent(event);
 }
 
 void CPaneTabCtrl::SetCurSel(int nIndex)
@@ -436,15 +469,16 @@ void CPaneTabCtrl::handleCurrentChanged(int nIndex)
 
 int CPaneTabCtrl::PreferredHeight() const
 {
-    return qMax(16, qMax(fontMetrics().height(), kImageSize) + 6);
+    if (m_nPreferredHeight == 0)
+        m_nPreferredHeight = qMax(16, qMax(fontMetrics().height(), kImageSize) + 6);
+    return m_nPreferredHeight;
 }
 
 QSize CPaneTabCtrl::tabSizeHint(int index) const
 {
     if (m_bAutoWidth && m_nItemWidth > 0)
         return QSize(m_nItemWidth, PreferredHeight());
-    const int nText = fontMetrics().horizontalAdvance(GetTabLabel(index));
-    return QSize(kPadLeft + kImageSize + kGap + nText + kPadRight, PreferredHeight());
+    return QSize(kPadLeft + kImageSize + kGap + TextWidth(index) + kPadRight, PreferredHeight());
 }
 
 QSize CPaneTabCtrl::minimumTabSizeHint(int index) const

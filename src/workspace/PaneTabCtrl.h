@@ -2,6 +2,7 @@
 
 #include "panes/PaneHost.h"
 
+#include <QHash>
 #include <QString>
 #include <QTabBar>
 
@@ -105,6 +106,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void tabInserted(int index) override;
     void tabRemoved(int index) override;
     void tabLayoutChange() override;
@@ -113,11 +115,16 @@ private:
     void SetItemData(int nIndex, PaneTabRecord* pRecord, int nImage);
     void RelabelTab(int nIndex);
     void SetLabel(int nIndex, const QString& label);
+    // The width of a tab's text, measured once per text and font: the bar lays out every tab
+    // whenever one changes.
+    int TextWidth(int nIndex) const;
     void SyncCurrent();
     void Relayout();
     void handleCurrentChanged(int nIndex);
     // Left edges of the tabs as if unscrolled, and the end of the last one (count + 1 values).
-    QList<int> ItemEdges() const;
+    // Kept until a tab, a text, a width or the font changes.
+    const QList<int>& ItemEdges() const;
+    void InvalidateEdges() { m_edges.clear(); }
     int TabAreaRight(const QList<int>& edges) const;
     void UpdateScroll();
     void EnsureVisible(int nIndex);
@@ -135,4 +142,7 @@ private:
     int m_nFirstVisible = 0;
     QToolButton* m_btnScrollLeft = nullptr;
     QToolButton* m_btnScrollRight = nullptr;
+    mutable QHash<QString, int> m_textWidths; // tab text (as the bar holds it) -> width
+    mutable QList<int> m_edges;               // empty while stale
+    mutable int m_nPreferredHeight = 0;       // 0 while stale
 };

@@ -104,6 +104,37 @@ TEST_F(PaneTabCtrlTest, RecordsTitlesAndRenumbering)
     EXPECT_EQ(strip.GetTabImage(3), 5);
 }
 
+TEST_F(PaneTabCtrlTest, TabWidthsFollowTheirLabelsAndTheFont)
+{
+    Fill(12, true);
+    // Every tab is its label's width plus the same padding, and the tabs lie side by side.
+    auto expectWidthsFitLabels = [&](const char* step) {
+        SCOPED_TRACE(step);
+        const QFontMetrics fm = strip.fontMetrics();
+        const int nPad = strip.GetItemRect(0).width() - fm.horizontalAdvance(strip.GetTabLabel(0));
+        EXPECT_GT(nPad, 0);
+        for (int i = 0; i < strip.count(); ++i) {
+            const QRect r = strip.GetItemRect(i);
+            EXPECT_EQ(r.width() - fm.horizontalAdvance(strip.GetTabLabel(i)), nPad) << "tab " << i;
+            if (i > 0) {
+                EXPECT_EQ(r.left(), strip.GetItemRect(i - 1).right() + 1) << "tab " << i;
+            }
+        }
+    };
+    expectWidthsFitLabels("filled");
+    strip.SetTabTitle(3, QStringLiteral("a much longer title than the others"));
+    expectWidthsFitLabels("a title grew");
+    strip.RemoveTab(0); // renumbers the first ten
+    expectWidthsFitLabels("a tab went");
+    QFont font = strip.font();
+    font.setPointSizeF(font.pointSizeF() * 2);
+    strip.setFont(font);
+    expectWidthsFitLabels("a larger font");
+    strip.AddTab(panes[12], true);
+    strip.SetTabTitle(strip.count() - 1, QStringLiteral("p1")); // a label seen before
+    expectWidthsFitLabels("a tab came");
+}
+
 TEST_F(PaneTabCtrlTest, SelectionMayBeNoneAndOnlyTheUserNotifies)
 {
     QSignalSpy changed(&strip, &CPaneTabCtrl::selectionChanged);
