@@ -9,6 +9,7 @@
 #include "panes/webengine/WebEngineFactory.h"
 #include "panes/webengine/WebEnginePage.h"
 #include "panes/webengine/WebEngineProfile.h"
+#include "platform/FreeMemory.h"
 #include "platform/InternetState.h"
 #include "platform/RegistryStore.h"
 #include "workspace/InternetSettings.h"
@@ -103,6 +104,7 @@ CWebEngineControl::~CWebEngineControl()
     if (m_bPrinting)
         QGuiApplication::restoreOverrideCursor();
     m_pPage->disconnect(this);
+    ReleaseFreeMemorySoon();
 }
 
 void CWebEngineControl::ConnectEngineSignals()
@@ -208,6 +210,7 @@ void CWebEngineControl::HandleLoadingChanged(const QWebEngineLoadingInfo& info)
         ShowNotice(NoticeKind::Offline);
     // A failed load shows an error page: the document is complete either way.
     m_nReadyState = READYSTATE_COMPLETE;
+    ReleaseFreeMemorySoon(); // what the load took for a while is free now
     if (m_pSink)
         m_pSink->OnDocumentComplete(LocationURL());
 }
@@ -298,6 +301,13 @@ void CWebEngineControl::childEvent(QChildEvent* pEvent)
             pWindow->setPersistentGraphics(false);
         }
     }
+}
+
+void CWebEngineControl::hideEvent(QHideEvent* pEvent)
+{
+    QWebEngineView::hideEvent(pEvent);
+    // The drawing a pane behind the others gave up is free now.
+    ReleaseFreeMemorySoon();
 }
 
 bool CWebEngineControl::HandleNavigationRequest(const QUrl& url,

@@ -83,6 +83,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* pEvent) override;
     void childEvent(QChildEvent* pEvent) override;
+    void hideEvent(QHideEvent* pEvent) override;
 
 private:
     enum class NoticeKind
