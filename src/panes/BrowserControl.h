@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QPoint>
 #include <QString>
@@ -150,6 +151,15 @@ public:
     virtual void SetHeight(int cy) = 0;      // put_Height
     virtual QString LocationURL() const = 0; // the top document's address
     virtual int ReadyState() const = 0;
+
+    // --- back/forward history, at once --------------------------------------------------------
+    // The history as bytes that RestoreHistory of a later run reads back; empty when there is
+    // none or the engine cannot save it.
+    virtual QByteArray SaveHistory() const = 0;
+    // Replaces the history with saved bytes and loads its current page, as Navigate2 loads an
+    // address. False, with nothing changed, when the bytes cannot be read (damaged, or written
+    // by another engine version).
+    virtual bool RestoreHistory(const QByteArray& bytes) = 0;
 
     // --- commands, at once ----------------------------------------------------------------
     // Cut, copy, paste, select all (option 0), print (option 1: the user is asked) and zoom

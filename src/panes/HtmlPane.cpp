@@ -73,11 +73,33 @@ bool CHtmlPane::Create(IPaneHost* pForm, const PaneRect& rc, IBrowserControl** p
 bool CHtmlPane::Navigate(const QString& address, bool bRecordTyped, bool bActivate)
 {
     m_bRecordTyped = bRecordTyped;
+    return StartLoad([&] { return m_pBrowser->Navigate2(address); }, bActivate);
+}
+
+QByteArray CHtmlPane::SaveHistory() const
+{
+    return m_pBrowser ? m_pBrowser->SaveHistory() : QByteArray();
+}
+
+bool CHtmlPane::NavigateWithHistory(const QByteArray& history, const QString& address,
+                                    bool bActivate)
+{
+    m_bRecordTyped = false;
+    return StartLoad(
+        [&] {
+            return (!history.isEmpty() && m_pBrowser->RestoreHistory(history)) ||
+                   m_pBrowser->Navigate2(address);
+        },
+        bActivate);
+}
+
+bool CHtmlPane::StartLoad(const std::function<bool()>& start, bool bActivate)
+{
     if (!m_pBrowser)
         return false;
     m_bNavigating = true;
     OnProgressChange(1, kProgressRange);
-    if (!m_pBrowser->Navigate2(address)) {
+    if (!start()) {
         // Nothing started: the pane is idle, not loading.
         m_bNavigating = false;
         OnProgressChange(0, kProgressRange);

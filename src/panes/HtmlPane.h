@@ -57,6 +57,9 @@ public:
     void ShowAddress() override;
     void GetSource(SourceDone done) override;
     void SetText(const QString&) override {}
+    QByteArray SaveHistory() const override;
+    bool NavigateWithHistory(const QByteArray& history, const QString& address,
+                             bool bActivate) override;
 
     // The control; null when there is none.
     IBrowserControl* Browser() const { return m_pBrowser; }
@@ -74,6 +77,8 @@ public:
     void OnDocumentComplete(const QString& address) override;
 
 private:
+    // Starts a load with the control (false: nothing started) and shows the pane loading.
+    bool StartLoad(const std::function<bool()>& start, bool bActivate);
     void UpdateTabImage(int nProgress, int nProgressMax);
     void AddRecentAddress(const QString& address);
     void ExecCommand(int nCmdID, int nCmdExecOpt);

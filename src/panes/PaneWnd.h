@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QLineEdit>
 #include <QObject>
 #include <QPoint>
@@ -130,6 +131,16 @@ public:
     virtual void ShowAddress() = 0;
     virtual void GetSource(SourceDone done) = 0;
     virtual void SetText(const QString& text) = 0;
+
+    // For the session file: the page's back/forward history as bytes, empty when the pane
+    // has none that can be saved; and the first load of a pane that comes back with such a
+    // history: its current page loads, or the address when the history cannot be read.
+    virtual QByteArray SaveHistory() const { return QByteArray(); }
+    virtual bool NavigateWithHistory(const QByteArray& /*history*/, const QString& address,
+                                     bool bActivate)
+    {
+        return Navigate(address, false, bActivate);
+    }
 
     // The links the workspace sets right after Create; any may be null.
     void Link(IPaneTabs* pTabCtrl, QProgressBar* pProgress, QLineEdit* pAddressEdit);

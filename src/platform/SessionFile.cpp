@@ -9,13 +9,37 @@
 
 #include <cstdio>
 
-const char* const CSessionFile::kHeader = "nuvBrowser session 1";
+const char* const CSessionFile::kHeader = "nuvBrowser session 2";
 
 namespace {
+// The version before histories were kept: still read.
+const char* const kHeaderWithoutHistories = "nuvBrowser session 1";
 // Everything printable but "%" stays as it is, so the file reads as a list of addresses.
 const QByteArray kPlain = "!\"#$&'()*+,-./:;<=>?@[\\]^_`{|}~";
-constexpr qsizetype kMaxFileBytes = 16 * 1024 * 1024;
+
+// The history bytes of a "history" line; empty when they cannot be decoded or are too large.
+QByteArray DecodeHistory(const QString& text)
+{
+    if (text.size() > (CSessionFile::kMaxHistoryBytes + 2) / 3 * 4)
+        return QByteArray();
+    const auto decoded =
+        QByteArray::fromBase64Encoding(text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded || decoded.decoded.size() > CSessionFile::kMaxHistoryBytes)
+        return QByteArray();
+    return decoded.decoded;
+}
 } // namespace
+
+bool SessionData::operator==(const SessionData& other) const
+{
+    if (addresses != other.addresses || nActive != other.nActive)
+        return false;
+    for (qsizetype i = 0; i < addresses.size(); ++i) {
+        if (History(i) != other.History(i))
+            return false;
+    }
+    return true;
+}
 
 CSessionFile::CSessionFile() : m_strPath(NuvDataHome() + QStringLiteral("/session")) {}
 
@@ -25,8 +49,24 @@ QByteArray CSessionFile::Format(const SessionData& data)
 {
     QByteArray bytes = QByteArray(kHeader) + '\n';
     bytes += "active " + QByteArray::number(data.nActive) + '\n';
-    for (const QString& address : data.addresses)
-        bytes += "pane " + address.toUtf8().toPercentEncoding(kPlain) + '\n';
+    QList<QByteArray> paneLines;
+    qsizetype nSize = bytes.size();
+    for (const QString& address : data.addresses) {
+        paneLines << "pane " + address.toUtf8().toPercentEncoding(kPlain) + '\n';
+        nSize += paneLines.last().size();
+    }
+    // The histories take what room is left below the size a reader accepts, in tab order.
+    for (qsizetype i = 0; i < paneLines.size(); ++i) {
+        bytes += paneLines[i];
+        const QByteArray history = data.History(i);
+        if (history.isEmpty() || history.size() > kMaxHistoryBytes)
+            continue;
+        const QByteArray line = "history " + history.toBase64() + '\n';
+        if (nSize + line.size() > kMaxFileBytes)
+            continue;
+        bytes += line;
+        nSize += line.size();
+    }
     return bytes;
 }
 
@@ -38,17 +78,30 @@ bool CSessionFile::Parse(const QByteArray& bytes, SessionData* pData)
         return false; // not UTF-8, or cut short
     QStringList lines = text.split(QLatin1Char('\n'));
     lines.removeLast();
-    if (lines.isEmpty() || lines.takeFirst() != QLatin1String(kHeader))
+    if (lines.isEmpty())
+        return false;
+    const QString header = lines.takeFirst();
+    const bool bHistories = header == QLatin1String(kHeader);
+    if (!bHistories && header != QLatin1String(kHeaderWithoutHistories))
         return false;
     SessionData data;
     bool bActiveSeen = false;
+    bool bAfterPane = false; // the line before was a pane line: its history may follow
     for (const QString& line : lines) {
-        if (line.startsWith(QLatin1String("pane "))) {
+        const bool bHistoryLine = line.startsWith(QLatin1String("history "));
+        if (bHistoryLine && !(bHistories && bAfterPane))
+            return false;
+        bAfterPane = false;
+        if (bHistoryLine) {
+            data.histories.resize(data.addresses.size());
+            data.histories.last() = DecodeHistory(line.mid(8));
+        } else if (line.startsWith(QLatin1String("pane "))) {
             const QByteArray encoded = line.mid(5).toUtf8();
             const QString address = QString::fromUtf8(QByteArray::fromPercentEncoding(encoded));
             if (address.isEmpty())
                 return false;
             data.addresses << address;
+            bAfterPane = true;
         } else if (line.startsWith(QLatin1String("active ")) && !bActiveSeen) {
             bool ok = false;
             data.nActive = line.mid(7).toInt(&ok);

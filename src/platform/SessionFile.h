@@ -1,22 +1,39 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
-// What the browser had open: the panes' addresses in tab order and which one was in front.
+// What the browser had open: the panes' addresses in tab order, which one was in front, and
+// each page's back/forward history as the engine saved it.
 struct SessionData
 {
+    SessionData(const QStringList& addresses_ = {}, int nActive_ = 0,
+                const QList<QByteArray>& histories_ = {})
+        : addresses(addresses_), nActive(nActive_), histories(histories_)
+    {
+    }
+
     QStringList addresses;
     int nActive = 0; // index into addresses
+    // Beside each address; empty, or missing at the end, where a pane has none.
+    QList<QByteArray> histories;
 
-    bool operator==(const SessionData&) const = default;
+    QByteArray History(qsizetype i) const { return histories.value(i); }
+    bool operator==(const SessionData& other) const;
 };
 
 // The session file, $XDG_DATA_HOME/nuvBrowser/session: text in UTF-8, a first line naming the
 // format and its version, then "active <index>" and one "pane <address>" line per pane, the
-// addresses percent-encoded where they hold blanks, line ends or "%". The file exists while a
-// browser runs with pages open; a start that finds it knows the last run did not end
-// normally. session.bak beside it keeps a session that was put aside.
+// addresses percent-encoded where they hold blanks, line ends or "%". A pane's history follows
+// its pane line as "history <base64>". The file exists while a browser runs with pages open;
+// a start that finds it knows the last run did not end normally. session.bak beside it keeps
+// a session that was put aside.
+//
+// A history is only an extra: one larger than kMaxHistoryBytes, or one that would take the
+// file beyond what Read accepts, is left out, and one that cannot be decoded reads as none.
+// Files of version 1 (no histories) still read; any other version is refused.
 class CSessionFile
 {
 public:
@@ -46,7 +63,9 @@ public:
     static QByteArray Format(const SessionData& data);
     static bool Parse(const QByteArray& bytes, SessionData* pData);
 
-    static const char* const kHeader; // "nuvBrowser session 1"
+    static const char* const kHeader; // "nuvBrowser session 2"
+    static constexpr qsizetype kMaxFileBytes = 16 * 1024 * 1024;
+    static constexpr qsizetype kMaxHistoryBytes = 256 * 1024;
 
 private:
     QString m_strPath;

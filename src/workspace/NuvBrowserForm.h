@@ -121,7 +121,9 @@ public:
     CPaneWnd* AddPane(int nKind, IBrowserControl** ppNewWindowDispatch = nullptr);
     // The same, with the choice of bringing the new pane to the front made by the caller.
     CPaneWnd* AddPaneAs(int nKind, IBrowserControl** ppNewWindowDispatch, bool bNewActive);
-    void NavigatePane(CPaneWnd* pPane, const QString& address, bool bRecordTyped);
+    // A pane that comes back with its history (see CPaneWnd::NavigateWithHistory) loads with it.
+    void NavigatePane(CPaneWnd* pPane, const QString& address, bool bRecordTyped,
+                      const QByteArray& history = QByteArray());
     void NavigateNewPane(const QString& address, bool bRecordTyped) override;
     void NavigateActivePane(const QString& address, bool bRecordTyped) override;
     bool ActivateSelectedPane();

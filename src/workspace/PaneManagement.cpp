@@ -103,10 +103,13 @@ CPaneWnd* CNuvBrowserForm::AddPaneAs(int nKind, IBrowserControl** ppNewWindowDis
     return pPane;
 }
 
-void CNuvBrowserForm::NavigatePane(CPaneWnd* pPane, const QString& address, bool bRecordTyped)
+void CNuvBrowserForm::NavigatePane(CPaneWnd* pPane, const QString& address, bool bRecordTyped,
+                                   const QByteArray& history)
 {
-    if (pPane)
+    if (pPane && history.isEmpty())
         pPane->Navigate(address, bRecordTyped, pPane == m_pActivePane);
+    else if (pPane)
+        pPane->NavigateWithHistory(history, address, pPane == m_pActivePane);
     UpdateCloseButton();
 }
 

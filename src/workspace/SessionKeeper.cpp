@@ -113,13 +113,14 @@ void CSessionKeeper::Restore(const SessionData& data)
         marker.close();
     m_timerTrial.start();
 
-    for (const QString& address : data.addresses) {
+    for (qsizetype i = 0; i < data.addresses.size(); ++i) {
         CPaneWnd* pPane = m_pForm->AddPaneAs(PANE_HTML, nullptr, false);
         if (pPane == nullptr)
             continue;
-        pPane->SetTitle(address);
-        m_pending.insert(pPane, address);
-        m_restored.insert(pPane, address);
+        const Restored restored{data.addresses[i], data.History(i)};
+        pPane->SetTitle(restored.address);
+        m_pending.insert(pPane, restored);
+        m_restored.insert(pPane, restored);
         connect(pPane, &QObject::destroyed, this, [this, pPane] {
             m_pending.remove(pPane);
             m_restored.remove(pPane);
@@ -134,9 +135,9 @@ void CSessionKeeper::LoadIfPending(CPaneWnd* pPane)
     const auto it = m_pending.find(pPane);
     if (it == m_pending.end())
         return;
-    const QString address = it.value();
+    const Restored restored = it.value();
     m_pending.erase(it);
-    m_pForm->NavigatePane(pPane, address, false);
+    m_pForm->NavigatePane(pPane, restored.address, false, restored.history);
 }
 
 SessionData CSessionKeeper::Snapshot() const
@@ -147,15 +148,20 @@ SessionData CSessionKeeper::Snapshot() const
         const CPaneWnd* pPane = pTabs->GetTabPane(i);
         if (pPane == nullptr || pPane->GetPaneKind() != PANE_HTML)
             continue;
-        // A page still on its way (or that never arrived) keeps the address it came back with.
-        QString address = m_pending.value(pPane, pPane->GetAddress());
-        if (address.isEmpty())
-            address = m_restored.value(pPane);
-        if (address.isEmpty())
+        // A page not loaded yet, still on its way or that never arrived keeps what it came
+        // back with. The engine's history is read as it is now.
+        const auto pending = m_pending.constFind(pPane);
+        Restored pane = pending != m_pending.cend()
+                            ? pending.value()
+                            : Restored{pPane->GetAddress(), pPane->SaveHistory()};
+        if (pane.address.isEmpty())
+            pane = m_restored.value(pPane);
+        if (pane.address.isEmpty())
             continue;
         if (pPane == m_pForm->GetActivePane())
             data.nActive = int(data.addresses.size());
-        data.addresses << address;
+        data.addresses << pane.address;
+        data.histories << pane.history;
     }
     return data;
 }

@@ -13,14 +13,16 @@ class CNuvBrowserForm;
 class CPaneWnd;
 
 // Keeps the session file of a running browser: a moment after the open pages change (at most
-// once a second, from a timer, never while a key is handled) it writes their addresses, and on
+// once a second, from a timer, never while a key is handled) it writes their addresses and
+// back/forward histories (read from the engine at that moment), and on
 // a normal road out it removes the file again, or keeps it when the pages are to come back at
 // the next start (RunRestoreSession).
 //
 // At start, before the first pane, a session left behind by a run that did not end normally
 // is offered: the panes come back in their order with their addresses as titles, and each
-// loads only when it first comes to the front. A session that is refused, damaged, or whose
-// restore ended abnormally again within its first 30 seconds goes to session.bak.
+// loads only when it first comes to the front, with its history where the file has one. A session
+// that is refused, damaged, or whose restore ended abnormally again within its first 30 seconds
+// goes to session.bak.
 class CSessionKeeper : public QObject
 {
     Q_OBJECT
@@ -40,7 +42,7 @@ public:
     // A pane coming to the front: a restored pane that has not loaded yet loads now.
     void LoadIfPending(CPaneWnd* pPane);
     // The address a restored pane will load; empty for any other pane.
-    QString PendingAddress(const CPaneWnd* pPane) const { return m_pending.value(pPane); }
+    QString PendingAddress(const CPaneWnd* pPane) const { return m_pending.value(pPane).address; }
 
     // The panes of the workspace as the session file holds them.
     SessionData Snapshot() const;
@@ -59,8 +61,15 @@ private:
     CNuvBrowserForm* m_pForm;
     CNuvBrowserApp* m_pApp;
     CSessionFile m_file;
-    QHash<const CPaneWnd*, QString> m_pending;  // restored, not loaded yet
-    QHash<const CPaneWnd*, QString> m_restored; // restored, until the page reports its own
+    // A restored pane's address and history, as the session file had them.
+    struct Restored
+    {
+        QString address;
+        QByteArray history;
+    };
+
+    QHash<const CPaneWnd*, Restored> m_pending;  // restored, not loaded yet
+    QHash<const CPaneWnd*, Restored> m_restored; // restored, until the page reports its own
     QTimer m_timerWrite;
     QTimer m_timerTrial;
     SessionData m_written;

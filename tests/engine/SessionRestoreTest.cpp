@@ -1,11 +1,14 @@
 // A browser that is killed leaves its pages behind; the next start offers them and brings
-// them back in order, each page loading only when its pane first comes to the front.
+// them back in order, each page loading only when its pane first comes to the front, with
+// its back/forward history.
 #include "EngineWorkspace.h"
 #include "ModalDriver.h"
 
 #include "platform/SessionFile.h"
+#include "res/Resource.h"
 #include "workspace/SessionKeeper.h"
 
+#include <QDataStream>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -39,6 +42,11 @@ protected:
         SessionData data;
         return m_file.Read(&data) == CSessionFile::ReadResult::Ok ? data : SessionData();
     }
+    static SessionData WithoutHistories(SessionData data)
+    {
+        data.histories.clear();
+        return data;
+    }
     // A second start that hands its address to the browser; the loop runs meanwhile, so the
     // server answers the browser.
     bool HandOver(const QString& address)
@@ -65,12 +73,13 @@ TEST_F(SessionRestoreTest, AKilledBrowsersPagesComeBackInOrderLoadingWhenChosen)
     ASSERT_TRUE(HandOver(pages[1]));
     ASSERT_TRUE(HandOver(pages[2]));
     const SessionData three{pages, 2};
-    ASSERT_TRUE(WaitFor([&] { return Stored() == three; }, 60000))
+    ASSERT_TRUE(WaitFor([&] { return WithoutHistories(Stored()) == three; }, 60000))
         << Stored().addresses.join(' ').toStdString();
 
     m_browser.kill(); // SIGKILL: nothing of the program runs any more
     ASSERT_TRUE(m_browser.waitForFinished(30000));
-    ASSERT_EQ(Stored(), three) << "the killed browser's pages are left behind";
+    const SessionData left = Stored();
+    ASSERT_EQ(WithoutHistories(left), three) << "the killed browser's pages are left behind";
     const int nA = Requests("/a.html"), nB = Requests("/b.html"), nC = Requests("/c.html");
 
     CModalDriver driver({[](QWidget* w) {
@@ -99,9 +108,123 @@ TEST_F(SessionRestoreTest, AKilledBrowsersPagesComeBackInOrderLoadingWhenChosen)
     EXPECT_EQ(Requests("/b.html"), nB);
 
     // The restored session is kept as it goes on, and a normal end removes it.
-    EXPECT_EQ(m_pForm->Session()->Snapshot(), (SessionData{pages, 0}));
+    const SessionData now = m_pForm->Session()->Snapshot();
+    EXPECT_EQ(WithoutHistories(now), (SessionData{pages, 0}));
+    // The page that waits still has the history it came back with.
+    EXPECT_FALSE(now.History(1).isEmpty());
+    EXPECT_EQ(now.History(1), left.History(1));
     Close();
     EXPECT_FALSE(QFile::exists(m_file.Path()));
+}
+
+TEST_F(SessionRestoreTest, AKilledPanesHistoryComesBackWithIt)
+{
+    // In the run that is killed, the page moves on by itself: a, then b, in one pane.
+    const QString a = m_server.Url("/a.html"), b = m_server.Url("/b.html");
+    CLoopbackHttpServer::Page moving;
+    moving.body = "<html><head><title>Page a</title></head><body><script>"
+                  "onload = () => setTimeout(() => location.href = '/b.html', 100);"
+                  "</script></body></html>";
+    moving.extraHeaders = "Cache-Control: no-store\r\n";
+    m_server.SetPage("/a.html", moving);
+    m_browser.start(kProgram, {a});
+    ASSERT_TRUE(m_browser.waitForStarted(10000));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const SessionData data = Stored();
+            return data.addresses == QStringList{b} && data.History(0).contains(a.toUtf8()) &&
+                   data.History(0).contains(b.toUtf8());
+        },
+        60000))
+        << Stored().addresses.join(' ').toStdString();
+    m_browser.kill();
+    ASSERT_TRUE(m_browser.waitForFinished(30000));
+
+    // From now on a stays where it is.
+    CLoopbackHttpServer::Page still = moving;
+    still.body = "<html><head><title>Page a</title></head></html>";
+    m_server.SetPage("/a.html", still);
+    const int nA = Requests("/a.html");
+    m_app.RunRestoreSession = 1;
+    Open(true);
+    ASSERT_EQ(PaneCount(), 1);
+    CHtmlPane* pPane = Pane(0);
+    ASSERT_TRUE(WaitFor([&] { return Shows(pPane, "/b.html"); }, 30000));
+    EXPECT_TRUE(WaitFor([&] { return pPane->GetTitle() == "Page b"; }));
+    EXPECT_EQ(Requests("/a.html"), nA) << "only the page in front loads";
+    ASSERT_TRUE(WaitFor([&] { return pPane->CanGoBack(); }));
+    EXPECT_FALSE(pPane->CanGoForward());
+
+    // Back and Forward, as the user chooses them.
+    ASSERT_TRUE(m_pFrame->SendCommand(ID_GO_BACK));
+    ASSERT_TRUE(WaitFor([&] { return Shows(pPane, "/a.html"); }, 30000));
+    EXPECT_TRUE(WaitFor([&] { return pPane->GetTitle() == "Page a"; }));
+    EXPECT_EQ(Requests("/a.html"), nA + 1);
+    ASSERT_TRUE(WaitFor([&] { return pPane->CanGoForward(); }));
+    EXPECT_FALSE(pPane->CanGoBack());
+    ASSERT_TRUE(m_pFrame->SendCommand(ID_GO_FORWARD));
+    ASSERT_TRUE(WaitFor([&] { return Shows(pPane, "/b.html"); }, 30000));
+    EXPECT_TRUE(WaitFor([&] { return pPane->CanGoBack() && !pPane->CanGoForward(); }));
+}
+
+TEST_F(SessionRestoreTest, ADamagedHistoryLoadsThePageAlone)
+{
+    // A real history of this engine: a, then b.
+    Open();
+    CHtmlPane* pPane = Pane(0);
+    for (const char* path : {"/a.html", "/b.html"}) {
+        ASSERT_TRUE(pPane->Navigate(m_server.Url(path), false, true));
+        ASSERT_TRUE(WaitFor([&] { return Shows(pPane, path); }, 30000));
+    }
+    ASSERT_TRUE(WaitFor([&] { return pPane->CanGoBack(); }));
+    const QByteArray history = pPane->SaveHistory();
+    ASSERT_FALSE(history.isEmpty());
+    Close();
+
+    // The stream begins with the format's version, the count of entries and the current one.
+    auto withField = [&](int nOffset, qint32 nValue) {
+        QByteArray bytes = history;
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out.device()->seek(nOffset);
+        out << nValue;
+        return bytes;
+    };
+    const struct
+    {
+        const char* name;
+        QByteArray bytes;
+    } damaged[] = {
+        {"cut short", history.left(history.size() / 2)},
+        {"another format", withField(0, 99)},
+        {"a count beyond its entries", withField(4, 0x7fffffff)},
+        {"a negative count", withField(4, -1)},
+        {"the current entry beyond the entries", withField(8, 5)},
+        {"a negative current entry", withField(8, -2)},
+        {"bytes after the last entry", history + "x"},
+        {"not a history at all", "nuvBrowser"},
+    };
+    const int nDamaged = int(std::size(damaged));
+    SessionData data;
+    data.nActive = 0;
+    for (int i = 0; i < nDamaged; ++i) {
+        const QString path = QStringLiteral("/d%1.html").arg(i);
+        m_server.SetHtml(path, "<html><head><title>Damaged</title></head></html>");
+        data.addresses << m_server.Url(path);
+        data.histories << damaged[i].bytes;
+    }
+    ASSERT_TRUE(m_file.Write(data));
+    m_app.RunRestoreSession = 1;
+    Open(true);
+    ASSERT_EQ(PaneCount(), nDamaged);
+    for (int i = 0; i < nDamaged; ++i) {
+        SCOPED_TRACE(damaged[i].name);
+        m_pForm->SelectPane(i);
+        const QString path = QStringLiteral("/d%1.html").arg(i);
+        ASSERT_TRUE(WaitFor([&] { return Shows(Pane(i), path); }, 30000));
+        EXPECT_TRUE(WaitFor([&] { return Pane(i)->GetTitle() == "Damaged"; }));
+        EXPECT_FALSE(Pane(i)->CanGoBack());
+        EXPECT_FALSE(Pane(i)->CanGoForward());
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -34,7 +35,7 @@ TEST(SessionFileTest, WrittenPagesReadBackAsTheyWere)
         EXPECT_EQ(CSessionFile::Format(data).count('\n'), data.addresses.size() + 2);
         EXPECT_EQ(QDir(NuvDataHome()).entryList(QDir::Files), QStringList{"session"});
     }
-    EXPECT_TRUE(CSessionFile::Format(cases[0]).startsWith("nuvBrowser session 1\nactive 0\n"));
+    EXPECT_TRUE(CSessionFile::Format(cases[0]).startsWith("nuvBrowser session 2\nactive 0\n"));
 }
 
 TEST(SessionFileTest, DamagedOrForeignFilesAreRefused)
@@ -44,7 +45,7 @@ TEST(SessionFileTest, DamagedOrForeignFilesAreRefused)
     ASSERT_TRUE(CSessionFile::Parse(good, &data));
     const QByteArray cases[] = {
         "",
-        "nuvBrowser session 2\nactive 0\npane http://a/\n",
+        "nuvBrowser session 3\nactive 0\npane http://a/\n", // a newer version
         "Some other file\n",
         good.left(good.size() - 3),                                         // cut short
         "nuvBrowser session 1\npane http://a/\n",                           // no active line
@@ -69,11 +70,94 @@ TEST(SessionFileTest, DamagedOrForeignFilesAreRefused)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(cases[1]);
     f.close();
+    ASSERT_TRUE(cases[1].startsWith("nuvBrowser session 3"));
     EXPECT_EQ(file.Read(&data), CSessionFile::ReadResult::Damaged);
     // A folder in its place is damaged too, not missing.
     ASSERT_TRUE(QFile::remove(file.Path()));
     ASSERT_TRUE(QDir().mkpath(file.Path()));
     EXPECT_EQ(file.Read(&data), CSessionFile::ReadResult::Damaged);
+}
+
+TEST(SessionFileTest, HistoriesGoBesideTheirPanes)
+{
+    CTempHome home;
+    const CSessionFile file;
+    // Engine bytes are any bytes: line ends, zeros, text that looks like lines of the file.
+    static const char kBinary[] = "\x04\x00\n\r\xff%\npane http://x/\nhistory \n";
+    const QByteArray binary(kBinary, sizeof(kBinary) - 1);
+    const SessionData data{{"http://a/", "http://b/", "http://c/"}, 2, {binary, {}, "third"}};
+    ASSERT_TRUE(file.Write(data));
+    SessionData read;
+    ASSERT_EQ(file.Read(&read), CSessionFile::ReadResult::Ok);
+    EXPECT_EQ(read, data);
+    EXPECT_EQ(read.History(0), binary);
+    EXPECT_TRUE(read.History(1).isEmpty());
+    EXPECT_EQ(CSessionFile::Format(data).count("\nhistory "), 2);
+
+    // A file of the version before histories reads as it did.
+    ASSERT_TRUE(CSessionFile::Parse("nuvBrowser session 1\nactive 1\npane http://a/\npane "
+                                    "http://b/\n",
+                                    &read));
+    EXPECT_EQ(read, (SessionData{{"http://a/", "http://b/"}, 1}));
+}
+
+TEST(SessionFileTest, ADamagedHistoryReadsAsNone)
+{
+    const QByteArray tooLarge = QByteArray(CSessionFile::kMaxHistoryBytes + 1, 'h').toBase64();
+    const struct
+    {
+        const char* name;
+        QByteArray line;
+    } cases[] = {
+        {"not base64", "history *** not base64 ***"},
+        {"not Latin-1", "history aGlzdG9yeQ==\xc3\xa4"},
+        {"empty", "history "},
+        {"larger than a history may be", "history " + tooLarge},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SessionData read;
+        ASSERT_TRUE(CSessionFile::Parse("nuvBrowser session 2\nactive 1\npane http://a/\n" +
+                                            c.line + "\npane http://b/\nhistory aGlzdG9yeQ==\n",
+                                        &read));
+        EXPECT_EQ(read.addresses, (QStringList{"http://a/", "http://b/"}));
+        EXPECT_TRUE(read.History(0).isEmpty());
+        EXPECT_EQ(read.History(1), "history") << "the others keep theirs";
+    }
+
+    // A history line out of its place is a damaged file.
+    const QByteArray misplaced[] = {
+        "nuvBrowser session 2\nactive 0\nhistory aGlzdG9yeQ==\npane http://a/\n",
+        "nuvBrowser session 2\npane http://a/\nactive 0\nhistory aGlzdG9yeQ==\n",
+        "nuvBrowser session 2\nactive 0\npane http://a/\nhistory aGk=\nhistory aGk=\n",
+        "nuvBrowser session 1\nactive 0\npane http://a/\nhistory aGlzdG9yeQ==\n",
+    };
+    for (const QByteArray& bytes : misplaced) {
+        SessionData read;
+        EXPECT_FALSE(CSessionFile::Parse(bytes, &read)) << bytes.constData();
+    }
+}
+
+TEST(SessionFileTest, HistoriesNeverTakeTheFileBeyondWhatIsRead)
+{
+    CTempHome home;
+    const CSessionFile file;
+    // One history too large to keep, then more full-size ones than the file can hold.
+    SessionData data;
+    data.addresses << "http://large/";
+    data.histories << QByteArray(CSessionFile::kMaxHistoryBytes + 1, 'L');
+    for (int i = 0; i < 60; ++i) {
+        data.addresses << QStringLiteral("http://page%1/").arg(i);
+        data.histories << QByteArray(CSessionFile::kMaxHistoryBytes, char('a' + i % 26));
+    }
+    ASSERT_TRUE(file.Write(data));
+    EXPECT_LE(QFileInfo(file.Path()).size(), CSessionFile::kMaxFileBytes);
+    SessionData read;
+    ASSERT_EQ(file.Read(&read), CSessionFile::ReadResult::Ok);
+    EXPECT_EQ(read.addresses, data.addresses) << "every page is kept";
+    EXPECT_TRUE(read.History(0).isEmpty());
+    EXPECT_EQ(read.History(1), data.History(1)) << "the first ones keep theirs";
+    EXPECT_TRUE(read.History(60).isEmpty()) << "the last ones go without";
 }
 
 TEST(SessionFileTest, PutAsideItReplacesTheOlderBackup)

@@ -10,6 +10,15 @@ bool CFakeBrowserControl::Navigate2(const QString& address)
     return !m_bNavigateFails;
 }
 
+bool CFakeBrowserControl::RestoreHistory(const QByteArray& bytes)
+{
+    Record("RestoreHistory " + QString::fromLatin1(bytes));
+    if (!bytes.startsWith(kHistoryMark))
+        return false;
+    m_history = bytes;
+    return true;
+}
+
 void CFakeBrowserControl::SetLeft(int x)
 {
     Record(QString("SetLeft %1").arg(x));

@@ -35,6 +35,9 @@ public:
     void SetHeight(int cy) override;
     QString LocationURL() const override { return m_strLocation; }
     int ReadyState() const override { return m_nReadyState; }
+    QByteArray SaveHistory() const override { return m_history; }
+    // Reads back only what a fake's history holds: bytes that begin with kHistoryMark.
+    bool RestoreHistory(const QByteArray& bytes) override;
     bool ExecWB(int nCmdID, int nCmdExecOpt, const int* pnIn, int* pnOut) override;
     int QueryStatus(int nCmdID) const override;
     bool ExecFind() override;
@@ -54,6 +57,8 @@ public:
     int m_nZoom = 2;
     bool m_bZoomReadable = true;
     QString m_strSelection;
+    QByteArray m_history; // what SaveHistory gives; a restored history replaces it
+    static constexpr const char* kHistoryMark = "fake history";
 
     // Script: events, as the engine would raise them. The result is the cancel flag.
     void RaiseStatusTextChange(const QString& text);

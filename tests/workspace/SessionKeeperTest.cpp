@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace {
 
@@ -52,6 +53,12 @@ protected:
     {
         return Control(pPane)->Calls().contains("Navigate2 " + address);
     }
+    // The loads a pane's control was asked for, in order.
+    static std::string Loads(const CPaneWnd* pPane)
+    {
+        static const QRegularExpression load("^(Navigate2|RestoreHistory) ");
+        return Control(pPane)->Calls().filter(load).join("; ").toStdString();
+    }
     static int Navigations(const CPaneWnd* pPane)
     {
         return int(Control(pPane)->Calls().filter("Navigate2 ").size());
@@ -92,6 +99,8 @@ TEST_F(SessionKeeperTest, ASessionLeftBehindAtStart)
     const QByteArray leftBytes = CSessionFile::Format(left);
     // What a restored session holds at its end once the third pane was chosen last.
     const QByteArray laterBytes = CSessionFile::Format({left.addresses, 2});
+    const QByteArray v1Bytes = "nuvBrowser session 1\nactive 1\npane http://a.example/\npane "
+                               "http://b.example/\npane http://c.example/\n";
     enum Answer
     {
         NotAsked,
@@ -115,8 +124,10 @@ TEST_F(SessionKeeperTest, ASessionLeftBehindAtStart)
         {"asked, no answer", leftBytes, false, 0, Gone, false, "<missing>", leftBytes},
         {"restored without asking", leftBytes, false, 1, NotAsked, true, "<missing>", laterBytes},
         {"damaged", leftBytes.left(40), false, 0, NotAsked, false, leftBytes.left(40), "<missing>"},
-        {"another version", "nuvBrowser session 2\nactive 0\npane http://a.example/\n", false, 0,
-         NotAsked, false, "nuvBrowser session 2\nactive 0\npane http://a.example/\n", "<missing>"},
+        {"the version before histories", v1Bytes, false, 1, NotAsked, true, "<missing>",
+         laterBytes},
+        {"a newer version", "nuvBrowser session 3\nactive 0\npane http://a.example/\n", false, 0,
+         NotAsked, false, "nuvBrowser session 3\nactive 0\npane http://a.example/\n", "<missing>"},
         {"not text", QByteArray("\xff\xfe\x00\x01", 4), false, 0, NotAsked, false,
          QByteArray("\xff\xfe\x00\x01", 4), "<missing>"},
         {"crashed again while restoring", leftBytes, true, 1, NotAsked, false, leftBytes,
@@ -186,6 +197,54 @@ TEST_F(SessionKeeperTest, ASessionLeftBehindAtStart)
         EXPECT_FALSE(QFile::exists(file.RestoringMarkerPath())) << "gone on a normal end";
         EXPECT_EQ(Bytes(file.Path()), c.afterEnd);
         file.Remove();
+    }
+}
+
+TEST_F(SessionKeeperTest, HistoriesAreKeptAndComeBackWithTheirPanes)
+{
+    Open();
+    ShowPages({"http://a.example/", "http://b.example/"});
+    Control(Pane(0))->m_history = "fake history a";
+    Control(Pane(1))->m_history = "fake history b";
+    ASSERT_TRUE(WaitFor([&] {
+        return Stored() == SessionData{{"http://a.example/", "http://b.example/"},
+                                       1,
+                                       {"fake history a", "fake history b"}};
+    })) << Bytes(file.Path()).constData();
+    // A page that went back changed only its history: the file follows.
+    Control(Pane(1))->m_history = "fake history b, back";
+    ASSERT_TRUE(WaitFor([&] { return Stored().History(1) == "fake history b, back"; }));
+    Close();
+
+    // The next start: the front pane comes back with its history at once, the others when
+    // they are chosen; a history the control cannot read loads the address instead, and a
+    // pane without one just loads its address.
+    const SessionData left{
+        {"http://a.example/", "http://b.example/", "http://c.example/", "http://d.example/"},
+        1,
+        {"fake history a", "fake history b", "damaged", {}}};
+    ASSERT_TRUE(file.Write(left));
+    app.RunRestoreSession = 1;
+    Open();
+    ASSERT_EQ(PaneCount(), 4);
+    EXPECT_EQ(Loads(Pane(1)), "RestoreHistory fake history b");
+    EXPECT_EQ(Loads(Pane(0)) + Loads(Pane(2)) + Loads(Pane(3)), "");
+    // The waiting panes keep theirs in the session.
+    EXPECT_EQ(form->Session()->Snapshot(), left);
+
+    const struct
+    {
+        int nPane;
+        const char* loads;
+    } chosen[] = {
+        {0, "RestoreHistory fake history a"},
+        {2, "RestoreHistory damaged; Navigate2 http://c.example/"},
+        {3, "Navigate2 http://d.example/"},
+    };
+    for (const auto& c : chosen) {
+        SCOPED_TRACE(c.nPane);
+        ASSERT_TRUE(frame->SendCommand(ID_SELECT_PANE_FIRST + c.nPane));
+        EXPECT_EQ(Loads(Pane(c.nPane)), c.loads);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "panes/AddressInput.h"
 #include "panes/webengine/FindBar.h"
+#include "panes/webengine/HistoryBytes.h"
 #include "panes/webengine/NoticePage.h"
 #include "panes/webengine/OfflineInterceptor.h"
 #include "panes/webengine/PageScripts.h"
@@ -368,6 +369,16 @@ void CWebEngineControl::GoBack()
 void CWebEngineControl::GoForward()
 {
     m_pPage->triggerAction(QWebEnginePage::Forward);
+}
+
+QByteArray CWebEngineControl::SaveHistory() const
+{
+    return SaveEngineHistory(m_pPage->history());
+}
+
+bool CWebEngineControl::RestoreHistory(const QByteArray& bytes)
+{
+    return RestoreEngineHistory(m_pPage->history(), bytes);
 }
 
 QString CWebEngineControl::MainValue(const char* name, const QString& fallback)

@@ -39,6 +39,8 @@ public:
     void SetHeight(int cy) override;
     QString LocationURL() const override;
     int ReadyState() const override { return m_nReadyState; }
+    QByteArray SaveHistory() const override;
+    bool RestoreHistory(const QByteArray& bytes) override;
 
     bool ExecWB(int nCmdID, int nCmdExecOpt, const int* pnIn, int* pnOut) override;
     int QueryStatus(int nCmdID) const override;

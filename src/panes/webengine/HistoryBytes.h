@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+
+class QWebEngineHistory;
+
+// A page's back/forward history as bytes, in the engine's own stream format (as QDataStream
+// writes it), for the session file.
+//
+// The engine reads such bytes without checking them first: a damaged count or current index
+// ends the whole program. Bytes are only handed to it once IsEngineHistory read them through
+// in the same way and found them whole.
+
+// The history's bytes; empty when the page has none or the engine wrote what it cannot read.
+QByteArray SaveEngineHistory(QWebEngineHistory* pHistory);
+// Replaces the history and loads its current page; false, with nothing changed, when the
+// bytes are not a whole history of this engine's format.
+bool RestoreEngineHistory(QWebEngineHistory* pHistory, const QByteArray& bytes);
+// The bytes are a history of this engine's format with at least one entry, its current
+// index among the entries, and nothing after the last entry.
+bool IsEngineHistory(const QByteArray& bytes);
