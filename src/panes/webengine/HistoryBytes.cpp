@@ -12,7 +12,6 @@ constexpr int kOldestFormat = 3;
 constexpr int kNewestFormat = 4; // adds the icon's address to each entry
 // Fixed, so that bytes written by one Qt read the same with another.
 constexpr QDataStream::Version kStreamVersion = QDataStream::Qt_6_0;
-constexpr qint32 kLastReferrerPolicy = 8;
 
 bool ReadEntry(QDataStream& in, int nFormat)
 {
@@ -27,9 +26,7 @@ bool ReadEntry(QDataStream& in, int nFormat)
         originalUrl >> bUserAgentOverride >> nTimestamp >> nHttpStatus;
     if (nFormat >= 4)
         in >> icon;
-    // The engine passes the referrer policy on as its enumeration (nine values) unchecked.
-    return in.status() == QDataStream::Ok && nReferrerPolicy >= 0 &&
-           nReferrerPolicy <= kLastReferrerPolicy;
+    return in.status() == QDataStream::Ok;
 }
 
 // Reads the history through; its entry count and current index when it is whole.
