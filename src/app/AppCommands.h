@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CmdTarget.h"
+#include "commands/CmdTarget.h"
 
 class QWidget;
 

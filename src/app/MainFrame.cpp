@@ -2,7 +2,6 @@
 
 #include "AddressBar.h"
 #include "CommandBands.h"
-#include "FrameView.h"
 #include "KeyRouter.h"
 #include "NuvBrowserApp.h"
 #include "platform/AccelTable.h"
@@ -11,6 +10,7 @@
 #include "platform/KeyState.h"
 #include "res/Resource.h"
 #include "res/Resources.h"
+#include "workspace/FrameView.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -199,6 +199,8 @@ void CMainFrame::SetView(IFrameView* pView)
         });
     }
     SetActiveView(pView);
+    if (pView != nullptr)
+        pView->SetFrameHost(this);
 }
 
 void CMainFrame::SetActiveView(IFrameView* pView)
@@ -386,6 +388,11 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     // A close request (title-bar button, Alt+F4, the window manager, the bands' close button)
     // runs the Exit command; the window itself goes only when the program ends.
     event->ignore();
+    OnAppExit();
+}
+
+void CMainFrame::OnAppExit()
+{
     if (CNuvBrowserApp* app = NuvApp())
         app->OnAppExit();
 }

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "AppCommands.h"
-#include "CmdTarget.h"
-#include "CommandRouter.h"
+#include "commands/CmdTarget.h"
+#include "commands/CommandRouter.h"
 #include "options/KeyAccelTable.h"
+#include "workspace/FrameHost.h"
 
 #include <QMainWindow>
 
@@ -24,8 +25,8 @@ class QToolBar;
 // The program's only top-level window: the command bands at the top (menu bar, tool bar,
 // address bar), the status bar at the bottom, the view (the workspace) between them. It routes
 // key presses through the user's key bindings and the fixed accelerators, and commands through
-// the active view, itself and the application.
-class CMainFrame : public QMainWindow, public CCmdTarget
+// the active view, itself and the application. Its view reaches it as the view's frame host.
+class CMainFrame : public QMainWindow, public CCmdTarget, public IFrameHost
 {
     Q_OBJECT
 public:
@@ -53,13 +54,19 @@ public:
     // Evaluates the tool bar's update rules now (the frame also does it when idle).
     void UpdateToolBar();
 
-    void SetStatusText(const QString& strText);
+    // The view's side (IFrameHost).
+    void SetStatusText(const QString& strText) override;
+    void SetFavoritesWidth(int nWidth) override;
+    bool IsCommandBandsShown() const override;
+    QComboBox* GetAddressCombo() const override { return m_hAddressCombo; }
+    QLineEdit* GetAddressEdit() const override { return m_hAddressEdit; }
+    CKeyAccelTable* GetKeyAccelTable() override { return &m_keyAccelTable; }
+    QMenuBar* GetMenuBar() const override { return m_pMenuBar; }
+    void OnAppExit() override;
+
     QString GetStatusText() const;
-    void SetFavoritesWidth(int nWidth);
-    bool IsCommandBandsShown() const;
     CAddressBar* GetAddressBar() const { return m_pAddressBar; }
     CCommandBands* GetCommandBands() const { return m_pCommandBands; }
-    QMenuBar* GetMenuBar() const { return m_pMenuBar; }
     QToolBar* GetToolBar() const { return m_pToolBar; }
     QLabel* GetCapsIndicator() const { return m_pCapsPane; }
 

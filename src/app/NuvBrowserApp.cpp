@@ -2,13 +2,14 @@
 
 #include "CommandLineOptions.h"
 #include "MainFrame.h"
-#include "NuvBrowserDoc.h"
 #include "favorites/ShortcutFile.h"
+#include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
 #include "platform/SignalRelay.h"
 #include "platform/SingleInstance.h"
 #include "res/Resource.h"
 #include "res/Resources.h"
+#include "workspace/NuvBrowserDoc.h"
 #include "workspace/NuvBrowserForm.h"
 
 #include <QApplication>
@@ -24,38 +25,11 @@
 namespace {
 CNuvBrowserApp* g_pApp = nullptr;
 
-struct SettingRef
-{
-    const char* name;
-    int CNuvBrowserApp::*field;
-    int defaultValue;
-};
-
-// The read order; the write order differs only in its first two entries.
-const SettingRef kSettings[] = {
-    {"ViewMenu", &CNuvBrowserApp::ViewMenu, 1},
-    {"ViewFavorite", &CNuvBrowserApp::ViewFavorite, 1},
-    {"ViewStatus", &CNuvBrowserApp::ViewStatus, 0},
-    {"ViewFont", &CNuvBrowserApp::ViewFont, 2},
-    {"ViewNewActive", &CNuvBrowserApp::ViewNewActive, 1},
-    {"ViewSortFavorite", &CNuvBrowserApp::ViewSortFavorite, 0},
-    {"ViewSingleFavorite", &CNuvBrowserApp::ViewSingleFavorite, 0},
-    {"ViewTabWidthFixed", &CNuvBrowserApp::ViewTabWidthFixed, 0},
-    {"ViewFavoriteWidth", &CNuvBrowserApp::ViewFavoriteWidth, 0},
-    {"ViewNewWindow", &CNuvBrowserApp::ViewNewWindow, 0},
-    {"RunLastClose", &CNuvBrowserApp::RunLastClose, 0},
-    {"RunExitConfirm", &CNuvBrowserApp::RunExitConfirm, 0},
-    {"CheckGoogle", &CNuvBrowserApp::CheckGoogle, 1},
-};
-
 QString SectionKey(const QString& section)
 {
     return QString::fromLatin1(CNuvBrowserApp::kProfileKey) + QLatin1Char('\\') + section;
 }
 } // namespace
-
-const char* const CNuvBrowserApp::kProfileKey = "Software\\Qorval\\nuvBrowser";
-const char* const CNuvBrowserApp::kOptionsKey = "Software\\Qorval\\nuvBrowser\\Options";
 
 CNuvBrowserApp::CNuvBrowserApp()
 {
@@ -165,50 +139,6 @@ bool CNuvBrowserApp::WriteProfileString(const QString& section, const QString& e
     return CRegistryStore().SetValue(SectionKey(section), RegValue::String(entry, value));
 }
 
-void CNuvBrowserApp::ReadSettings()
-{
-    // One read of the file for all thirteen values, in the read order.
-    const RegistryData data = CRegistryStore().Read();
-    const RegKeyData* key = data.FindKey(QString::fromLatin1(kOptionsKey));
-    for (const SettingRef& s : kSettings) {
-        const RegValue* v = key ? key->Find(QString::fromLatin1(s.name)) : nullptr;
-        this->*s.field = (v && v->type == REG_DWORD) ? int(v->dword) : s.defaultValue;
-    }
-    const RegValue* restore = key ? key->Find(QStringLiteral("RunRestoreSession")) : nullptr;
-    m_bRestoreSessionStored = restore && restore->type == REG_DWORD;
-    RunRestoreSession = m_bRestoreSessionStored ? int(restore->dword) : 0;
-    m_bSettingsRead = true;
-}
-
-void CNuvBrowserApp::WriteSettings()
-{
-    // Nothing is written over the stored settings before they were read.
-    if (!m_bSettingsRead)
-        return;
-    static const int order[] = {1, 0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-    CRegistryStore().Update([&](RegistryData& data) {
-        RegKeyData& key = data.CreateKey(QString::fromLatin1(kOptionsKey));
-        for (int i : order) {
-            const SettingRef& s = kSettings[i];
-            const RegValue v =
-                RegValue::Dword(QString::fromLatin1(s.name), quint32(this->*s.field));
-            if (RegValue* existing = key.Find(v.name))
-                existing->dword = v.dword, existing->type = REG_DWORD;
-            else
-                key.values.append(v);
-        }
-        // Not one of the thirteen: written once it was stored or chosen.
-        if (m_bRestoreSessionStored || RunRestoreSession != 0) {
-            const RegValue v =
-                RegValue::Dword(QStringLiteral("RunRestoreSession"), quint32(RunRestoreSession));
-            if (RegValue* existing = key.Find(v.name))
-                *existing = v;
-            else
-                key.values.append(v);
-        }
-    });
-}
-
 bool CNuvBrowserApp::InitInstance(const QStringList& args)
 {
     ReadSettings();
@@ -273,8 +203,8 @@ bool CNuvBrowserApp::CreateMainWindow()
     }
     auto* form = new CNuvBrowserForm(this, m_pDocument, frame);
     form->EnableSession();
+    // The frame hands itself to the form as its host: the splitter's width reaches it there.
     frame->SetView(form);
-    connect(form, &CNuvBrowserForm::favoritesWidthChosen, frame, &CMainFrame::SetFavoritesWidth);
     m_pMainWnd = frame;
     RestoreWindowPlacement();
     frame->show();
@@ -285,7 +215,7 @@ void CNuvBrowserApp::DestroyMainWindow()
 {
     // The workspace writes its own settings back when it is destroyed, so the window goes
     // before the application's settings are written, on every road out.
-    if (m_pMainWnd != nullptr && m_bSettingsRead)
+    if (m_pMainWnd != nullptr && IsSettingsRead())
         SaveWindowPlacement();
     delete m_pMainWnd.data();
     m_pMainWnd = nullptr;

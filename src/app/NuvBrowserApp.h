@@ -1,5 +1,7 @@
 #pragma once
 
+#include "options/AppSettings.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -9,10 +11,9 @@ class CMainFrame;
 class CNuvBrowserDoc;
 class CSingleInstance;
 
-// The one application object: the settings for the whole run, start-up, the message loop
-// and shut-down. Parts read and change the setting fields in place; only this class loads
-// and stores them (section "Options" of the profile Software\Qorval\nuvBrowser).
-class CNuvBrowserApp : public QObject
+// The one application object: the settings for the whole run (its CAppSettings side, handed
+// to the frame and the workspace), start-up, the message loop and shut-down.
+class CNuvBrowserApp : public QObject, public CAppSettings
 {
     Q_OBJECT
 public:
@@ -37,9 +38,6 @@ public:
     int Run();
     int ExitInstance();
 
-    void ReadSettings();
-    void WriteSettings();
-
     // Command 57665: asks "Are you exit?" when RunExitConfirm is set, then ends the loop.
     void OnAppExit();
     // Ends the loop by the Exit road without asking (signals, tests).
@@ -56,32 +54,9 @@ public:
     CMainFrame* MainFrame() const;
     CNuvBrowserDoc* Document() const { return m_pDocument; }
 
-    // The thirteen settings, named after their registry values.
-    int ViewMenu = 1;
-    int ViewFavorite = 1;
-    int ViewStatus = 0;
-    int ViewFont = 2;
-    int ViewNewActive = 1;
-    int ViewSortFavorite = 0;
-    int ViewSingleFavorite = 0;
-    int ViewTabWidthFixed = 0;
-    int ViewFavoriteWidth = 0;
-    int ViewNewWindow = 0;
-    int RunLastClose = 0;
-    int RunExitConfirm = 0;
-    int CheckGoogle = 1;
-    // The pages open at a normal exit come back at the next start, without a question.
-    int RunRestoreSession = 0;
-
-    QString m_strStartAddress;
-
 signals:
     // The Exit road was taken: the loop ends once control returns to it.
     void exitRequested();
-
-public:
-    static const char* const kProfileKey; // "Software\\Qorval\\nuvBrowser"
-    static const char* const kOptionsKey; // "Software\\Qorval\\nuvBrowser\\Options"
 
 private:
     bool CreateMainWindow();
@@ -93,8 +68,6 @@ private:
     QPointer<CMainFrame> m_pMainWnd;
     CNuvBrowserDoc* m_pDocument = nullptr;
     CSingleInstance* m_pInstance = nullptr;
-    bool m_bSettingsRead = false;
-    bool m_bRestoreSessionStored = false; // RunRestoreSession was in the registry
     bool m_bQuitPosted = false;
     int m_nExitStatus = 0;
     bool m_bRunning = false;

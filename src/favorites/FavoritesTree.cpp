@@ -3,7 +3,7 @@
 #include "FavoritesHost.h"
 #include "FavoritesStore.h"
 #include "ShortcutFile.h"
-#include "app/CmdTarget.h"
+#include "commands/CmdTarget.h"
 #include "platform/ShellServices.h"
 #include "res/FileFilter.h"
 #include "res/Resource.h"

@@ -1,6 +1,6 @@
 #include "KeyAccelTable.h"
 
-#include "app/CommandRouter.h"
+#include "commands/CommandRouter.h"
 #include "platform/RegistryStore.h"
 
 #include <QAction>

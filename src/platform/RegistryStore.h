@@ -1,71 +1,10 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
+#include "platform/RegistryData.h"
+
 #include <QString>
-#include <QStringList>
 
 #include <functional>
-
-// Registry value types, with the numbers the platform gives them.
-enum : quint32
-{
-    REG_NONE = 0,
-    REG_SZ = 1,
-    REG_BINARY = 3,
-    REG_DWORD = 4,
-};
-
-// One typed value. `text` holds REG_SZ data, `dword` REG_DWORD data, `data` REG_BINARY data.
-// A value of a type this store does not interpret keeps its original line in `raw`, so a
-// rewrite of the file keeps it as it was; so does a comment line (";"), which is kept among
-// the values of its key as an entry without a name that no look-up finds.
-struct RegValue
-{
-    QString name;
-    quint32 type = REG_NONE;
-    QString text;
-    quint32 dword = 0;
-    QByteArray data;
-    QString raw;
-
-    static RegValue String(const QString& name, const QString& text);
-    static RegValue Dword(const QString& name, quint32 value);
-    static RegValue Binary(const QString& name, const QByteArray& data);
-    static RegValue Comment(const QString& line);
-
-    bool IsComment() const;
-};
-
-// One key with its values in file order. Key paths are relative to HKEY_CURRENT_USER and use
-// backslashes ("Software\\Qorval\\nuvBrowser\\Options"); names compare without regard to case.
-struct RegKeyData
-{
-    QString path;
-    QList<RegValue> values;
-
-    RegValue* Find(const QString& name);
-    const RegValue* Find(const QString& name) const;
-};
-
-// The whole file as parsed.
-struct RegistryData
-{
-    QStringList comments; // comment lines before the first key
-    QList<RegKeyData> keys;
-    int damagedLines = 0; // lines that could not be read and were skipped
-    int ansiLines = 0;    // lines that were not UTF-8, read as Windows-1252
-
-    // Writing the file back would lose or change bytes of the original.
-    bool NeedsRepair() const { return damagedLines > 0 || ansiLines > 0; }
-
-    RegKeyData* FindKey(const QString& path);
-    const RegKeyData* FindKey(const QString& path) const;
-    RegKeyData& CreateKey(const QString& path); // parents are implied, as in the platform's files
-
-    static RegistryData Parse(const QByteArray& bytes);
-    QByteArray Serialize() const;
-};
 
 // The per-user registry: a REGEDIT4-style text file in UTF-8. Every read sees what is on disk
 // now (another process may have written since); every write is a read-modify-write under an
@@ -102,34 +41,4 @@ public:
 
 private:
     QString m_strPath;
-};
-
-// A key opened the platform's way: Open fails for a missing key, Create makes it.
-// Queries fail for a missing value, a value of another type, or one larger than maxSize
-// (characters with the terminator for strings, bytes for binaries; -1: no limit).
-class CRegKey
-{
-public:
-    CRegKey() = default;
-    explicit CRegKey(CRegistryStore store) : m_store(std::move(store)) {}
-
-    bool Open(const QString& key);
-    bool Create(const QString& key);
-    void Close() { m_strKey.clear(); }
-    bool IsOpen() const { return !m_strKey.isEmpty(); }
-    const QString& KeyPath() const { return m_strKey; }
-
-    bool QueryString(const QString& name, QString* pText, qsizetype maxChars = -1) const;
-    bool QueryDword(const QString& name, quint32* pValue) const;
-    bool QueryBinary(const QString& name, QByteArray* pData, qsizetype maxBytes = -1) const;
-    QStringList ValueNames() const;
-
-    bool SetString(const QString& name, const QString& text);
-    bool SetDword(const QString& name, quint32 value);
-    bool SetBinary(const QString& name, const QByteArray& data);
-    bool DeleteValue(const QString& name);
-
-private:
-    CRegistryStore m_store;
-    QString m_strKey;
 };

@@ -3,11 +3,10 @@
 // browser's settings.
 #include "workspace/NuvBrowserForm.h"
 
-#include "app/CmdUI.h"
-#include "app/MainFrame.h"
-#include "app/NuvBrowserApp.h"
+#include "commands/CmdUI.h"
 #include "panes/PaneWnd.h"
 #include "res/Resource.h"
+#include "workspace/FrameHost.h"
 #include "workspace/InternetOptionsCommand.h"
 #include "workspace/OfflineCommand.h"
 
@@ -115,15 +114,15 @@ void CNuvBrowserForm::MapBrowserCommands()
 QLineEdit* CNuvBrowserForm::FocusedAddressEdit(bool* pbNoFocus) const
 {
     QWidget* pFocus = QApplication::focusWidget();
-    CMainFrame* pFrame = Frame();
-    *pbNoFocus = pFocus == nullptr || pFrame == nullptr;
-    if (*pbNoFocus || pFrame->m_hAddressEdit == nullptr)
+    *pbNoFocus = pFocus == nullptr || m_pFrame == nullptr;
+    QLineEdit* pEdit = *pbNoFocus ? nullptr : m_pFrame->GetAddressEdit();
+    if (pEdit == nullptr)
         return nullptr;
     // The combo box is the edit field's focus proxy: the application reports the combo box
     // while the user types into the field.
-    if (pFocus != pFrame->m_hAddressEdit && pFocus != pFrame->m_hAddressCombo)
+    if (pFocus != pEdit && pFocus != m_pFrame->GetAddressCombo())
         return nullptr;
-    return pFrame->m_hAddressEdit;
+    return pEdit;
 }
 
 void CNuvBrowserForm::OnEditCommand(int nID)

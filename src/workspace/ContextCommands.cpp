@@ -1,6 +1,6 @@
 #include "workspace/ContextCommands.h"
 
-#include "app/CmdTarget.h"
+#include "commands/CmdTarget.h"
 #include "panes/BrowserControl.h"
 #include "panes/PaneWnd.h"
 #include "platform/CommandEvent.h"

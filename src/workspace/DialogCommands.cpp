@@ -3,17 +3,18 @@
 // dialog ends, and finds the workspace as it is then.
 #include "workspace/NuvBrowserForm.h"
 
-#include "app/CmdUI.h"
-#include "app/MainFrame.h"
-#include "app/NuvBrowserApp.h"
+#include "commands/CmdUI.h"
 #include "dialogs/HistoryDlg.h"
 #include "dialogs/OpenAddressDlg.h"
 #include "dialogs/PropertiesDlg.h"
+#include "options/AppSettings.h"
+#include "options/KeyAccelTable.h"
 #include "options/NuvOptionKeyPage.h"
 #include "options/NuvOptionPage.h"
 #include "options/NuvOptionSheetDlg.h"
 #include "panes/PaneWnd.h"
 #include "res/Resource.h"
+#include "workspace/FrameHost.h"
 #include "workspace/PaneTabCtrl.h"
 
 #include <QMenuBar>
@@ -99,10 +100,9 @@ void CNuvBrowserForm::ShowProperties(const PaneProperties& props)
 
 void CNuvBrowserForm::OnViewOptions()
 {
-    CMainFrame* pFrame = Frame();
     auto* sheet = new CNuvOptionSheetDlg(DialogParent());
-    if (pFrame != nullptr)
-        sheet->AddPage(new CNuvOptionKeyPage(&pFrame->m_keyAccelTable));
+    if (m_pFrame != nullptr)
+        sheet->AddPage(new CNuvOptionKeyPage(m_pFrame->GetKeyAccelTable()));
     NuvOptionSettings settings;
     settings.pViewSortFavorite = &m_pApp->ViewSortFavorite;
     settings.pViewSingleFavorite = &m_pApp->ViewSingleFavorite;
@@ -112,19 +112,20 @@ void CNuvBrowserForm::OnViewOptions()
     settings.pRunRestoreSession = &m_pApp->RunRestoreSession;
     sheet->AddPage(new CNuvOptionPage(settings));
 
-    const QPointer<CMainFrame> frame(pFrame);
-    connect(sheet, &QDialog::finished, this, [this, frame](int nResult) {
+    // The frame is asked again when the sheet ends: the form, the context of this
+    // continuation, goes with its frame.
+    connect(sheet, &QDialog::finished, this, [this](int nResult) {
+        CKeyAccelTable* pTable = m_pFrame ? m_pFrame->GetKeyAccelTable() : nullptr;
         if (nResult != QDialog::Accepted) {
             // The page's edits are dropped: the table is read again as it was stored.
-            if (frame)
-                frame->m_keyAccelTable.LoadTable();
+            if (pTable)
+                pTable->LoadTable();
             return;
         }
-        if (frame) {
-            CKeyAccelTable& table = frame->m_keyAccelTable;
-            table.SaveTable();
-            table.BuildAccelerators();
-            table.DecorateMenu(frame->GetMenuBar());
+        if (pTable) {
+            pTable->SaveTable();
+            pTable->BuildAccelerators();
+            pTable->DecorateMenu(m_pFrame->GetMenuBar());
         }
         m_tabPanes->SetAutoWidth(m_pApp->ViewTabWidthFixed != 0);
         UpdateCloseButton();

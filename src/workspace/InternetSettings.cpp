@@ -1,8 +1,9 @@
 #include "InternetSettings.h"
 
-#include "app/NuvBrowserApp.h"
+#include "options/AppSettings.h"
+#include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
-#include "platform/StartPageFile.h"
+#include "platform/SettingChangeNotifier.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -17,28 +18,16 @@ QString SlotName(int i)
 {
     return QStringLiteral("url%1").arg(i + 1);
 }
-
-int ViewFontFallback()
-{
-    CNuvBrowserApp* app = NuvApp();
-    return app ? app->ViewFont : 2;
-}
 } // namespace
 
-const char* const CInternetSettings::kMainKey = "Software\\Microsoft\\Internet Explorer\\Main";
 const char* const CInternetSettings::kTypedUrlsKey =
     "Software\\Microsoft\\Internet Explorer\\TypedURLs";
 const char* const CInternetSettings::kFontKey =
     "Software\\Microsoft\\Internet Explorer\\International\\932";
 
-QString CInternetSettings::DefaultStartPage()
+int CInternetSettings::ViewFontFallback() const
 {
-    return CStartPageFile::Address();
-}
-
-QString CInternetSettings::DefaultSearchPage()
-{
-    return QStringLiteral("https://duckduckgo.com/");
+    return m_pApp ? m_pApp->ViewFont : 2;
 }
 
 void CInternetSettings::CreateDefaultKeys(int nViewFont)
@@ -47,9 +36,9 @@ void CInternetSettings::CreateDefaultKeys(int nViewFont)
         const bool hadMain = data.FindKey(QString::fromLatin1(kMainKey)) != nullptr;
         RegKeyData& main = data.CreateKey(QString::fromLatin1(kMainKey));
         if (!hadMain) {
-            main.values << RegValue::String("Start Page", DefaultStartPage())
-                        << RegValue::String("Windows CE Page", DefaultStartPage())
-                        << RegValue::String("Search Page", DefaultSearchPage())
+            main.values << RegValue::String("Start Page", CBrowserMainKey::DefaultStartPage())
+                        << RegValue::String("Windows CE Page", CBrowserMainKey::DefaultStartPage())
+                        << RegValue::String("Search Page", CBrowserMainKey::DefaultSearchPage())
                         << RegValue::String("Display Inline Images", "yes")
                         << RegValue::String("Play_Background_Sounds", "yes");
         }
@@ -149,8 +138,8 @@ void CInternetSettings::WriteInternetSettings()
         }
     });
     if (m_nTextSize > 0) {
-        if (CNuvBrowserApp* app = NuvApp())
-            app->ViewFont = m_nTextSize - 1;
+        if (m_pApp)
+            m_pApp->ViewFont = m_nTextSize - 1;
     }
     CSettingChangeNotifier::Broadcast();
 }
@@ -201,15 +190,4 @@ void CInternetSettings::FillAddressList(QComboBox* pCombo) const
         edit->setText(saved);
         edit->setCursorPosition(qMin(cursor, int(saved.size())));
     }
-}
-
-CSettingChangeNotifier* CSettingChangeNotifier::Instance()
-{
-    static CSettingChangeNotifier notifier;
-    return &notifier;
-}
-
-void CSettingChangeNotifier::Broadcast()
-{
-    emit Instance()->settingChanged();
 }

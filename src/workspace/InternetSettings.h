@@ -1,8 +1,10 @@
 #pragma once
 
-#include <QObject>
+#include "platform/BrowserMainKey.h"
+
 #include <QString>
 
+class CAppSettings;
 class QComboBox;
 
 // The platform browser's own settings that the workspace works with: the start page, the
@@ -12,14 +14,16 @@ class CInternetSettings
 {
 public:
     static const int kTypedSlots = 10;
-    static const char* const kMainKey;
+    static constexpr const char* kMainKey = CBrowserMainKey::kPath;
     static const char* const kTypedUrlsKey;
     static const char* const kFontKey;
 
+    // pApp: the application's settings, whose ViewFont stands in for a text size that cannot
+    // be read and takes the one written (none: 2, and nothing is set).
+    explicit CInternetSettings(CAppSettings* pApp = nullptr) : m_pApp(pApp) {}
+
     // The keys as a fresh platform browser has them, made where missing (first start).
     static void CreateDefaultKeys(int nViewFont);
-    static QString DefaultStartPage();
-    static QString DefaultSearchPage();
 
     void ReadInternetSettings();
     // Writes the typed-address list (when it changed) and the text size back, sets ViewFont
@@ -36,17 +40,9 @@ public:
     QString m_strTypedUrls[kTypedSlots];
     bool m_bTypedUrlsChanged = false;
     int m_nTextSize = 3;
-};
 
-// The announcement that the platform browser's settings changed; every HTML pane listens
-// and re-reads the Main key.
-class CSettingChangeNotifier : public QObject
-{
-    Q_OBJECT
-public:
-    static CSettingChangeNotifier* Instance();
-    static void Broadcast();
+private:
+    int ViewFontFallback() const;
 
-signals:
-    void settingChanged();
+    CAppSettings* m_pApp;
 };

@@ -1,15 +1,15 @@
 #include "workspace/NuvBrowserForm.h"
 
-#include "app/CmdUI.h"
-#include "app/NuvBrowserApp.h"
-#include "app/NuvBrowserDoc.h"
+#include "commands/CmdUI.h"
 #include "favorites/FavoritesStore.h"
 #include "favorites/FavoritesTree.h"
+#include "options/AppSettings.h"
 #include "panes/PaneWnd.h"
 #include "platform/CommandEvent.h"
 #include "res/Resource.h"
 #include "res/Resources.h"
 #include "workspace/ContextCommands.h"
+#include "workspace/FrameHost.h"
 #include "workspace/IconButton.h"
 #include "workspace/PaneTabCtrl.h"
 #include "workspace/SaveCommands.h"
@@ -29,8 +29,8 @@ namespace {
 const int kSplitterWidth = 5;
 } // namespace
 
-CNuvBrowserForm::CNuvBrowserForm(CNuvBrowserApp* pApp, CNuvBrowserDoc* pDoc, QWidget* parent)
-    : QWidget(parent), m_pApp(pApp), m_pDoc(pDoc)
+CNuvBrowserForm::CNuvBrowserForm(CAppSettings* pApp, CNuvBrowserDoc* pDoc, QWidget* parent)
+    : QWidget(parent), m_pApp(pApp), m_pDoc(pDoc), m_settings(pApp)
 {
     Q_ASSERT(pApp);
     // The platform browser's keys exist from the first start on; then they are read.
@@ -147,7 +147,7 @@ void CNuvBrowserForm::CreateControls()
 
     m_splitter = new CSplitterBar(this);
     m_splitter->setGeometry(DialogRect(126, 13, 7, 43));
-    connect(m_splitter, &CSplitterBar::dragFinished, this, &CNuvBrowserForm::favoritesWidthChosen);
+    connect(m_splitter, &CSplitterBar::dragFinished, this, &CNuvBrowserForm::OnSplitterReleased);
 
     m_nBarHeight = qMax(16, m_tabPanes->PreferredHeight());
 }
@@ -375,6 +375,13 @@ void CNuvBrowserForm::OnAddressBarButton()
         return;
     CCommandEvent command(ID_VIEW_ADDRESS_BAR);
     QCoreApplication::sendEvent(pMain, &command);
+}
+
+void CNuvBrowserForm::OnSplitterReleased(int nWidth)
+{
+    emit favoritesWidthChosen(nWidth);
+    if (m_pFrame)
+        m_pFrame->SetFavoritesWidth(nWidth);
 }
 
 void CNuvBrowserForm::OnViewFavorites()

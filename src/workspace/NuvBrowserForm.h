@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/FrameView.h"
 #include "favorites/FavoritesHost.h"
 #include "panes/PaneHost.h"
+#include "workspace/FrameView.h"
 #include "workspace/ImageList.h"
 #include "workspace/InternetSettings.h"
 
@@ -11,11 +11,10 @@
 #include <QTimer>
 #include <QWidget>
 
+class CAppSettings;
 class CContextCommands;
 class CFavoritesTree;
 class CIconButton;
-class CMainFrame;
-class CNuvBrowserApp;
 class CNuvBrowserDoc;
 class CPaneTabCtrl;
 class CPaneWnd;
@@ -23,6 +22,7 @@ struct PaneProperties;
 class CSaveCommands;
 class CSessionKeeper;
 class CSplitterBar;
+class IFrameHost;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -58,8 +58,9 @@ public:
 
     // Builds the controls, the image lists and the favorites tree (from the document's
     // Favorites folder; none without a document) and chooses the favorites width. The
-    // controls are placed when the form gets its first real size.
-    CNuvBrowserForm(CNuvBrowserApp* pApp, CNuvBrowserDoc* pDoc, QWidget* parent = nullptr);
+    // controls are placed when the form gets its first real size. The settings are the
+    // application's, read and changed in place.
+    CNuvBrowserForm(CAppSettings* pApp, CNuvBrowserDoc* pDoc, QWidget* parent = nullptr);
     ~CNuvBrowserForm() override;
 
     QWidget* GetDlgItem(int nID) const;
@@ -140,6 +141,7 @@ public:
 
     // The frame's side.
     QWidget* GetViewWidget() override { return this; }
+    void SetFrameHost(IFrameHost* pHost) override { m_pFrame = pHost; }
     void PostContextRequest(QWidget* pWindow, int nKind, const QPoint& ptClient) override;
     bool PreTranslateMessage(QObject* pReceiver, QEvent* pEvent) override;
     CContextCommands* ContextCommands() const { return m_pContext; }
@@ -195,8 +197,8 @@ public:
     void OnViewOptions();
 
 signals:
-    // The splitter was released at this favorites width; the main frame's SetFavoritesWidth
-    // takes it.
+    // The splitter was released at this favorites width; the frame host's SetFavoritesWidth
+    // takes it too.
     void favoritesWidthChosen(int nWidth);
 
 protected:
@@ -210,14 +212,16 @@ private:
     void PlaceTabStrip(int x, int cx);
     bool HasFavoritesTab() const;
     void OnAddressBarButton();
+    void OnSplitterReleased(int nWidth);
     void OnFocusTimer();
     void OnStartupTimer();
     // The rest of the start-up job, once a session left behind was dealt with: the first pane,
     // or the restored one at this pane index brought to the front (-1: none restored).
     void FinishStartup(int nRestoredFront);
     void MapPaneCommands();
-    CMainFrame* Frame() const;
     QComboBox* AddressCombo() const;
+    // The application's Exit command, through the frame.
+    void ExitApplication();
     void RaiseFavoritesTree();
     QLineEdit* FocusedAddressEdit(bool* pbNoFocus) const;
     void OnEditCommand(int nID);
@@ -226,8 +230,9 @@ private:
     QWidget* DialogParent();
     void ShowProperties(const PaneProperties& props);
 
-    CNuvBrowserApp* m_pApp;
+    CAppSettings* m_pApp;
     CNuvBrowserDoc* m_pDoc;
+    IFrameHost* m_pFrame = nullptr;
 
     CIconButton* m_btnAddressBar = nullptr;
     QLabel* m_stcFavorites = nullptr;

@@ -2,19 +2,16 @@
 // by number, the focus commands, pages that ask for a new window, and the start-up job.
 #include "workspace/NuvBrowserForm.h"
 
+#include "commands/CmdUI.h"
 #include "favorites/FavoritesTree.h"
-
-#include "app/AddressBar.h"
-#include "app/CmdUI.h"
-#include "app/CommandRouter.h"
-#include "app/MainFrame.h"
-#include "app/NuvBrowserApp.h"
-#include "app/NuvBrowserDoc.h"
+#include "options/AppSettings.h"
 #include "panes/PaneWnd.h"
 #include "platform/ShellServices.h"
 #include "res/Resource.h"
 #include "workspace/ContextCommands.h"
+#include "workspace/FrameHost.h"
 #include "workspace/IconButton.h"
+#include "workspace/NuvBrowserDoc.h"
 #include "workspace/PaneTabCtrl.h"
 #include "workspace/SessionKeeper.h"
 
@@ -24,15 +21,15 @@
 #include <QProgressBar>
 #include <QTreeWidget>
 
-CMainFrame* CNuvBrowserForm::Frame() const
-{
-    return qobject_cast<CMainFrame*>(window());
-}
-
 QComboBox* CNuvBrowserForm::AddressCombo() const
 {
-    CMainFrame* pFrame = Frame();
-    return pFrame ? pFrame->m_hAddressCombo : nullptr;
+    return m_pFrame ? m_pFrame->GetAddressCombo() : nullptr;
+}
+
+void CNuvBrowserForm::ExitApplication()
+{
+    if (m_pFrame)
+        m_pFrame->OnAppExit();
 }
 
 QWidget* CNuvBrowserForm::MainWindow()
@@ -73,8 +70,7 @@ CPaneWnd* CNuvBrowserForm::AddPaneAs(int nKind, IBrowserControl** ppNewWindowDis
     if (pPane == nullptr)
         return nullptr;
     pPane->Create(this, rcPane, ppNewWindowDispatch, m_pApp->ViewFavorite == 1, bNewActive);
-    CMainFrame* pFrame = Frame();
-    pPane->Link(m_tabPanes, m_progress, pFrame ? pFrame->m_hAddressEdit : nullptr);
+    pPane->Link(m_tabPanes, m_progress, m_pFrame ? m_pFrame->GetAddressEdit() : nullptr);
     // A new page starts at the text size last chosen.
     if (nKind == PANE_HTML && m_settings.m_nTextSize >= 1 && m_settings.m_nTextSize <= 5)
         pPane->SetTextSize(m_settings.m_nTextSize);
@@ -196,8 +192,8 @@ void CNuvBrowserForm::OnPaneClosed(int nTabIndex)
         return;
     }
     // No pane is left to show an address.
-    if (CMainFrame* pFrame = Frame(); pFrame && pFrame->m_hAddressEdit)
-        pFrame->m_hAddressEdit->clear();
+    if (QLineEdit* pEdit = m_pFrame ? m_pFrame->GetAddressEdit() : nullptr)
+        pEdit->clear();
 }
 
 void CNuvBrowserForm::OnUpdateFileClose(CCmdUI* pCmdUI)
@@ -222,7 +218,7 @@ void CNuvBrowserForm::OnFileClose()
 {
     const int nCount = m_tabPanes->count();
     if (m_pApp->RunLastClose == 1 && nCount <= (m_pApp->ViewFavorite == 1 ? 1 : 2)) {
-        m_pApp->OnAppExit();
+        ExitApplication();
         return;
     }
     const int nSel = m_tabPanes->GetCurSel();
@@ -242,12 +238,12 @@ void CNuvBrowserForm::OnCloseButton()
         if (nCount > 1)
             OnFileClose();
         else if (m_pApp->RunLastClose == 1)
-            m_pApp->OnAppExit();
+            ExitApplication();
     } else if (nCount > 2) {
         if (m_tabPanes->GetCurSel() > 0)
             OnFileClose();
     } else if (m_pApp->RunLastClose == 1) {
-        m_pApp->OnAppExit();
+        ExitApplication();
     }
 }
 
@@ -268,7 +264,7 @@ void CNuvBrowserForm::OnTabCloseRequest(int nTabIndex)
     const int nPanes = m_tabPanes->count() - (m_pApp->ViewFavorite == 1 ? 0 : 1);
     if (nPanes <= 1) {
         if (m_pApp->RunLastClose == 1)
-            m_pApp->OnAppExit();
+            ExitApplication();
         return;
     }
     // The active pane hidden behind the favorites tab is not closed from its tab either.
@@ -319,10 +315,9 @@ void CNuvBrowserForm::OnFocusBrowser()
 
 void CNuvBrowserForm::OnFocusAddressBar()
 {
-    CMainFrame* pFrame = Frame();
-    if (!pFrame || !pFrame->IsCommandBandsShown() || !pFrame->GetAddressBar())
+    QComboBox* pCombo = AddressCombo();
+    if (!pCombo || !m_pFrame->IsCommandBandsShown())
         return;
-    QComboBox* pCombo = pFrame->GetAddressBar()->GetCombo();
     pCombo->setFocus(Qt::ShortcutFocusReason);
     // The whole address is selected, also when the focus was in the field already, so that
     // typing replaces it.
@@ -411,8 +406,8 @@ bool CNuvBrowserForm::PreTranslateMessage(QObject* pReceiver, QEvent* pEvent)
 
 void CNuvBrowserForm::SetStatusText(const QString& text)
 {
-    if (CMainFrame* pFrame = Frame())
-        pFrame->SetStatusText(text);
+    if (m_pFrame)
+        m_pFrame->SetStatusText(text);
 }
 
 void CNuvBrowserForm::AddTypedAddress(const QString& address)

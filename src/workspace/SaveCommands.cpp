@@ -1,6 +1,6 @@
 #include "workspace/SaveCommands.h"
 
-#include "app/CmdTarget.h"
+#include "commands/CmdTarget.h"
 #include "panes/PaneWnd.h"
 #include "platform/Paths.h"
 #include "res/FileFilter.h"

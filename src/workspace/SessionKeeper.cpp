@@ -1,6 +1,6 @@
 #include "workspace/SessionKeeper.h"
 
-#include "app/NuvBrowserApp.h"
+#include "options/AppSettings.h"
 #include "panes/PaneWnd.h"
 #include "workspace/NuvBrowserForm.h"
 #include "workspace/PaneTabCtrl.h"
@@ -10,8 +10,7 @@
 
 #include <cstdio>
 
-CSessionKeeper::CSessionKeeper(CNuvBrowserForm* pForm, CNuvBrowserApp* pApp,
-                               const CSessionFile& file)
+CSessionKeeper::CSessionKeeper(CNuvBrowserForm* pForm, CAppSettings* pApp, const CSessionFile& file)
     : QObject(pForm), m_pForm(pForm), m_pApp(pApp), m_file(file)
 {
     m_timerWrite.setInterval(kWriteDelayMs);

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-class CNuvBrowserApp;
+class CAppSettings;
 class CNuvBrowserForm;
 class CPaneWnd;
 
@@ -30,7 +30,7 @@ public:
     static constexpr int kWriteDelayMs = 1000;
     static constexpr int kRestoreTrialMs = 30000;
 
-    CSessionKeeper(CNuvBrowserForm* pForm, CNuvBrowserApp* pApp,
+    CSessionKeeper(CNuvBrowserForm* pForm, CAppSettings* pApp,
                    const CSessionFile& file = CSessionFile());
     ~CSessionKeeper() override;
 
@@ -59,7 +59,7 @@ private:
     void Restore(const SessionData& data);
 
     CNuvBrowserForm* m_pForm;
-    CNuvBrowserApp* m_pApp;
+    CAppSettings* m_pApp;
     CSessionFile m_file;
     // A restored pane's address and history, as the session file had them.
     struct Restored

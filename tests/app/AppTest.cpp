@@ -1,6 +1,7 @@
 #include "ModalDriver.h"
 #include "TempHome.h"
 #include "app/NuvBrowserApp.h"
+#include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
 #include "res/Resource.h"
 #include "res/Resources.h"

@@ -2,10 +2,10 @@
 #include "TempHome.h"
 #include "app/AddressBar.h"
 #include "app/CommandBands.h"
-#include "app/FrameView.h"
 #include "app/NuvBrowserApp.h"
-#include "platform/RegistryStore.h"
+#include "platform/RegKey.h"
 #include "res/Resource.h"
+#include "workspace/FrameView.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include "WaitFor.h"
 #include "app/NuvBrowserApp.h"
 #include "platform/Paths.h"
-#include "platform/RegistryStore.h"
+#include "platform/RegKey.h"
 #include "platform/SessionFile.h"
 
 #include <QElapsedTimer>

@@ -12,7 +12,7 @@
 #include "panes/webengine/WebEngineProfile.h"
 #include "platform/Paths.h"
 #include "platform/RegistryStore.h"
-#include "workspace/InternetSettings.h"
+#include "platform/SettingChangeNotifier.h"
 
 #include <QPointer>
 #include <QWebEngineProfile>

@@ -4,7 +4,7 @@
 #include "TempHome.h"
 #include "WaitFor.h"
 
-#include "app/CmdTarget.h"
+#include "commands/CmdTarget.h"
 #include "favorites/FavoritesHost.h"
 #include "favorites/FavoritesStore.h"
 #include "favorites/FavoritesTree.h"

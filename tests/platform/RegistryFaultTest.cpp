@@ -2,6 +2,7 @@
 // a folder nobody may write, two writers at once, and a very large file. Writers run in
 // child processes, so a kill or a resource limit hits them and not the test.
 #include "TempHome.h"
+#include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
 
 #include <QDir>

@@ -1,9 +1,10 @@
 #include "WaitFor.h"
 #include "WorkspaceFixture.h"
 
-#include "app/CmdUI.h"
 #include "app/CommandBands.h"
+#include "commands/CmdUI.h"
 #include "panes/TextPane.h"
+#include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
 #include "workspace/IconButton.h"
 #include "workspace/InternetSettings.h"

@@ -1,7 +1,9 @@
 #include "workspace/InternetSettings.h"
 #include "TempHome.h"
 #include "app/NuvBrowserApp.h"
+#include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
+#include "platform/SettingChangeNotifier.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -19,7 +21,7 @@ class InternetSettingsTest : public ::testing::Test
 protected:
     CTempHome home;
     CNuvBrowserApp app;
-    CInternetSettings settings;
+    CInternetSettings settings{&app};
 
     static void SetFontSize(quint32 value)
     {

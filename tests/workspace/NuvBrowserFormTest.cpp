@@ -1,7 +1,7 @@
 #include "CommandLog.h"
 
-#include "app/CmdUI.h"
 #include "app/NuvBrowserApp.h"
+#include "commands/CmdUI.h"
 #include "favorites/FavoritesStore.h"
 #include "panes/PaneHost.h"
 #include "panes/PaneWnd.h"

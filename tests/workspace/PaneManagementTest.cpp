@@ -1,7 +1,7 @@
 #include "ModalDriver.h"
 #include "WorkspaceFixture.h"
 
-#include "app/CmdUI.h"
+#include "commands/CmdUI.h"
 #include "workspace/IconButton.h"
 
 #include <QComboBox>

@@ -10,10 +10,11 @@
 #include "panes/webengine/WebEngineFactory.h"
 #include "panes/webengine/WebEnginePage.h"
 #include "panes/webengine/WebEngineProfile.h"
+#include "platform/BrowserMainKey.h"
 #include "platform/FreeMemory.h"
 #include "platform/InternetState.h"
-#include "platform/RegistryStore.h"
-#include "workspace/InternetSettings.h"
+#include "platform/RegKey.h"
+#include "platform/SettingChangeNotifier.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -86,7 +87,7 @@ CWebEngineControl::CWebEngineControl(QWidget* pParent) : QWebEngineView(pParent)
 void CWebEngineControl::ApplyBrowserSettings()
 {
     CRegKey key;
-    const bool bOpen = key.Open(QString::fromLatin1(CInternetSettings::kMainKey));
+    const bool bOpen = key.Open(QString::fromLatin1(CBrowserMainKey::kPath));
     auto isOff = [&](const char* name) {
         QString value;
         return bOpen && key.QueryString(QString::fromLatin1(name), &value) &&
@@ -353,7 +354,7 @@ bool CWebEngineControl::Navigate2(const QString& address)
     // platform's browser did it.
     const QUrl url =
         IsSearchText(address)
-            ? SearchUrl(MainValue("Search Page", CInternetSettings::DefaultSearchPage()), address)
+            ? SearchUrl(MainValue("Search Page", CBrowserMainKey::DefaultSearchPage()), address)
             : UrlFromAddress(address);
     if (!url.isValid())
         return false;
@@ -385,7 +386,7 @@ QString CWebEngineControl::MainValue(const char* name, const QString& fallback)
 {
     QString address;
     CRegKey key;
-    if (!key.Open(QString::fromLatin1(CInternetSettings::kMainKey)) ||
+    if (!key.Open(QString::fromLatin1(CBrowserMainKey::kPath)) ||
         !key.QueryString(QString::fromLatin1(name), &address) || address.isEmpty())
         address = fallback;
     return address;
@@ -400,12 +401,12 @@ void CWebEngineControl::NavigateToMainValue(const char* name, const QString& fal
 
 void CWebEngineControl::GoHome()
 {
-    NavigateToMainValue("Start Page", CInternetSettings::DefaultStartPage());
+    NavigateToMainValue("Start Page", CBrowserMainKey::DefaultStartPage());
 }
 
 void CWebEngineControl::GoSearch()
 {
-    NavigateToMainValue("Search Page", CInternetSettings::DefaultSearchPage());
+    NavigateToMainValue("Search Page", CBrowserMainKey::DefaultSearchPage());
 }
 
 void CWebEngineControl::Stop()

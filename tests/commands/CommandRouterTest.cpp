@@ -1,6 +1,6 @@
-#include "app/CommandRouter.h"
+#include "commands/CommandRouter.h"
 #include "TempHome.h"
-#include "app/CmdTarget.h"
+#include "commands/CmdTarget.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "CmdTarget.h"
+#include "commands/CmdTarget.h"
 
+class IFrameHost;
 class QEvent;
 class QObject;
 class QPoint;
@@ -19,6 +20,8 @@ public:
 
     // The widget the frame shows as its central area.
     virtual QWidget* GetViewWidget() = 0;
+    // The frame that shows the view hands itself over (null when it lets the view go).
+    virtual void SetFrameHost(IFrameHost* pHost) { (void)pHost; }
 
     // Shows an address in the active pane (Enter in the address field: recordTyped true).
     virtual void NavigateActivePane(const QString& strAddress, bool bRecordTyped) = 0;
