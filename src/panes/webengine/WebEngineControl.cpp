@@ -5,10 +5,12 @@
 #include "panes/webengine/HistoryBytes.h"
 #include "panes/webengine/NoticePage.h"
 #include "panes/webengine/OfflineInterceptor.h"
+#include "panes/webengine/PageCommands.h"
 #include "panes/webengine/PageScripts.h"
 #include "panes/webengine/WebEngineDownloads.h"
 #include "panes/webengine/WebEngineFactory.h"
 #include "panes/webengine/WebEnginePage.h"
+#include "panes/webengine/WebEnginePrinter.h"
 #include "panes/webengine/WebEngineProfile.h"
 #include "platform/BrowserMainKey.h"
 #include "platform/FreeMemory.h"
@@ -19,8 +21,6 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QQuickWidget>
 #include <QQuickWindow>
@@ -31,14 +31,11 @@
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
 
-#include <cmath>
-
 namespace {
 const int kProgressRange = 10000;
 // While a navigation runs the progress never reports less than this: a server that has not
 // answered yet still shows a loading pane.
 const int kLoadingFloor = kProgressRange / 20;
-const qreal kZoomFactors[BROWSER_ZOOM_LEVELS] = {0.75, 0.9, 1.0, 1.25, 1.5};
 
 // The folder a file is to be written into exists (the engine would make missing ones).
 bool IsFolderOf(const QString& path)
@@ -78,6 +75,7 @@ CWebEngineControl::CWebEngineControl(QWidget* pParent) : QWebEngineView(pParent)
     // The workspace shows the program's own context menu; the engine's one stays away, also
     // from the menu requests that its inner widget passes up.
     setContextMenuPolicy(Qt::PreventContextMenu);
+    m_pPrinter = new CWebEnginePrinter(this);
     ConnectEngineSignals();
     ApplyBrowserSettings();
     connect(CSettingChangeNotifier::Instance(), &CSettingChangeNotifier::settingChanged, this,
@@ -103,8 +101,7 @@ CWebEngineControl::~CWebEngineControl()
     // No events and no answers while the page goes away.
     m_bClosing = true;
     m_pSink = nullptr;
-    if (m_bPrinting)
-        QGuiApplication::restoreOverrideCursor();
+    delete m_pPrinter;
     m_pPage->disconnect(this);
     ReleaseFreeMemorySoon();
 }
@@ -122,8 +119,10 @@ void CWebEngineControl::ConnectEngineSignals()
         if (m_pSink)
             m_pSink->OnStatusTextChange(url);
     });
-    connect(this, &QWebEngineView::printFinished, this, &CWebEngineControl::EndPrint);
-    connect(this, &QWebEngineView::pdfPrintingFinished, this, &CWebEngineControl::EndPrint);
+    connect(m_pPrinter, &CWebEnginePrinter::statusTextChanged, this, [this](const QString& text) {
+        if (m_pSink)
+            m_pSink->OnStatusTextChange(text);
+    });
     connect(m_pPage, &QWebEnginePage::windowCloseRequested, this, [this] {
         if (m_pSink)
             m_pSink->OnQuit();
@@ -463,123 +462,26 @@ void CWebEngineControl::HandleDownloadEnded()
         m_pSink->OnQuit();
 }
 
-qreal CWebEngineControl::ZoomFactor(int nLevel)
-{
-    return kZoomFactors[qBound(0, nLevel, BROWSER_ZOOM_LEVELS - 1)];
-}
-
 bool CWebEngineControl::ExecWB(int nCmdID, int, const int* pnIn, int* pnOut)
 {
-    switch (nCmdID) {
-    case OLECMDID_CUT:
-        m_pPage->triggerAction(QWebEnginePage::Cut);
-        return true;
-    case OLECMDID_COPY:
-        m_pPage->triggerAction(QWebEnginePage::Copy);
-        return true;
-    case OLECMDID_PASTE:
-        m_pPage->triggerAction(QWebEnginePage::Paste);
-        return true;
-    case OLECMDID_SELECTALL:
-        m_pPage->triggerAction(QWebEnginePage::SelectAll);
-        return true;
-    case OLECMDID_PRINT:
-        return PrintWithPrompt();
-    case OLECMDID_ZOOM: {
-        if (pnIn) {
-            if (*pnIn < 0 || *pnIn >= BROWSER_ZOOM_LEVELS)
-                return false;
-            m_pPage->setZoomFactor(ZoomFactor(*pnIn));
-        }
-        if (pnOut) {
-            // The level whose factor is nearest to the page's.
-            const qreal factor = m_pPage->zoomFactor();
-            int nBest = 0;
-            for (int i = 1; i < BROWSER_ZOOM_LEVELS; ++i)
-                if (std::abs(kZoomFactors[i] - factor) < std::abs(kZoomFactors[nBest] - factor))
-                    nBest = i;
-            *pnOut = nBest;
-        }
-        return true;
-    }
-    default:
-        return false;
-    }
+    if (nCmdID == OLECMDID_PRINT)
+        return m_pPrinter->PrintWithPrompt();
+    return CPageCommands::Exec(this, nCmdID, pnIn, pnOut);
 }
 
 int CWebEngineControl::QueryStatus(int nCmdID) const
 {
-    QWebEnginePage::WebAction action;
-    switch (nCmdID) {
-    case OLECMDID_CUT:
-        action = QWebEnginePage::Cut;
-        break;
-    case OLECMDID_COPY:
-        action = QWebEnginePage::Copy;
-        break;
-    case OLECMDID_PASTE:
-        action = QWebEnginePage::Paste;
-        break;
-    default:
-        return 0;
-    }
-    bool bEnabled = m_pPage->action(action)->isEnabled();
-    // The engine offers Paste everywhere and Cut for any selection; both only work in a
-    // field that takes text, and the page's inner widget takes input only while such a field
-    // has the focus.
-    if (action != QWebEnginePage::Copy) {
-        const QWidget* pInner = focusProxy() ? focusProxy() : this;
-        bEnabled = bEnabled && pInner->inputMethodQuery(Qt::ImEnabled).toBool();
-    }
-    return OLECMDF_SUPPORTED | (bEnabled ? OLECMDF_ENABLED : 0);
-}
-
-bool CWebEngineControl::PrintWithPrompt()
-{
-    if (m_pPrinter)
-        return false; // one job at a time
-    // At the printer's own resolution: the engine draws the pages at the printer's dots.
-    m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    auto* pDialog = new QPrintDialog(m_pPrinter.get(), this);
-    pDialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(pDialog, &QDialog::finished, this, [this](int nResult) {
-        if (nResult == QDialog::Accepted)
-            StartPrint(std::move(m_pPrinter));
-        else
-            m_pPrinter.reset();
-    });
-    pDialog->open();
-    return true;
+    return CPageCommands::QueryStatus(this, nCmdID);
 }
 
 bool CWebEngineControl::StartPrint(std::unique_ptr<QPrinter> pPrinter)
 {
-    if (!pPrinter || m_bPrinting)
-        return false;
-    m_pPrinter = std::move(pPrinter);
-    m_bPrinting = true;
-    // Long documents take a while: the cursor and the status bar say it is working.
-    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    if (m_pSink)
-        m_pSink->OnStatusTextChange(tr("Printing..."));
-    const QString pdf = m_pPrinter->outputFileName();
-    if (m_pPrinter->outputFormat() == QPrinter::PdfFormat && !pdf.isEmpty())
-        // The engine's own PDF keeps the text as text and the links as links.
-        m_pPage->printToPdf(pdf, m_pPrinter->pageLayout());
-    else
-        print(m_pPrinter.get());
-    return true;
+    return m_pPrinter->StartPrint(std::move(pPrinter));
 }
 
-void CWebEngineControl::EndPrint()
+bool CWebEngineControl::IsPrinting() const
 {
-    if (!m_bPrinting)
-        return;
-    m_bPrinting = false;
-    m_pPrinter.reset();
-    QGuiApplication::restoreOverrideCursor();
-    if (m_pSink)
-        m_pSink->OnStatusTextChange(QString());
+    return m_pPrinter->IsPrinting();
 }
 
 bool CWebEngineControl::ExecFind()

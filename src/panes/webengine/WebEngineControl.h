@@ -11,6 +11,7 @@
 class CFindBar;
 class CNoticePage;
 class CWebEnginePage;
+class CWebEnginePrinter;
 class QPrinter;
 class QWebEngineLoadingInfo;
 
@@ -67,10 +68,7 @@ public:
     // Prints the page on a printer the user chose; a PDF file is written by the engine's
     // own PDF printing. False while another job runs.
     bool StartPrint(std::unique_ptr<QPrinter> pPrinter);
-    bool IsPrinting() const { return m_bPrinting; }
-
-    // Zoom factors of the levels 0..4.
-    static qreal ZoomFactor(int nLevel);
+    bool IsPrinting() const;
 
     // Called by the page.
     bool HandleNavigationRequest(const QUrl& url, QWebEnginePage::NavigationType type,
@@ -116,8 +114,6 @@ private:
     // Runs one of our scripts; `answer` gets its result, or an invalid value (later, outside
     // the page's destruction) when the page went away.
     void RunQuery(const QString& script, std::function<void(const QVariant&)> answer);
-    bool PrintWithPrompt();
-    void EndPrint();
     // The page's title is only the engine's display form of the address.
     bool IsAddressTitle(const QString& title) const;
 
@@ -134,6 +130,5 @@ private:
     NoticeKind m_notice = NoticeKind::None;
     CNoticePage* m_pNotice = nullptr;
     CFindBar* m_pFindBar = nullptr;
-    std::unique_ptr<QPrinter> m_pPrinter; // while the dialog shows or a print job runs
-    bool m_bPrinting = false;
+    CWebEnginePrinter* m_pPrinter = nullptr;
 };
