@@ -77,7 +77,7 @@ package: build
 # `make test` replays the corpora and the kept inputs).
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = registry shortcut handoff keytable favorites
+FUZZ_TARGETS = registry shortcut handoff keytable favorites session
 fuzz: PACKAGES += clang libclang-rt-14-dev
 fuzz: deps
 	cmake -S fuzz -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))

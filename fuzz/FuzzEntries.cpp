@@ -4,6 +4,7 @@
 #include "favorites/ShortcutFile.h"
 #include "options/KeyAccelTable.h"
 #include "platform/RegistryStore.h"
+#include "platform/SessionFile.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
@@ -215,6 +216,37 @@ void FuzzHandOffRecord(const uint8_t* data, size_t size)
                                          &again) == CSingleInstance::RecordCheck::Complete &&
                 again == text,
             "an encoded record reads back");
+}
+
+void FuzzSessionFile(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes = Bytes(data, size);
+    SessionData parsed;
+    const bool bOk = CSessionFile::Parse(bytes, &parsed);
+
+    const QByteArray path = Scratch("session");
+    Require(WriteBytes(path, bytes), "the file can be written");
+    SessionData read;
+    const auto result = CSessionFile(QFile::decodeName(path)).Read(&read);
+    ::unlink(path.constData());
+    Require(result == (bOk ? CSessionFile::ReadResult::Ok : CSessionFile::ReadResult::Damaged),
+            "the file reads as its bytes do");
+    if (!bOk)
+        return;
+    Require(read == parsed, "the file reads as its bytes do");
+    Require(parsed.nActive >= 0 &&
+                (parsed.addresses.isEmpty() || parsed.nActive < parsed.addresses.size()),
+            "the front pane is one of the panes");
+    for (qsizetype i = 0; i < parsed.addresses.size(); ++i)
+        Require(!parsed.addresses[i].isEmpty() &&
+                    parsed.History(i).size() <= CSessionFile::kMaxHistoryBytes,
+                "every pane has an address and a history within its bound");
+
+    const QByteArray written = CSessionFile::Format(parsed);
+    SessionData again;
+    Require(CSessionFile::Parse(written, &again) && again == parsed,
+            "what is written reads back the same");
+    Require(CSessionFile::Format(again) == written, "written again, the bytes are the same");
 }
 
 void FuzzKeyTable(const uint8_t* data, size_t size)

@@ -25,6 +25,10 @@ void FuzzKeyTable(const uint8_t* data, size_t size);
 // walked into a favorites tree with and without sorting.
 void FuzzFavoritesWalk(const uint8_t* data, size_t size);
 
+// A session file: parsed from memory and read from disk alike; what reads is written again
+// and reads back the same.
+void FuzzSessionFile(const uint8_t* data, size_t size);
+
 // The scratch folder the entries write into; made once per process.
 const char* FuzzScratchFolder();
 

@@ -18,7 +18,7 @@ struct FuzzTarget
 const FuzzTarget kTargets[] = {
     {"registry", FuzzRegistryFile},   {"shortcut", FuzzShortcutFile},
     {"handoff", FuzzHandOffRecord},   {"keytable", FuzzKeyTable},
-    {"favorites", FuzzFavoritesWalk},
+    {"favorites", FuzzFavoritesWalk}, {"session", FuzzSessionFile},
 };
 
 void PrintTo(const FuzzTarget& target, std::ostream* os)
