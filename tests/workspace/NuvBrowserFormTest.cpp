@@ -1,4 +1,5 @@
 #include "CommandLog.h"
+#include "FakeBrowserControl.h"
 
 #include "app/NuvBrowserApp.h"
 #include "commands/CmdUI.h"
@@ -46,7 +47,8 @@ class NuvBrowserFormTest : public ::testing::Test
 {
 protected:
     CNuvBrowserApp app;
-    QWidget host; // stands for the main window
+    CFakeControlFactory controls; // the start-up job's HTML pane starts no engine
+    QWidget host;                 // stands for the main window
     std::unique_ptr<CNuvBrowserForm> form;
 
     // A form shown in the host at the size, with a stored favorites width.
