@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 namespace {
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
 // The process's resident memory, in bytes.
 qint64 ResidentBytes()
 {
@@ -21,7 +22,6 @@ qint64 ResidentBytes()
     return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : -1;
 }
 
-#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
 TEST(FreeMemoryTest, FreedPagesInTheMiddleOfTheHeapGoBackToTheSystem)
 {
     // 64 MiB in small blocks; freeing all but the last leaves a hole the C library does not
