@@ -83,17 +83,22 @@ int CompareLowered(const QString& a, const QString& b)
 
 // By name without regard to case, folders and shortcuts mixed. Names that differ only in
 // case come in code unit order, and of a folder and a shortcut of one name the folder comes
-// first, so the result never depends on the listing. Only for the walk's own items.
-bool NameLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
+// first, so the result never depends on the listing.
+bool NameLess(const FavoriteEntry& a, const FavoriteEntry& b)
 {
-    const FAVITEMDATA& ra = static_cast<const CFavoriteItem*>(a)->Record();
-    const FAVITEMDATA& rb = static_cast<const CFavoriteItem*>(b)->Record();
+    const FAVITEMDATA& ra = a.record;
+    const FAVITEMDATA& rb = b.record;
     const int lowered = CompareLowered(ra.pszName, rb.pszName);
     if (lowered != 0)
         return lowered < 0;
     if (ra.pszName != rb.pszName)
         return ra.pszName < rb.pszName;
     return ra.IsFolder() && !rb.IsFolder();
+}
+
+bool EntryLess(const FavoriteEntry& a, const FavoriteEntry& b)
+{
+    return CompareFavorites(&a.record, &b.record) < 0;
 }
 
 // A new item; icon null leaves it without a picture.
@@ -121,27 +126,12 @@ QTreeWidgetItem* MakeItem(QTreeWidget* tree, FAVITEMDATA record, const QString& 
 
 struct Walk
 {
-    explicit Walk(QTreeWidget* pTree, int nSort) : sort(nSort)
-    {
-        const QVariant images = pTree->property(kImagesProperty);
-        if (images.isValid()) {
-            const QList<QPixmap> list = images.value<QList<QPixmap>>();
-            folderIcon = MakeIcon(list, FAV_IMAGE_FOLDER, FAV_IMAGE_FOLDER_SELECTED);
-            shortcutIcon = MakeIcon(list, FAV_IMAGE_SHORTCUT, FAV_IMAGE_SHORTCUT_SELECTED);
-            bIcons = true;
-        }
-    }
     int sort;
-    std::set<NativeDirId> walked; // directories already listed in this fill
-    // One picture of each kind, shared by all the items of the fill.
-    bool bIcons = false;
-    QIcon folderIcon;
-    QIcon shortcutIcon;
+    std::set<NativeDirId> walked; // directories already listed in this walk
 };
 
-// The items of one directory and, below them, of its sub-directories, built apart from the
-// tree so that it takes them in one step.
-bool WalkFolder(Walk& walk, const QByteArray& path, QList<QTreeWidgetItem*>* pItems)
+// The entries of one directory and, below them, of its sub-directories.
+bool WalkFolder(Walk& walk, const QByteArray& path, std::vector<FavoriteEntry>* pEntries)
 {
     NativeDirId id;
     if (NativeDirectoryId(path, &id) && !walk.walked.insert(id).second)
@@ -154,25 +144,56 @@ bool WalkFolder(Walk& walk, const QByteArray& path, QList<QTreeWidgetItem*>* pIt
         if (entry.bDirectory) {
             if (entry.name.startsWith('.'))
                 continue;
-            const QString name = QString::fromUtf8(entry.name);
-            QTreeWidgetItem* item =
-                NewItem({FAV_FOLDER, name, QByteArray(), full}, name, FAV_IMAGE_FOLDER,
-                        FAV_IMAGE_FOLDER_SELECTED, walk.bIcons ? &walk.folderIcon : nullptr);
-            QList<QTreeWidgetItem*> children;
-            WalkFolder(walk, full, &children);
-            item->addChildren(children);
-            pItems->append(item);
+            FavoriteEntry folder{{FAV_FOLDER, QString::fromUtf8(entry.name), QByteArray(), full},
+                                 {}};
+            WalkFolder(walk, full, &folder.children);
+            pEntries->push_back(std::move(folder));
         } else if (HasUrlSuffix(entry.name)) {
             const QString name = QString::fromUtf8(entry.name.chopped(kUrlSuffix.size()));
-            pItems->append(NewItem({FAV_SHORTCUT, name, ReadShortcutAddressAt(full), full}, name,
-                                   FAV_IMAGE_SHORTCUT, FAV_IMAGE_SHORTCUT_SELECTED,
-                                   walk.bIcons ? &walk.shortcutIcon : nullptr));
+            pEntries->push_back({{FAV_SHORTCUT, name, ReadShortcutAddressAt(full), full}, {}});
         }
     }
     // The file system's own order is a hash order on Linux: without the sort setting the
     // names are listed alphabetically.
-    std::stable_sort(pItems->begin(), pItems->end(), walk.sort != 0 ? ItemLess : NameLess);
+    std::stable_sort(pEntries->begin(), pEntries->end(), walk.sort != 0 ? EntryLess : NameLess);
     return true;
+}
+
+// The pictures of the two kinds of item a walk finds, one of each shared by all its items.
+struct WalkIcons
+{
+    explicit WalkIcons(const QTreeWidget* pTree)
+    {
+        const QVariant images = pTree->property(kImagesProperty);
+        if (!images.isValid())
+            return;
+        const QList<QPixmap> list = images.value<QList<QPixmap>>();
+        folder = MakeIcon(list, FAV_IMAGE_FOLDER, FAV_IMAGE_FOLDER_SELECTED);
+        shortcut = MakeIcon(list, FAV_IMAGE_SHORTCUT, FAV_IMAGE_SHORTCUT_SELECTED);
+        bIcons = true;
+    }
+    bool bIcons = false;
+    QIcon folder;
+    QIcon shortcut;
+};
+
+// The items of the entries, built apart from the tree so that it takes them in one step.
+QList<QTreeWidgetItem*> BuildItems(const WalkIcons& icons, std::vector<FavoriteEntry>& entries)
+{
+    QList<QTreeWidgetItem*> items;
+    items.reserve(qsizetype(entries.size()));
+    for (FavoriteEntry& entry : entries) {
+        const bool bFolder = entry.record.IsFolder();
+        const QString name = entry.record.pszName;
+        QTreeWidgetItem* item =
+            NewItem(std::move(entry.record), name, bFolder ? FAV_IMAGE_FOLDER : FAV_IMAGE_SHORTCUT,
+                    bFolder ? FAV_IMAGE_FOLDER_SELECTED : FAV_IMAGE_SHORTCUT_SELECTED,
+                    icons.bIcons ? (bFolder ? &icons.folder : &icons.shortcut) : nullptr);
+        if (!entry.children.empty())
+            item->addChildren(BuildItems(icons, entry.children));
+        items.append(item);
+    }
+    return items;
 }
 } // namespace
 
@@ -197,27 +218,39 @@ const FAVITEMDATA* FavoriteRecord(const QTreeWidgetItem* item)
     return favorite ? &favorite->Record() : nullptr;
 }
 
-bool FillFavoritesTree(const QString& folder, const QString& subfolder, QTreeWidget* tree,
-                       QTreeWidgetItem* parent, int sort)
+bool ReadFavoritesFolder(const QString& folder, const QString& subfolder, int sort,
+                         std::vector<FavoriteEntry>* pEntries)
 {
     // An empty path would otherwise name the root of the file system.
-    if (folder.isEmpty() || !tree)
+    if (folder.isEmpty())
         return false;
     QByteArray path = QFile::encodeName(folder);
     if (!subfolder.isEmpty())
         path += '/' + QFile::encodeName(subfolder);
-    Walk walk(tree, sort);
-    QList<QTreeWidgetItem*> items;
-    if (!WalkFolder(walk, path, &items))
-        return false;
+    Walk walk{sort, {}};
+    return WalkFolder(walk, path, pEntries);
+}
+
+void AddFavoriteEntries(QTreeWidget* tree, QTreeWidgetItem* parent,
+                        std::vector<FavoriteEntry> entries, int sort)
+{
     QTreeWidgetItem* target = parent ? parent : tree->invisibleRootItem();
-    target->addChildren(items);
+    target->addChildren(BuildItems(WalkIcons(tree), entries));
     if (sort != 0) {
         // The whole level, with what the caller put there first (the add entry).
         QList<QTreeWidgetItem*> children = target->takeChildren();
         std::stable_sort(children.begin(), children.end(), ItemLess);
         target->addChildren(children);
     }
+}
+
+bool FillFavoritesTree(const QString& folder, const QString& subfolder, QTreeWidget* tree,
+                       QTreeWidgetItem* parent, int sort)
+{
+    std::vector<FavoriteEntry> entries;
+    if (!tree || !ReadFavoritesFolder(folder, subfolder, sort, &entries))
+        return false;
+    AddFavoriteEntries(tree, parent, std::move(entries), sort);
     return true;
 }
 

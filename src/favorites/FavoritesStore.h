@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <vector>
+
 class QPixmap;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -53,6 +55,24 @@ QTreeWidgetItem* InsertFavoriteItem(QTreeWidget* tree, QTreeWidgetItem* parent, 
 
 // The record of an item; null for an item that carries none.
 const FAVITEMDATA* FavoriteRecord(const QTreeWidgetItem* item);
+
+// What a walk of a folder found: a folder's or a shortcut's record and, for a folder, what it
+// holds, each level in the order the tree shows it. Plain data, read on any thread.
+struct FavoriteEntry
+{
+    FAVITEMDATA record;
+    std::vector<FavoriteEntry> children;
+};
+
+// The walk of FillFavoritesTree without the tree: needs no widget, so it may run on a worker
+// thread. False when the directory cannot be listed; an empty folder path lists nothing.
+bool ReadFavoritesFolder(const QString& folder, const QString& subfolder, int sort,
+                         std::vector<FavoriteEntry>* pEntries);
+
+// What FillFavoritesTree does with the entries of a walk: their items go under parent (null:
+// the top level) after what it holds, and with sort not 0 the whole level is sorted.
+void AddFavoriteEntries(QTreeWidget* tree, QTreeWidgetItem* parent,
+                        std::vector<FavoriteEntry> entries, int sort);
 
 // Walks folder (+ "/" + subfolder when given) into the tree under parent (null: the top
 // level), depth first: sub-directories (but none whose name begins with ".") become folder

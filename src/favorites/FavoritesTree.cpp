@@ -9,6 +9,7 @@
 #include "res/Resource.h"
 #include "res/Resources.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -16,12 +17,26 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QPromise>
+#include <QThreadPool>
 #include <QTreeWidget>
+
+#include <memory>
+
+#include <sys/resource.h>
 
 namespace {
 // The longest file name the file systems take, in bytes (NAME_MAX).
 constexpr qsizetype kMaxFileNameBytes = 255;
 const QString kUrlSuffix = QStringLiteral(".url");
+
+// Lowers the calling thread's scheduling priority for good (on Linux every thread has a nice
+// value of its own; a user may not raise it again).
+void LowerThreadPriority()
+{
+    constexpr int kNice = 10;
+    ::setpriority(PRIO_PROCESS, 0, kNice);
+}
 
 bool IsShiftDown()
 {
@@ -44,6 +59,8 @@ CFavoritesTree::CFavoritesTree(QTreeWidget* pTree, IFavoritesHost* pHost)
     m_pViewport = m_pTree->viewport();
     m_pViewport->installEventFilter(this);
     connect(m_pTree, &QTreeWidget::currentItemChanged, this, &CFavoritesTree::OnSelChanged);
+    connect(&m_readingWatcher, &QFutureWatcher<Reading>::finished, this,
+            &CFavoritesTree::OnReadingDone);
 }
 
 CFavoritesTree::~CFavoritesTree() = default;
@@ -58,15 +75,79 @@ void CFavoritesTree::InsertAddEntry()
 
 bool CFavoritesTree::RebuildFavorites()
 {
+    // A reading under way may have missed what changed: the walk starts afresh.
+    DropReading();
     m_pTree->clear();
     InsertAddEntry();
     return FillFavorites();
 }
 
+QThreadPool* CFavoritesTree::ReadingPool()
+{
+    static QPointer<QThreadPool> s_pool;
+    if (s_pool.isNull()) {
+        s_pool = new QThreadPool(QCoreApplication::instance());
+        s_pool->setMaxThreadCount(1);
+    }
+    return s_pool.data();
+}
+
+void CFavoritesTree::StartReading()
+{
+    DropReading();
+    const QString path = m_pHost->GetFavoritesPath();
+    if (path.isEmpty())
+        return;
+    const int nSort = m_pHost->GetViewSortFavorite();
+    // Shared with the worker, which may finish after the tree has gone.
+    auto promise = std::make_shared<QPromise<Reading>>();
+    m_reading = promise->future();
+    m_nReadingSort = nSort;
+    m_bReading = true;
+    promise->start();
+    ReadingPool()->start([promise, path, nSort] {
+        // The engine starts on the first page meanwhile: the walk yields to it.
+        LowerThreadPriority();
+        Reading reading;
+        reading.bListed = ReadFavoritesFolder(path, QString(), nSort, &reading.entries);
+        promise->addResult(std::move(reading));
+        promise->finish();
+    });
+    m_readingWatcher.setFuture(m_reading);
+}
+
 bool CFavoritesTree::FillFavorites()
 {
-    return FillFavoritesTree(m_pHost->GetFavoritesPath(), QString(), m_pTree, nullptr,
-                             m_pHost->GetViewSortFavorite());
+    if (!m_bReading)
+        return FillFavoritesTree(m_pHost->GetFavoritesPath(), QString(), m_pTree, nullptr,
+                                 m_pHost->GetViewSortFavorite());
+    if (m_reading.isFinished())
+        return AddReadEntries();
+    m_bFillWhenRead = true;
+    return true;
+}
+
+void CFavoritesTree::OnReadingDone()
+{
+    if (m_bReading && m_bFillWhenRead)
+        AddReadEntries();
+}
+
+bool CFavoritesTree::AddReadEntries()
+{
+    Reading reading = m_reading.takeResult();
+    DropReading();
+    if (!reading.bListed)
+        return false;
+    AddFavoriteEntries(m_pTree, nullptr, std::move(reading.entries), m_nReadingSort);
+    return true;
+}
+
+void CFavoritesTree::DropReading()
+{
+    m_bReading = false;
+    m_bFillWhenRead = false;
+    m_reading = QFuture<Reading>();
 }
 
 bool CFavoritesTree::OpenSelectedFavorite(bool bFromDoubleTap)

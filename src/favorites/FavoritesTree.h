@@ -1,11 +1,16 @@
 #pragma once
 
+#include "FavoritesStore.h"
+
+#include <QFuture>
+#include <QFutureWatcher>
 #include <QObject>
 #include <QPoint>
 #include <QString>
 
 class CCmdTarget;
 class IFavoritesHost;
+class QThreadPool;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -33,8 +38,19 @@ public:
     // Empties the tree, inserts the add entry and walks the Favorites folder into it (sorted
     // as ViewSortFavorite says); every folder starts collapsed. The walk's result.
     bool RebuildFavorites();
-    // The folder walk into the tree as it is (after InsertAddEntry on a new tree).
+    // Starts reading the Favorites folder on a worker thread (nothing without a path), so that
+    // FillFavorites finds it read. The sort setting is read now.
+    void StartReading();
+    // The folder's content added to the tree as it is (after InsertAddEntry on a new tree):
+    // what StartReading read, as soon as it is read (at once when it is), else a walk now.
+    // False when the folder cannot be listed.
     bool FillFavorites();
+    // The tree holds the folder's content, or will never (no fill was asked for, or the folder
+    // could not be read): false only while a fill waits for the reading.
+    bool IsFilled() const { return !m_bFillWhenRead; }
+    // The one thread the folder is read on, at a low priority; it goes with the application,
+    // which waits for a reading under way.
+    static QThreadPool* ReadingPool();
     // Opens the current item: a shortcut's address in the active pane, or in a new pane when
     // Shift is held or ViewNewWindow is set; the add entry runs AddToFavorites; a folder opens
     // or closes unless bFromDoubleTap (the tree did that itself). True when an address was
@@ -71,6 +87,10 @@ private:
     bool IsOnItem(const QTreeWidgetItem* pItem, const QPoint& ptViewport) const;
     bool IsOnExpandButton(const QTreeWidgetItem* pItem, const QPoint& ptViewport) const;
     bool HandleViewportEvent(QEvent* pEvent);
+    void OnReadingDone();
+    // Adds what the reading found to the tree; false when the folder could not be listed.
+    bool AddReadEntries();
+    void DropReading();
 
     QTreeWidget* m_pTree;
     // Kept apart: the viewport's last events come while the tree is half destroyed, when
@@ -78,6 +98,18 @@ private:
     QObject* m_pViewport = nullptr;
     IFavoritesHost* m_pHost;
     bool m_bReleaseEndsDoubleTap = false; // the next release belongs to a double tap
+
+    // What a worker reads of the folder (a null future: no reading under way or left).
+    struct Reading
+    {
+        bool bListed = false;
+        std::vector<FavoriteEntry> entries;
+    };
+    QFuture<Reading> m_reading;
+    QFutureWatcher<Reading> m_readingWatcher;
+    bool m_bReading = false; // m_reading holds a reading not added yet
+    int m_nReadingSort = 0;
+    bool m_bFillWhenRead = false; // FillFavorites came first: the reading's end fills
 };
 
 // Binds Add to Favorites (1016), Refresh Favorites (32839) and Organize Favorites (32840),

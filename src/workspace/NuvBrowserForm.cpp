@@ -71,6 +71,11 @@ CNuvBrowserForm::CNuvBrowserForm(CAppSettings* pApp, CNuvBrowserDoc* pDoc, QWidg
     m_timerStartup.start();
 }
 
+bool CNuvBrowserForm::IsStarted() const
+{
+    return m_bStarted && (m_pFavorites == nullptr || m_pFavorites->IsFilled());
+}
+
 void CNuvBrowserForm::EnableSession()
 {
     if (m_pSession == nullptr)
@@ -157,8 +162,10 @@ void CNuvBrowserForm::CreateImageLists()
     if (m_imlFavorites.Create(QStringLiteral(":/res/bitmap131.png"), 16)) {
         SetFavoritesImageList(m_treeFavorites, m_imlFavorites.Images());
         m_pFavorites = new CFavoritesTree(m_treeFavorites, this);
-        // The folder walk follows in the start-up job, once the first page is on its way.
+        // The folder is read on a worker meanwhile; its items follow in the start-up job, once
+        // the first page is on its way (or when the reading ends, should it end later).
         m_pFavorites->InsertAddEntry();
+        m_pFavorites->StartReading();
     }
     if (m_imlTabs.Create(QStringLiteral(":/res/bitmap133.png"), 10))
         m_tabPanes->SetImageList(&m_imlTabs);

@@ -131,7 +131,8 @@ public:
     void SelectPane(int n);
     void OnPaneClosed(int nTabIndex) override;
     void UpdateCloseButton();
-    bool IsStarted() const { return m_bStarted; }
+    // The start-up job has run and the favorites tree shows the folder's content.
+    bool IsStarted() const;
     // The browser keeps a session file and offers it back at start (the program, not the
     // tests of the form, asks for it before the start-up job runs).
     void EnableSession();

@@ -388,8 +388,8 @@ void CNuvBrowserForm::FinishStartup(int nRestoredFront)
             m_pActivePane->GoHome();
         SelectPane(0);
     }
-    // A large Favorites folder takes a while to walk: the engine starts on the first page
-    // meanwhile. The tree is complete before any input is handled after this job.
+    // A large Favorites folder takes a while to read and to show: the engine starts on the
+    // first page first. What the worker read shows now, or as soon as the reading ends.
     if (m_pFavorites)
         m_pFavorites->FillFavorites();
 }

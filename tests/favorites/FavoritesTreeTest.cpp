@@ -18,8 +18,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QThreadPool>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include <unistd.h>
 
@@ -120,6 +123,20 @@ protected:
             dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name); // as typed
             static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept checks the name
         };
+    }
+    // Every item's text, indented by its depth, depth first.
+    QStringList Outline() const
+    {
+        QStringList lines;
+        std::function<void(QTreeWidgetItem*, const QString&)> walk = [&](QTreeWidgetItem* item,
+                                                                         const QString& indent) {
+            for (int i = 0; i < item->childCount(); ++i) {
+                lines << indent + item->child(i)->text(0);
+                walk(item->child(i), indent + "  ");
+            }
+        };
+        walk(tree.invisibleRootItem(), QString());
+        return lines;
     }
     void SetShift(bool bDown)
     {
@@ -471,6 +488,53 @@ TEST_F(FavoritesTreeTest, RefreshShowsTheFolderAsItIsNowInTheOrderSetNow)
         top << tree.topLevelItem(i)->text(0);
     EXPECT_EQ(top, (QStringList{"To add Favorites", "Sub", "Alpha", "Empty"}));
     EXPECT_FALSE(Item("Sub")->isExpanded());
+}
+
+TEST_F(FavoritesTreeTest, AFolderReadOnAWorkerShowsAsAWalkShowsItAfterTheAddEntry)
+{
+    ASSERT_TRUE(QDir().mkpath(host.strPath + "/Sub/Deeper"));
+    Write("Sub/Deeper/Deep.url", "URL=http://deep/");
+    Write("alpha.url", "URL=http://alpha/");
+    for (int nSort : {0, 1}) {
+        SCOPED_TRACE(nSort);
+        host.nSort = nSort;
+        favorites.RebuildFavorites();
+        const QStringList walked = Outline();
+        // As at start-up: the add entry first, the reading started, then the fill asked for,
+        // before or after the reading ends.
+        for (bool bFillFirst : {true, false}) {
+            SCOPED_TRACE(bFillFirst ? "fill asked for first" : "reading ended first");
+            tree.clear();
+            favorites.InsertAddEntry();
+            QTreeWidgetItem* addEntry = tree.topLevelItem(0);
+            favorites.StartReading();
+            if (!bFillFirst)
+                CFavoritesTree::ReadingPool()->waitForDone();
+            EXPECT_TRUE(favorites.FillFavorites());
+            EXPECT_TRUE(WaitFor([&] { return favorites.IsFilled(); }));
+            EXPECT_EQ(Outline(), walked);
+            EXPECT_EQ(tree.topLevelItem(0), addEntry) << "the add entry is the one shown before";
+            EXPECT_EQ(FavoriteRecord(Item("Deep"))->pszURL, "http://deep/");
+        }
+    }
+}
+
+TEST_F(FavoritesTreeTest, ARefreshWhileTheFolderIsReadShowsItOnceAsItIsNow)
+{
+    tree.clear();
+    favorites.InsertAddEntry();
+    favorites.StartReading();
+    favorites.FillFavorites();
+    Write("Later.url", "URL=http://later/");
+    favorites.RebuildFavorites();
+    const QStringList now = Outline();
+    EXPECT_TRUE(now.contains("Later"));
+    // The reading that was under way adds nothing when it ends.
+    CFavoritesTree::ReadingPool()->waitForDone();
+    QCoreApplication::processEvents();
+    QTest::qWait(50);
+    EXPECT_EQ(Outline(), now);
+    EXPECT_TRUE(favorites.IsFilled());
 }
 
 TEST_F(FavoritesTreeTest, OrganizeHandsTheFolderToTheDesktopsFileManager)
