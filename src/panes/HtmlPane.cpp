@@ -25,6 +25,12 @@ public:
     ~CWaitCursor() override { QGuiApplication::restoreOverrideCursor(); }
 };
 
+QString WithoutFragment(const QString& address)
+{
+    const qsizetype nHash = address.indexOf(QLatin1Char('#'));
+    return nHash > 0 ? address.left(nHash) : address;
+}
+
 bool IsAddressTitle(const QString& text)
 {
     return text.startsWith(QLatin1String("http:"), Qt::CaseInsensitive) ||
@@ -72,8 +78,15 @@ bool CHtmlPane::Create(IPaneHost* pForm, const PaneRect& rc, IBrowserControl** p
 
 bool CHtmlPane::Navigate(const QString& address, bool bRecordTyped, bool bActivate)
 {
-    m_bRecordTyped = bRecordTyped;
-    return StartLoad([&] { return m_pBrowser->Navigate2(address); }, bActivate);
+    ForgetTypedLoad();
+    if (bRecordTyped) {
+        m_bTypedRequestDue = true;
+        m_typedLoadAddresses << WithoutFragment(address);
+    }
+    if (StartLoad([&] { return m_pBrowser->Navigate2(address); }, bActivate))
+        return true;
+    ForgetTypedLoad();
+    return false;
 }
 
 QByteArray CHtmlPane::SaveHistory() const
@@ -84,7 +97,7 @@ QByteArray CHtmlPane::SaveHistory() const
 bool CHtmlPane::NavigateWithHistory(const QByteArray& history, const QString& address,
                                     bool bActivate)
 {
-    m_bRecordTyped = false;
+    ForgetTypedLoad();
     return StartLoad(
         [&] {
             return (!history.isEmpty() && m_pBrowser->RestoreHistory(history)) ||
@@ -196,30 +209,35 @@ void CHtmlPane::Find()
 
 void CHtmlPane::GoBack()
 {
+    ForgetTypedLoad();
     if (m_pBrowser)
         m_pBrowser->GoBack();
 }
 
 void CHtmlPane::GoForward()
 {
+    ForgetTypedLoad();
     if (m_pBrowser)
         m_pBrowser->GoForward();
 }
 
 void CHtmlPane::GoHome()
 {
+    ForgetTypedLoad();
     if (m_pBrowser)
         m_pBrowser->GoHome();
 }
 
 void CHtmlPane::GoSearch()
 {
+    ForgetTypedLoad();
     if (m_pBrowser)
         m_pBrowser->GoSearch();
 }
 
 void CHtmlPane::Stop()
 {
+    ForgetTypedLoad();
     SetProgress(0, 0);
     UpdateTabImage(0, 0);
     if (m_pBrowser)
@@ -228,6 +246,7 @@ void CHtmlPane::Stop()
 
 void CHtmlPane::Refresh()
 {
+    ForgetTypedLoad();
     OnProgressChange(1, kProgressRange);
     if (m_pBrowser)
         m_pBrowser->Refresh();
@@ -433,14 +452,11 @@ void CHtmlPane::OnTitleChange(const QString& text, bool bAddress)
     // A page may call itself anything, an address too: only the control's own reports move
     // the pane to an address.
     if (bAddress && IsAddressTitle(text)) {
-        QString address = text;
-        const qsizetype nHash = address.indexOf(QLatin1Char('#'));
-        if (nHash > 0)
-            address.truncate(nHash);
+        const QString address = WithoutFragment(text);
         m_strAddress = address;
         ShowAddress();
-        if (m_bRecordTyped) {
-            m_bRecordTyped = false;
+        if (m_typedLoadAddresses.contains(address)) {
+            ForgetTypedLoad();
             if (m_pForm)
                 m_pForm->AddTypedAddress(address);
         }
@@ -478,6 +494,31 @@ void CHtmlPane::OnBeforeNavigate2(const BrowserNavigation& nav, bool* pbCancel)
             m_pForm->NavigateNewPane(decision.address, false);
         break;
     }
+    FollowTypedLoad(nav, decision.action == NavigateAction::Allow);
+}
+
+void CHtmlPane::FollowTypedLoad(const BrowserNavigation& nav, bool bAllowed)
+{
+    if (!nav.bMainFrame || nav.bHistory)
+        return;
+    // A redirect belongs to the request made last: the typed one once it came.
+    const bool bTypedLoads =
+        nav.bRedirect ? !m_bTypedRequestDue && !m_typedLoadAddresses.isEmpty() : m_bTypedRequestDue;
+    if (!bTypedLoads)
+        return;
+    if (!bAllowed) {
+        // Handed to the mail program or to a new pane: no page arrives here.
+        ForgetTypedLoad();
+        return;
+    }
+    m_bTypedRequestDue = false;
+    m_typedLoadAddresses << WithoutFragment(nav.address);
+}
+
+void CHtmlPane::ForgetTypedLoad()
+{
+    m_bTypedRequestDue = false;
+    m_typedLoadAddresses.clear();
 }
 
 void CHtmlPane::OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel)

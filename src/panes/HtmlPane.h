@@ -4,6 +4,7 @@
 #include "panes/PaneWnd.h"
 
 #include <QMetaObject>
+#include <QStringList>
 
 // The pane that shows web pages: it hosts one browser control as its window, turns the pane
 // operations into control calls and keeps what the control's events report: address, tab
@@ -81,12 +82,21 @@ private:
     bool StartLoad(const std::function<bool()>& start, bool bActivate);
     void UpdateTabImage(int nProgress, int nProgressMax);
     void AddRecentAddress(const QString& address);
+    // Follows the typed load through the requests the page asks about.
+    void FollowTypedLoad(const BrowserNavigation& nav, bool bAllowed);
+    // The typed load ended (recorded, replaced or gone elsewhere): nothing is recorded for it.
+    void ForgetTypedLoad();
     void ExecCommand(int nCmdID, int nCmdExecOpt);
 
     IBrowserControl* m_pBrowser = nullptr;
     QMetaObject::Connection m_connBrowserGone;
     bool m_bNavigating = true;
-    bool m_bRecordTyped = false;
+    // The load that Enter in the address field started: the address of the page it arrives
+    // at goes to the typed-address list. Until its own request comes (the first the page asks
+    // about afterwards), another load's page may still report its address; then the
+    // addresses it may arrive at are known: as typed, as requested, where the server sent it.
+    bool m_bTypedRequestDue = false;
+    QStringList m_typedLoadAddresses;
     int m_nTabImage = -1;
     QString m_strAddress;
     bool m_bCanGoBack = false;

@@ -52,6 +52,7 @@ TEST_F(HtmlPaneTest, OnlyTheControlsAddressReportsSetTheAddress)
         {"Http:#x", true, "Http:"},
     };
     ASSERT_TRUE(m_pPane->Navigate("typed.example", true, true));
+    m_pControl->RaiseBeforeNavigate2("http://a.example/x");
     for (const Case& c : cases) {
         if (c.bAddressReport)
             m_pControl->RaiseAddressChange(c.title);
@@ -81,14 +82,88 @@ TEST_F(HtmlPaneTest, TypedAddressIsRecordedOnceWhenThePageArrives)
 {
     EXPECT_TRUE(m_pPane->Navigate("a.example", true, true));
     m_pControl->RaiseTitleChange("Loading");
+    m_pControl->RaiseBeforeNavigate2("http://a.example/");
     EXPECT_TRUE(m_host.m_typedAddresses.isEmpty());
     m_pControl->RaiseAddressChange("http://a.example/#x");
+    m_pControl->RaiseBeforeNavigate2("http://a.example/next");
     m_pControl->RaiseAddressChange("http://a.example/next");
     EXPECT_EQ(m_host.m_typedAddresses, QStringList{"http://a.example/"});
 
     m_pPane->Navigate("b.example", false, true);
+    m_pControl->RaiseBeforeNavigate2("http://b.example/");
     m_pControl->RaiseAddressChange("http://b.example/");
     EXPECT_EQ(m_host.m_typedAddresses.size(), 1);
+}
+
+// Only the page the typed load arrives at is recorded: not a page an earlier load still
+// reports (the start page arriving after the user entered an address), nor one the user or
+// a page went to after the typed load ended without a page.
+TEST_F(HtmlPaneTest, TypedAddressIsThePageItsLoadArrivesAt)
+{
+    const struct
+    {
+        const char* typed;
+        QStringList events; // "before", "redirect", "address", or a call to the pane
+        QStringList recorded;
+    } cases[] = {
+        {"a.example",
+         {"before http://a.example/", "address http://a.example/"},
+         {"http://a.example/"}},
+        // The earlier load's page commits after the typed request was made, or before it.
+        {"a.example",
+         {"before http://a.example/", "address file:///home/start.html",
+          "address http://a.example/"},
+         {"http://a.example/"}},
+        {"a.example",
+         {"address file:///home/start.html", "before http://a.example/",
+          "address http://a.example/"},
+         {"http://a.example/"}},
+        // Where the server sends it on; words become the search page's address.
+        {"a.example/old",
+         {"before http://a.example/old", "redirect http://a.example/new",
+          "address http://a.example/new"},
+         {"http://a.example/new"}},
+        {"two words",
+         {"before https://find.example/?q=two words", "address https://find.example/?q=two words"},
+         {"https://find.example/?q=two words"}},
+        // A page the engine loads without asking: known by the address as typed.
+        {"about:blank", {"address about:blank"}, {"about:blank"}},
+        // The typed load ends without a page: what is shown next was not typed.
+        {"mailto:x@a.example",
+         {"before mailto:x@a.example", "before http://b.example/", "address http://b.example/"},
+         {}},
+        {"a.example", {"Stop", "before http://b.example/", "address http://b.example/"}, {}},
+        {"a.example", {"GoBack", "address http://b.example/"}, {}},
+        {"a.example",
+         {"GoHome", "before file:///home/start.html", "address file:///home/start.html"},
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.events.join(", ").toStdString());
+        m_host.m_typedAddresses.clear();
+        ASSERT_TRUE(m_pPane->Navigate(c.typed, true, true));
+        for (const QString& event : c.events) {
+            const QString address = event.section(' ', 1);
+            if (event.startsWith("before ")) {
+                m_pControl->RaiseBeforeNavigate2(address);
+            } else if (event.startsWith("redirect ")) {
+                BrowserNavigation nav;
+                nav.address = address;
+                nav.bRedirect = true;
+                m_pControl->RaiseBeforeNavigate2(nav);
+            } else if (event.startsWith("address ")) {
+                m_pControl->RaiseAddressChange(address);
+            } else if (event == "Stop") {
+                m_pPane->Stop();
+            } else if (event == "GoBack") {
+                m_pPane->GoBack();
+            } else if (event == "GoHome") {
+                m_pPane->GoHome();
+            }
+        }
+        EXPECT_EQ(m_host.m_typedAddresses.join(" | ").toStdString(),
+                  c.recorded.join(" | ").toStdString());
+    }
 }
 
 TEST_F(HtmlPaneTest, RecentAddressesNewestFirstWithoutRepeats)
