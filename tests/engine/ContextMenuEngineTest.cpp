@@ -106,6 +106,16 @@ protected:
     QMenu* Menu() const { return m_pForm->ContextCommands()->ActiveMenu(); }
     std::string Describe() const { return DescribeMenu(Menu()); }
     QAction* Item(const QString& text) const { return FindMenuItem(Menu(), text); }
+    // Whether a save that failed leaves the folder empty. The engine deletes its own partial
+    // file (".part.download") on its file thread after it reported the end: that file has to
+    // go, but may still be there when we hear of it.
+    static ::testing::AssertionResult LeavesNothingIn(const QTemporaryDir& dir)
+    {
+        const auto files = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); };
+        if (WaitFor([&] { return files().isEmpty(); }))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "left: " << files().join(' ').toStdString();
+    }
     void RightClick(const QPoint& pt)
     {
         QTest::mousePress(PageWidget(), Qt::RightButton, {}, pt);
@@ -235,7 +245,7 @@ TEST_F(ContextMenuEngineTest, SavingALinkTargetShowsProgressAndStopCancelsIt)
         pFocus = m_pFrame->focusWidget();
     QTest::keyClick(pFocus ? pFocus : static_cast<QWidget*>(m_pFrame.get()), Qt::Key_Escape);
     ASSERT_TRUE(WaitFor([&] { return driver.Handled() == 2; }));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_TRUE(LeavesNothingIn(dir));
     EXPECT_EQ(pBar->value(), 0);
 }
 
@@ -251,7 +261,7 @@ TEST_F(ContextMenuEngineTest, ASaveThatReceivesNothingMoreFails)
     ASSERT_TRUE(WaitFor([&] { return result.has_value(); }));
     CWebEngineDownloads::SetStallTimeout(nLimit);
     EXPECT_FALSE(*result);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_TRUE(LeavesNothingIn(dir));
 }
 
 } // namespace
