@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <dirent.h>
@@ -74,6 +75,23 @@ bool ReadNativeFileHead(const QByteArray& path, qsizetype maxBytes, QByteArray* 
 }
 
 namespace {
+// AtomicWrite's temporary files: the path, this mark and mkstemp's six letters and digits.
+const char kTempMark[] = ".tmp.";
+constexpr qsizetype kTempTail = 6;
+
+bool IsTempName(const QByteArray& name, const QByteArray& target)
+{
+    const QByteArray prefix = target + kTempMark;
+    if (name.size() != prefix.size() + kTempTail || !name.startsWith(prefix))
+        return false;
+    for (qsizetype i = prefix.size(); i < name.size(); ++i) {
+        const char c = name[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
 bool WriteAll(int fd, const QByteArray& bytes)
 {
     const char* p = bytes.constData();
@@ -96,7 +114,7 @@ bool WriteAll(int fd, const QByteArray& bytes)
 bool AtomicWrite(const QString& path, const QByteArray& bytes)
 {
     const QByteArray target = QFile::encodeName(path);
-    QByteArray tmp = target + ".XXXXXX";
+    QByteArray tmp = target + kTempMark + QByteArray(kTempTail, 'X');
     const int fd = ::mkstemp(tmp.data());
     if (fd < 0)
         return false;
@@ -115,4 +133,29 @@ bool AtomicWrite(const QString& path, const QByteArray& bytes)
         ::close(dfd);
     }
     return true;
+}
+
+int RemoveAtomicWriteLeftovers(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return 0;
+    const QByteArray dir = QFile::encodeName(QFileInfo(paths.first()).absolutePath());
+    QList<QByteArray> targets;
+    for (const QString& path : paths)
+        targets << QFile::encodeName(QFileInfo(path).fileName());
+    std::vector<NativeDirEntry> entries;
+    if (!ListNativeDirectory(dir, &entries))
+        return 0;
+    int removed = 0;
+    for (const NativeDirEntry& entry : entries) {
+        if (std::none_of(targets.cbegin(), targets.cend(),
+                         [&](const QByteArray& target) { return IsTempName(entry.name, target); }))
+            continue;
+        const QByteArray full = dir + '/' + entry.name;
+        struct stat st;
+        if (::lstat(full.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+            st.st_uid == ::geteuid() && ::unlink(full.constData()) == 0)
+            ++removed;
+    }
+    return removed;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -39,4 +40,12 @@ bool ReadNativeFileHead(const QByteArray& path, qsizetype maxBytes, QByteArray* 
 
 // Writes the bytes to the path atomically: a temporary file in the same folder, flushed to
 // the disk and renamed over the path. Readers see the old file or the new one, never a part.
+// The temporary file is named "<path>.tmp.XXXXXX"; a writer killed before the rename leaves
+// it behind.
 bool AtomicWrite(const QString& path, const QByteArray& bytes);
+
+// Removes what killed writers of these paths (all in one folder) left behind: files named as
+// AtomicWrite names its temporary files, regular and the user's own. Sound only for a caller
+// holding a lock that every writer of the paths holds from before AtomicWrite until it returns: no
+// live writer owns such a file then. Returns how many were removed.
+int RemoveAtomicWriteLeftovers(const QStringList& paths);

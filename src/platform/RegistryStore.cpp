@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -26,10 +27,14 @@ bool ReadFile(const QString& path, QByteArray* out, bool* exists)
     return true;
 }
 
-// Keeps the original bytes in the first backup slot that is free or already holds them.
+// Keeps the original bytes in the first backup slot that is free or already holds them. When
+// every slot holds another file, the oldest backup (".bak") goes: the others move down a slot
+// and the original takes the last one, so the slots stay in order of age and the settings go
+// on being saved. The user is told on stderr.
 bool KeepBackup(const QString& path, const QByteArray& original)
 {
-    for (int slot = 0; slot < CRegistryStore::kBackupSlots; ++slot) {
+    constexpr int kSlots = CRegistryStore::kBackupSlots;
+    for (int slot = 0; slot < kSlots; ++slot) {
         const QString backup = CRegistryStore::BackupPath(path, slot);
         QByteArray held;
         bool exists = false;
@@ -40,7 +45,30 @@ bool KeepBackup(const QString& path, const QByteArray& original)
         if (held == original)
             return true;
     }
-    return false;
+    // Written beside the slots first: when that fails, nothing has moved.
+    if (!AtomicWrite(CRegistryStore::BackupPath(path, kSlots), original))
+        return false;
+    for (int slot = 1; slot <= kSlots; ++slot) {
+        const QByteArray from = QFile::encodeName(CRegistryStore::BackupPath(path, slot));
+        const QByteArray to = QFile::encodeName(CRegistryStore::BackupPath(path, slot - 1));
+        if (::rename(from.constData(), to.constData()) != 0)
+            return false;
+    }
+    std::fprintf(stderr,
+                 "nuvbrowser: %s needed repair; its bytes are kept in %s, and the oldest of "
+                 "the %d backups beside it was dropped.\n",
+                 qPrintable(path), qPrintable(CRegistryStore::BackupPath(path, kSlots - 1)),
+                 kSlots);
+    return true;
+}
+
+// What a write of the store may leave beside it: the store and its backup slots.
+QStringList WrittenPaths(const QString& path)
+{
+    QStringList paths{path};
+    for (int slot = 0; slot <= CRegistryStore::kBackupSlots; ++slot)
+        paths << CRegistryStore::BackupPath(path, slot);
+    return paths;
 }
 
 // An advisory lock on a file beside the store (the store itself is replaced by rename).
@@ -134,6 +162,9 @@ bool CRegistryStore::Update(const std::function<void(RegistryData&)>& change)
     CFileLock lock(m_strPath);
     if (!lock.Locked())
         return false;
+    // Every writer holds the lock around its temporary files: those found now are a killed
+    // writer's.
+    RemoveAtomicWriteLeftovers(WrittenPaths(m_strPath));
     QByteArray original;
     bool exists = false;
     if (!ReadFile(m_strPath, &original, &exists))

@@ -11,8 +11,10 @@
 // advisory lock, saved atomically. Lines that are not UTF-8 (files exported on Windows are in
 // its ANSI code page) are read as Windows-1252. Before a file that needed such a repair, or
 // had unreadable lines, is first written over, its bytes are copied to a backup beside it:
-// ".bak", or ".bak.1" ... when an older backup holds something else. A backup is never
-// replaced; when every slot holds another file the write fails and the file stays as it is.
+// ".bak", or ".bak.1" ... when an older backup holds something else. When every slot holds
+// another file, the oldest backup is dropped: the others move down a slot, the newest takes
+// ".bak.4", and a line on stderr says so. A write also removes the temporary files a writer
+// killed before its rename left beside the store.
 class CRegistryStore
 {
 public:

@@ -112,11 +112,14 @@ TEST_F(RegistryFaultTest, WriterKilledMidWriteLeavesOldOrNewFile)
         EXPECT_EQ(WaitChild(pid), -SIGKILL);
         ExpectOneWholeValue(path, {big1, big2});
     }
-    // The program goes on using the file.
+    // The program goes on using the file, and its next write clears the temporary files
+    // the killed writers left.
     CRegKey key;
     ASSERT_TRUE(key.Open(kKey));
     EXPECT_TRUE(key.SetString(QStringLiteral("Big"), QStringLiteral("after")));
     ExpectOneWholeValue(path, {QStringLiteral("after")});
+    EXPECT_EQ(QFileInfo(path).dir().entryList(QDir::Files, QDir::Name).join(' ').toStdString(),
+              "registry.reg registry.reg.lock");
 }
 
 TEST_F(RegistryFaultTest, FullDiskFailsTheWriteAndKeepsTheFile)

@@ -2,9 +2,12 @@
 #include "RegistryFileTest.h"
 #include "platform/RegKey.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -71,7 +74,7 @@ TEST_F(RegistryStoreTest, ConcurrentWritersNeverUndoEachOther)
     EXPECT_EQ(data.FindKey(kKey)->values.size(), 80);
 }
 
-TEST_F(RegistryStoreTest, ABackupIsNeverReplacedByAnotherFile)
+TEST_F(RegistryStoreTest, BackupsKeepTheLastFiveRepairedFilesInOrderOfAge)
 {
     auto damagedFile = [](char tag) {
         return QByteArray("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Qorval\\nuvBrowser\\Options]\n"
@@ -82,35 +85,66 @@ TEST_F(RegistryStoreTest, ABackupIsNeverReplacedByAnotherFile)
     struct
     {
         char tag;
-        bool written;
-        int backups; // backup slots in use afterwards
+        const char* held; // the files the backup slots hold afterwards, .bak first
+        bool bTold;       // a backup was dropped, and the user is told
     } const steps[] = {
-        {'A', true, 1}, // .bak
-        {'B', true, 2}, // .bak.1: .bak holds A
-        {'A', true, 2}, // A is already kept: no new backup
-        {'C', true, 3},  {'D', true, 4}, {'E', true, 5},
-        {'F', false, 5}, // no slot left: the write fails and the file stays as it was
+        {'A', "A", false},    {'B', "AB", false},    {'A', "AB", false}, // already kept
+        {'C', "ABC", false},  {'D', "ABCD", false},  {'E', "ABCDE", false},
+        {'F', "BCDEF", true}, // every slot taken: the oldest goes, the rest move down
+        {'G', "CDEFG", true}, {'E', "CDEFG", false}, {'B', "DEFGB", true},
     };
-    QList<QByteArray> kept;
     for (const auto& step : steps) {
-        const QByteArray original = damagedFile(step.tag);
-        WriteFile(home.RegistryPath(), original);
-        if (!kept.contains(original) && step.written)
-            kept << original;
-        EXPECT_EQ(CRegistryStore().SetValue(kKey, RegValue::Dword("Count", 1)), step.written)
-            << step.tag;
-        if (!step.written) {
-            EXPECT_EQ(FileBytes(home.RegistryPath()), original) << step.tag;
-        }
-        for (int slot = 0; slot < CRegistryStore::kBackupSlots; ++slot) {
+        SCOPED_TRACE(step.tag);
+        WriteFile(home.RegistryPath(), damagedFile(step.tag));
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(CRegistryStore().SetValue(kKey, RegValue::Dword("Count", 1)));
+        const std::string told = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(told.find("oldest") != std::string::npos, step.bTold) << told;
+        EXPECT_TRUE(FileBytes(home.RegistryPath()).contains("\"Count\"=dword:00000001"));
+        for (int slot = 0; slot <= CRegistryStore::kBackupSlots; ++slot) {
             const QString backup = CRegistryStore::BackupPath(home.RegistryPath(), slot);
-            EXPECT_EQ(QFile::exists(backup), slot < step.backups) << step.tag << " slot " << slot;
-            if (slot < kept.size()) {
-                EXPECT_EQ(FileBytes(backup), kept[slot]) << step.tag << " slot " << slot;
+            const bool bHeld = slot < int(std::strlen(step.held));
+            EXPECT_EQ(QFile::exists(backup), bHeld) << "slot " << slot;
+            if (bHeld) {
+                EXPECT_EQ(FileBytes(backup), damagedFile(step.held[slot])) << "slot " << slot;
             }
         }
     }
     EXPECT_EQ(CRegistryStore::BackupPath(home.RegistryPath(), 2), home.RegistryPath() + ".bak.2");
+}
+
+TEST_F(RegistryStoreTest, AWriteRemovesWhatKilledWritersLeftAndNothingElse)
+{
+    CRegistryStore().CreateKey(kKey);
+    const QDir folder = QFileInfo(home.RegistryPath()).dir();
+    // Temporary files of writers killed before their rename: of the store and of backups.
+    const QStringList leftovers = {"registry.reg.tmp.Ab12Cd", "registry.reg.bak.tmp.x9Y8z7",
+                                   "registry.reg.bak.2.tmp.000000"};
+    // Names that only look alike, and another store's temporary file.
+    const QStringList others = {"registry.reg.backup",      "registry.reg.tmp.Ab12C",
+                                "registry.reg.tmp.Ab12Cd7", "registry.reg.tmp.Ab-2Cd",
+                                "other.reg.tmp.Ab12Cd",     "registry.reg.bak.tmp"};
+    auto put = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    for (const QString& name : leftovers + others)
+        put(folder.filePath(name), "partial");
+    // Neither a folder nor a link of such a name is touched, nor what the link leads to.
+    ASSERT_TRUE(folder.mkdir("registry.reg.tmp.Dir123"));
+    put(home.Path() + "/outside", "outside");
+    ASSERT_TRUE(QFile::link(home.Path() + "/outside", folder.filePath("registry.reg.tmp.Lnk123")));
+
+    ASSERT_TRUE(CRegistryStore().SetValue(kKey, RegValue::Dword("Count", 1)));
+    const QStringList left =
+        folder.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : leftovers)
+        EXPECT_FALSE(left.contains(name)) << name.toStdString();
+    for (const QString& name :
+         others + QStringList{"registry.reg.tmp.Dir123", "registry.reg.tmp.Lnk123"})
+        EXPECT_TRUE(left.contains(name)) << name.toStdString();
+    EXPECT_EQ(FileBytes(home.Path() + "/outside"), "outside");
 }
 
 TEST_F(RegistryStoreTest, AFailedWriteReportsFailureAndChangesNothing)
