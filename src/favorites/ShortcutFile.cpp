@@ -47,6 +47,51 @@ bool FindSectionUrl(const QByteArray& bytes, const QByteArray& section, QByteArr
     }
     return false;
 }
+
+// The code point at s[i]; *pNext is where the next one starts.
+char32_t CodePointAt(const QString& s, qsizetype i, qsizetype* pNext)
+{
+    if (s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+        *pNext = i + 2;
+        return QChar::surrogateToUcs4(s[i], s[i + 1]);
+    }
+    *pNext = i + 1;
+    return s[i].unicode();
+}
+
+bool IsOwnComposedForm(char32_t c)
+{
+    const QString one = QString::fromUcs4(&c, 1);
+    return one.normalized(QString::NormalizationForm_C) == one;
+}
+
+// A letter followed by combining marks becomes the precomposed letter where there is one, as
+// Windows converts with WC_COMPOSITECHECK. Nothing else changes: full composition (NFC) would
+// also replace characters such as the CJK compatibility ideographs by others, and the file
+// would lead to another address.
+QString ComposeMarks(const QString& text)
+{
+    QString out;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = 0;
+        bool bOwnForms = IsOwnComposedForm(CodePointAt(text, start, &end));
+        int marks = 0;
+        while (end < text.size()) {
+            qsizetype next = 0;
+            const char32_t c = CodePointAt(text, end, &next);
+            if (QChar::combiningClass(c) == 0)
+                break;
+            bOwnForms = bOwnForms && IsOwnComposedForm(c);
+            ++marks;
+            end = next;
+        }
+        const QString run = text.mid(start, end - start);
+        out += marks > 0 && bOwnForms ? run.normalized(QString::NormalizationForm_C) : run;
+        start = end;
+    }
+    return out;
+}
 } // namespace
 
 QString GetFavoritesFolder()
@@ -88,7 +133,7 @@ QByteArray ReadShortcutAddress(const QString& folder, const QString& file)
 
 bool WriteShortcutFile(const QString& path, const QString& address)
 {
-    const QByteArray bytes = address.normalized(QString::NormalizationForm_C).toUtf8();
+    const QByteArray bytes = ComposeMarks(address).toUtf8();
     if (path.isEmpty() || bytes.isEmpty() || bytes.size() > kMaxShortcutAddress)
         return false;
     QSaveFile file(path);

@@ -167,9 +167,21 @@ TEST_F(ShortcutFileTest, WritesTheExactBytes)
     const QString umlaut = QString::fromUtf8("http://b\xC3\xA4r/");
     ASSERT_TRUE(WriteShortcutFile(PathOf("abc.url"), umlaut));
     EXPECT_EQ(ReadShortcutAddress(PathOf("abc.url")), umlaut.toUtf8());
-    // A decomposed letter is written composed.
-    ASSERT_TRUE(WriteShortcutFile(PathOf("nfd.url"), QString::fromUtf8("a\xCC\x88")));
-    EXPECT_EQ(ReadShortcutAddress(PathOf("nfd.url")), QByteArray("\xC3\xA4"));
+    // A decomposed letter is written composed; nothing else is changed, not even characters
+    // that full composition would replace (a CJK compatibility ideograph, the Ohm sign).
+    const struct
+    {
+        const char* written;
+        const char* read;
+    } forms[] = {
+        {"a\xCC\x88", "\xC3\xA4"},
+        {"x\xEF\xA4\xBBy", "x\xEF\xA4\xBBy"},
+        {"\xE2\x84\xA6o\xCC\x88", "\xE2\x84\xA6\xC3\xB6"},
+    };
+    for (const auto& form : forms) {
+        ASSERT_TRUE(WriteShortcutFile(PathOf("nfd.url"), QString::fromUtf8(form.written)));
+        EXPECT_EQ(ReadShortcutAddress(PathOf("nfd.url")), QByteArray(form.read)) << form.written;
+    }
 
     const QString longest(kMaxShortcutAddress, QLatin1Char('x'));
     ASSERT_TRUE(WriteShortcutFile(PathOf("long.url"), longest));
