@@ -9,6 +9,7 @@
 
 namespace {
 const char kHeader[] = "[InternetShortcut]\r\nURL=";
+static_assert(sizeof(kHeader) - 1 == kShortcutHeaderSize);
 
 // The run of bytes from `from` up to CR, LF, a zero byte or the end.
 QByteArray ValueFrom(const QByteArray& bytes, qsizetype from)

@@ -6,9 +6,12 @@
 // Internet Shortcut (".url") files, as written here:
 //   "[InternetShortcut]" CR LF "URL=" and the address in UTF-8, nothing after it.
 // Only the first kShortcutReadLimit bytes of a file are read; an address is written only
-// when its UTF-8 form is 1 to kMaxShortcutAddress bytes long.
+// when its UTF-8 form is 1 to kMaxShortcutAddress bytes long, so that a file written here
+// is read back whole (a longer address would come back cut: the favorite would lead
+// elsewhere).
 constexpr qsizetype kShortcutReadLimit = 511;
-constexpr qsizetype kMaxShortcutAddress = 512;
+constexpr qsizetype kShortcutHeaderSize = 24; // "[InternetShortcut]" CR LF "URL="
+constexpr qsizetype kMaxShortcutAddress = kShortcutReadLimit - kShortcutHeaderSize;
 
 // The Favorites folder ($XDG_DATA_HOME/nuvBrowser/Favorites), created when missing;
 // the empty string when it cannot be had.

@@ -183,9 +183,11 @@ TEST_F(ShortcutFileTest, WritesTheExactBytes)
         EXPECT_EQ(ReadShortcutAddress(PathOf("nfd.url")), QByteArray(form.read)) << form.written;
     }
 
+    // The longest address written still lies whole in the part of the file that is read.
     const QString longest(kMaxShortcutAddress, QLatin1Char('x'));
     ASSERT_TRUE(WriteShortcutFile(PathOf("long.url"), longest));
-    EXPECT_EQ(Contents("long.url").size(), 24 + kMaxShortcutAddress);
+    EXPECT_EQ(Contents("long.url").size(), kShortcutReadLimit);
+    EXPECT_EQ(ReadShortcutAddress(PathOf("long.url")), longest.toUtf8());
 
     QDir dir(m_home.Path());
     EXPECT_EQ(dir.entryList(QDir::Files).size(), 3) << "no temporary files stay behind";
