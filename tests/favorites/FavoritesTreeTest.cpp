@@ -8,6 +8,7 @@
 #include "favorites/FavoritesHost.h"
 #include "favorites/FavoritesStore.h"
 #include "favorites/FavoritesTree.h"
+#include "favorites/ShortcutFile.h"
 #include "res/FileFilter.h"
 #include "res/Resource.h"
 
@@ -389,6 +390,9 @@ TEST_F(FavoritesTreeTest, AFailedAddSaysSoAndLeavesTheDiskAsItWas)
         {"blank window", "", {choose(fav + "/Blank.url"), blankMessage}},
         {"blank over a favorite", "", {choose(fav + "/Site.url"), replace, blankMessage}},
         {"address too long", QString(513, 'a'), {choose(fav + "/Long.url"), blankMessage}},
+        {"address that would be read back cut",
+         QString(kMaxShortcutAddress + 1, 'a'),
+         {choose(fav + "/Long.url"), blankMessage}},
         {"folder missing", "http://a/", {choose(fav + "/Gone/X.url"), blankMessage}},
         {"cancelled", "http://a/", {cancel}},
     };
