@@ -70,7 +70,7 @@ TEST_F(ShortcutFileTest, ReadsTheAddressOfStrangeFiles)
         {"no =", "[InternetShortcut]\r\nnothing here\r\n", ""},
         {"empty file", "", ""},
         {"cut at byte 511", "[InternetShortcut]\r\nURL=" + longValue,
-         longValue.left(kShortcutReadLimit - 24)},
+         longValue.left(kShortcutReadLimit - kShortcutHeaderSize)},
         {"section past byte 511", pushed, "x"},
     };
     int n = 0;
