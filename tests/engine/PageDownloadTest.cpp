@@ -10,6 +10,7 @@
 #include "panes/webengine/WebEngineControl.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 #include <QWebEngineScript>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -190,6 +192,111 @@ TEST_F(PageDownloadTest, CancelledOrBrokenLeavesTheOldFile)
     const auto files = [&] { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); };
     EXPECT_TRUE(WaitFor([&] { return files() == QStringList{"data.zip"}; }))
         << files().join(' ').toStdString();
+}
+
+// The names servers propose never lead a download out of the Downloads folder, nor hide it.
+class HostileNameTest : public PageDownloadTest
+{
+protected:
+    void SetUp() override
+    {
+        // Downloads two folders down in the temporary home: a name that climbs out of it
+        // still lands in the home, where the test sees it.
+        const QString home = QDir::homePath();
+        m_strDownloads = home + "/in/side/Downloads";
+        ASSERT_TRUE(QDir().mkpath(m_strDownloads));
+        QFile dirs(m_userDirs);
+        ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_DOWNLOAD_DIR=\"$HOME/in/side/Downloads\"\n");
+        dirs.close();
+        ASSERT_EQ(CPageDownload::DefaultFolder(), m_strDownloads);
+        PageDownloadTest::SetUp();
+    }
+    void TearDown() override
+    {
+        QFile::remove(m_userDirs);
+        PageDownloadTest::TearDown();
+    }
+
+    // Files in the home outside the Downloads folder and the data folders of the program
+    // and the engine.
+    QStringList Strays() const
+    {
+        const QString home = QDir::homePath();
+        const QStringList own = {home + "/.config/", home + "/.local/", home + "/.cache/",
+                                 home + "/run/", m_strDownloads + "/"};
+        QStringList strays;
+        QDirIterator it(home, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (std::none_of(own.begin(), own.end(),
+                             [&](const QString& folder) { return path.startsWith(folder); }))
+                strays << path;
+        }
+        return strays;
+    }
+    void ClickLink(const QString& href)
+    {
+        auto* pControl = dynamic_cast<CWebEngineControl*>(m_pPane->Browser());
+        ASSERT_NE(pControl, nullptr);
+        pControl->page()->runJavaScript(
+            QStringLiteral("var a = document.createElement('a'); a.href = '%1';"
+                           "document.body.appendChild(a); a.click();")
+                .arg(href),
+            QWebEngineScript::ApplicationWorld);
+    }
+
+    QString m_strDownloads;
+    const QString m_userDirs = QDir::homePath() + "/.config/user-dirs.dirs";
+};
+
+TEST_F(HostileNameTest, ServerNamesAreReducedBeforeAnythingIsWritten)
+{
+    const QString x300 = QString(300, 'x');
+    const struct
+    {
+        QByteArray disposition;
+        QString offered;
+    } cases[] = {
+        {"attachment; filename=\"../../evil.sh\"", "evil.sh"},
+        {"attachment; filename*=UTF-8''..%2F..%2F.bashrc", "bashrc"},
+        {"attachment; filename=\"" + QDir::homePath().toUtf8() + "/absolute.txt\"", "absolute.txt"},
+        {"attachment; filename*=UTF-8''..%5C..%5Cback.txt", "back.txt"},
+        {"attachment; filename*=UTF-8''bell%07tab%09.txt", "bell_tab_.txt"},
+        {"attachment; filename*=UTF-8''nul%00x.txt", "nul_x.txt"},
+        {"attachment; filename=\"...\"", "download"},
+        {"attachment; filename=\"" + x300.toUtf8() + ".txt\"", QString(251, 'x') + ".txt"},
+    };
+    // The engine's own look at the name with the NUL in it.
+    CExpectQtWarning broken("Broken filename passed to function");
+    const QByteArray body = "#!/bin/sh\necho owned\n";
+    int nCase = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.disposition.left(60).constData());
+        CLoopbackHttpServer::Page page;
+        page.contentType = "application/octet-stream";
+        page.body = body;
+        page.extraHeaders = "Content-Disposition: " + c.disposition + "\r\n";
+        const QString path = QStringLiteral("/hostile%1").arg(++nCase);
+        m_server.SetPage(path, page);
+
+        const QString target = m_strDownloads + QStringLiteral("/saved-%1").arg(nCase);
+        QString offered;
+        QStringList straysWhileAsked;
+        CModalDriver driver({[&](QWidget* pWindow) {
+            straysWhileAsked = Strays(); // the download is under way or done by now
+            SaveAs(target, &offered)(pWindow);
+        }});
+        ClickLink(path.mid(1));
+        ASSERT_TRUE(WaitFor([&] { return QFile::exists(target) && Leftovers().isEmpty(); }));
+        EXPECT_EQ(driver.Handled(), 1);
+        EXPECT_EQ(offered.toStdString(), (m_strDownloads + "/" + c.offered).toStdString());
+        EXPECT_EQ(Read(target), body);
+        EXPECT_EQ(straysWhileAsked.join('\n').toStdString(), "");
+        EXPECT_EQ(Strays().join('\n').toStdString(), "");
+    }
+    EXPECT_EQ(QDir(m_strDownloads).entryList(QDir::Files | QDir::Hidden).size(), nCase);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "panes/webengine/WebEngineControl.h"
 #include "panes/webengine/WebEngineDownloads.h"
 #include "panes/webengine/WebEnginePage.h"
+#include "platform/DownloadName.h"
 #include "platform/Paths.h"
 
 #include <QDir>
@@ -45,11 +46,11 @@ CPageDownload::CPageDownload(QWebEngineDownloadRequest* pRequest, CWebEngineDown
 {
     if (auto* pPage = qobject_cast<CWebEnginePage*>(pRequest->page()))
         m_pControl = pPage->Control();
-    m_strName = pRequest->suggestedFileName();
-    if (m_strName.isEmpty())
-        m_strName = pRequest->downloadFileName();
-    if (m_strName.isEmpty())
-        m_strName = QStringLiteral("download");
+    // The engine passes on the name the server or the page proposed, folders and all.
+    QString proposed = pRequest->suggestedFileName();
+    if (proposed.isEmpty())
+        proposed = pRequest->downloadFileName();
+    m_strName = CDownloadName::Reduce(proposed);
 
     m_strTemp = CWebEngineDownloads::TempPathFor(QDir(DefaultFolder()).filePath(m_strName));
     QPointer<CPageDownload> self(this);

@@ -1,6 +1,7 @@
 #include "panes/webengine/WebEngineDownloads.h"
 
 #include "panes/webengine/PageDownload.h"
+#include "platform/DownloadName.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -208,10 +209,12 @@ QString CWebEngineDownloads::TempPathFor(const QString& path)
 {
     static int s_nCount = 0;
     const QFileInfo target(path);
-    return target.absoluteDir().filePath(QStringLiteral(".%1.%2-%3.part")
-                                             .arg(target.fileName())
-                                             .arg(QCoreApplication::applicationPid())
-                                             .arg(++s_nCount));
+    // The engine writes to "<the name it was given>.download" until the transfer completes.
+    const int nMaxBytes = CDownloadName::kMaxBytes - int(qstrlen(".download"));
+    return target.absoluteDir().filePath(CDownloadName::TempName(
+        target.fileName(),
+        QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid()).arg(++s_nCount),
+        nMaxBytes));
 }
 
 bool CWebEngineDownloads::MoveOnto(const QString& temp, const QString& path)

@@ -42,7 +42,8 @@ public:
     static int StallTimeout();
     static void SetStallTimeout(int nMs);
 
-    // A temporary file beside the target, to be renamed onto it.
+    // A temporary file beside the target, to be renamed onto it: hidden, and no longer a
+    // name than the file system keeps.
     static QString TempPathFor(const QString& path);
     // Puts a complete temporary file in the place of path in one step, copying it first
     // when it lies on another file system. The temporary file is gone afterwards; false
