@@ -1,0 +1,46 @@
+#include "panes/webengine/UserGestures.h"
+
+#include <QKeyEvent>
+#include <QWidget>
+
+namespace {
+// As long as the engine itself counts a press or a key as the user's activation of a page.
+const qint64 kGestureLifetimeMs = 5000;
+} // namespace
+
+void CUserGestures::Watch(QWidget* pWidget)
+{
+    // Installing twice would still filter once.
+    pWidget->installEventFilter(this);
+}
+
+bool CUserGestures::Take()
+{
+    const bool bFresh = m_last.isValid() && m_last.elapsed() < kGestureLifetimeMs;
+    m_last.invalidate();
+    return bFresh;
+}
+
+void CUserGestures::HandTo(CUserGestures* pOther)
+{
+    pOther->m_last = m_last;
+    m_last.invalidate();
+}
+
+bool CUserGestures::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    switch (pEvent->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::TouchBegin:
+        Grant();
+        break;
+    case QEvent::KeyPress:
+        if (!static_cast<QKeyEvent*>(pEvent)->isAutoRepeat())
+            Grant();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(pWatched, pEvent);
+}
