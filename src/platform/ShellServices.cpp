@@ -41,15 +41,21 @@ void FinishMailQuery(QProcess* pProcess, const QString& handler)
     if (query.pProcess != pProcess)
         return; // an answer already came, or was forgotten since
     query.pProcess = nullptr;
-    pProcess->disconnect();
-    pProcess->kill();
-    pProcess->deleteLater();
     query.bKnown = true;
     query.handler = handler;
     const QList<MailHandlerQuery::Waiting> waiting = std::exchange(query.waiting, {});
     for (const MailHandlerQuery::Waiting& w : waiting)
         if (w.pContext)
             w.answer(handler);
+}
+
+// Ends a question nobody waits for any more; the process goes once it has ended.
+void DropMailQueryProcess(QProcess* pProcess)
+{
+    if (pProcess->state() == QProcess::NotRunning)
+        pProcess->deleteLater();
+    else
+        pProcess->kill(); // its finished signal deletes it
 }
 
 void AskForMailHandler()
@@ -60,24 +66,31 @@ void AskForMailHandler()
     query.pProcess = pProcess;
     if (xdgMime.isEmpty()) {
         // No desktop to ask: the answer is "none", handed on from the event loop as any other.
-        QTimer::singleShot(0, pProcess, [pProcess] { FinishMailQuery(pProcess, QString()); });
+        QTimer::singleShot(0, pProcess, [pProcess] {
+            FinishMailQuery(pProcess, QString());
+            pProcess->deleteLater();
+        });
         return;
     }
-    QObject::connect(
-        pProcess, &QProcess::finished, pProcess,
-        [pProcess](int nExitCode, QProcess::ExitStatus status) {
-            const bool bOk = status == QProcess::NormalExit && nExitCode == 0;
-            FinishMailQuery(
-                pProcess, bOk ? QString::fromLocal8Bit(pProcess->readAllStandardOutput()).trimmed()
-                              : QString());
-        });
+    QObject::connect(pProcess, &QProcess::finished, pProcess,
+                     [pProcess](int nExitCode, QProcess::ExitStatus status) {
+                         const bool bOk = status == QProcess::NormalExit && nExitCode == 0;
+                         const QByteArray out = pProcess->readAllStandardOutput();
+                         FinishMailQuery(pProcess,
+                                         bOk ? QString::fromLocal8Bit(out).trimmed() : QString());
+                         pProcess->deleteLater();
+                     });
     QObject::connect(pProcess, &QProcess::errorOccurred, pProcess,
                      [pProcess](QProcess::ProcessError error) {
-                         if (error == QProcess::FailedToStart)
-                             FinishMailQuery(pProcess, QString());
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         FinishMailQuery(pProcess, QString());
+                         pProcess->deleteLater();
                      });
-    QTimer::singleShot(kMailQueryTimeoutMs, pProcess,
-                       [pProcess] { FinishMailQuery(pProcess, QString()); });
+    QTimer::singleShot(kMailQueryTimeoutMs, pProcess, [pProcess] {
+        FinishMailQuery(pProcess, QString());
+        DropMailQueryProcess(pProcess);
+    });
     pProcess->start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"),
                               QStringLiteral("x-scheme-handler/mailto")});
 }
@@ -120,12 +133,8 @@ void QueryMailHandler(QObject* pContext, std::function<void(const QString& handl
 void ForgetMailHandler()
 {
     MailHandlerQuery& query = MailQuery();
-    if (query.pProcess) {
-        query.pProcess->disconnect();
-        query.pProcess->kill();
-        query.pProcess->deleteLater();
-    }
-    query.pProcess = nullptr;
+    if (QProcess* pProcess = std::exchange(query.pProcess, nullptr))
+        DropMailQueryProcess(pProcess);
     query.bKnown = false;
     query.handler.clear();
 }

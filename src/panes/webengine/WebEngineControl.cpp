@@ -144,8 +144,7 @@ void CWebEngineControl::ConnectEngineSignals()
     });
     connect(m_pPage, &CWebEnginePage::popupBlocked, this, [this] {
         if (m_pSink)
-            m_pSink->OnStatusTextChange(tr("Pop-up window blocked: the page may open one when "
-                                           "you click on it"));
+            m_pSink->OnStatusTextChange(tr("Pop-up window blocked"));
     });
     connect(m_pPage, &QWebEnginePage::windowCloseRequested, this, [this] {
         if (m_pSink)
@@ -371,17 +370,17 @@ bool CWebEngineControl::HandleExternalAddress(const QUrl& url, QWebEnginePage::N
     // The engine asks only after a press or a key on the page (or for an address the program
     // asked for), but would ask again for every address a script sets for a while after it:
     // one gesture starts one program at most.
-    if (!m_pGestures->Take())
-        return false;
-    BrowserNavigation nav;
-    nav.address = url.toString();
-    nav.bMainFrame = bMainFrame;
-    nav.bRedirect = type == QWebEnginePage::NavigationTypeRedirect;
-    bool bCancel = false;
-    if (m_pSink)
-        m_pSink->OnBeforeNavigate2(nav, &bCancel);
-    if (!bCancel)
-        OpenWithDesktop(url.toString(QUrl::FullyEncoded));
+    if (m_pGestures->Take()) {
+        BrowserNavigation nav;
+        nav.address = url.toString();
+        nav.bMainFrame = bMainFrame;
+        nav.bRedirect = type == QWebEnginePage::NavigationTypeRedirect;
+        bool bCancel = false;
+        if (m_pSink)
+            m_pSink->OnBeforeNavigate2(nav, &bCancel);
+        if (!bCancel)
+            OpenWithDesktop(url.toString(QUrl::FullyEncoded));
+    }
     // Nothing loads here.
     if (bMainFrame)
         QuitIfOpenedInVain();
