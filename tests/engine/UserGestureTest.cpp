@@ -132,9 +132,6 @@ TEST_F(UserGestureTest, APageStartsNoProgramAndOpensNoWindowOnItsOwn)
     CHtmlPane* pPane = Active();
     m_pForm->NavigateActivePane(m_server.Url("/driveby.html"), false);
     ASSERT_TRUE(WaitFor([&] { return Requests("/mailframe.html") > 0; }));
-    // The refused windows are reported where the user looks.
-    ASSERT_TRUE(WaitFor([&] { return m_pFrame->GetStatusText().contains("blocked"); }))
-        << m_pFrame->GetStatusText().toStdString();
     // Give the scripts the time to try everything they try.
     QTest::qWait(1500);
     EXPECT_EQ(Started("xdg-open"), QStringList());
@@ -143,6 +140,9 @@ TEST_F(UserGestureTest, APageStartsNoProgramAndOpensNoWindowOnItsOwn)
     EXPECT_EQ(PopupRequests(), 0);
     EXPECT_EQ(Active(), pPane);
     EXPECT_TRUE(Shows(pPane, "/driveby.html"));
+    // The refused windows are reported where the user looks.
+    EXPECT_TRUE(WaitFor([&] { return m_pFrame->GetStatusText().contains("blocked"); }))
+        << m_pFrame->GetStatusText().toStdString();
 }
 
 TEST_F(UserGestureTest, AClickStartsItsProgramOnce)
@@ -167,7 +167,7 @@ TEST_F(UserGestureTest, AClickStartsItsProgramOnce)
         SCOPED_TRACE(c.id);
         ForgetStarts();
         Click(c.id);
-        ASSERT_TRUE(WaitFor([&] { return !Started("xdg-open").isEmpty(); }));
+        EXPECT_TRUE(WaitFor([&] { return !Started("xdg-open").isEmpty(); }));
         QTest::qWait(1000);
         EXPECT_EQ(Started("xdg-open"), QStringList{c.started});
         EXPECT_EQ(Started("pmail"), QStringList());
