@@ -1,12 +1,26 @@
 #include "panes/webengine/UserGestures.h"
 
 #include <QKeyEvent>
+#include <QUrl>
 #include <QWidget>
 
 namespace {
 // As long as the engine itself counts a press or a key as the user's activation of a page.
 const qint64 kGestureLifetimeMs = 5000;
 } // namespace
+
+bool CUserGestures::IsProgramAddress(const QUrl& url)
+{
+    // The schemes whose addresses the engine shows itself.
+    static const char* const kEngineSchemes[] = {
+        "http", "https",  "file",     "data",         "about", "blob", "filesystem", "view-source",
+        "qrc",  "chrome", "devtools", "chrome-error", "ws",    "wss",  "javascript"};
+    const QString scheme = url.scheme().toLower();
+    for (const char* known : kEngineSchemes)
+        if (scheme == QLatin1String(known))
+            return false;
+    return true;
+}
 
 void CUserGestures::Watch(QWidget* pWidget)
 {

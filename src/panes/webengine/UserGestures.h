@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 
+class QUrl;
 class QWidget;
 
 // The user's presses and keys on one page view. A page may start an external program (a mail
@@ -13,6 +14,10 @@ class CUserGestures : public QObject
     Q_OBJECT
 public:
     using QObject::QObject;
+
+    // An address that a program of the desktop opens (a mail address, a chat or a phone
+    // link), not the engine.
+    static bool IsProgramAddress(const QUrl& url);
 
     // Watches a widget the engine renders the page into: its presses and keys are gestures.
     void Watch(QWidget* pWidget);

@@ -57,19 +57,6 @@ QString BareAddress(const QString& text)
     return bare;
 }
 
-// The engine shows addresses of these schemes itself; any other belongs to a program of the
-// desktop (a mail address, a chat or a phone link).
-bool IsEngineScheme(const QUrl& url)
-{
-    static const char* const kSchemes[] = {
-        "http", "https",  "file",     "data",         "about", "blob", "filesystem", "view-source",
-        "qrc",  "chrome", "devtools", "chrome-error", "ws",    "wss",  "javascript"};
-    const QString scheme = url.scheme().toLower();
-    for (const char* known : kSchemes)
-        if (scheme == QLatin1String(known))
-            return true;
-    return false;
-}
 } // namespace
 
 IBrowserControl* CreateWebEngineControl(QWidget* pParent)
@@ -340,7 +327,7 @@ bool CWebEngineControl::HandleNavigationRequest(const QUrl& url,
                                                 QWebEnginePage::NavigationType type,
                                                 bool bMainFrame)
 {
-    if (!IsEngineScheme(url))
+    if (CUserGestures::IsProgramAddress(url))
         return HandleExternalAddress(url, type, bMainFrame);
     if (!m_pSink || type == QWebEnginePage::NavigationTypeReload)
         return true;
@@ -416,7 +403,7 @@ bool CWebEngineControl::Navigate2(const QString& address)
     if (!url.isValid())
         return false;
     // The user asked for this address (typed, a favorite): it may start its program.
-    if (!IsEngineScheme(url))
+    if (CUserGestures::IsProgramAddress(url))
         m_pGestures->Grant();
     m_pPage->load(url);
     return true;
