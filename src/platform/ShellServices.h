@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <functional>
+
+class QObject;
+
 // Opens a folder, file or address with the desktop's default application (xdg-open), as a
 // process of its own that nobody waits for. False when it could not be started (no xdg-open
 // on the PATH) or when there is nothing sensible to open: an empty target, or one that
@@ -10,8 +14,16 @@ bool OpenWithDesktop(const QString& target);
 
 // Hands a "mailto:" address to the mail program: the desktop's registered mailto handler
 // (through xdg-open) when there is one, otherwise the program "pmail" on the PATH with
-// -to "recipient". False when neither can be started.
+// -to "recipient". The desktop is asked for its handler only once, in the background (see
+// QueryMailHandler): the hand-off may finish after the call returned, and never waits.
+// False when the address is no mail address or neither program is on the PATH.
 bool StartMailTo(const QString& address);
 
-// The desktop's registered handler for mailto: addresses (a .desktop name), or empty.
-QString RegisteredMailHandler();
+// The desktop's registered handler for mailto: addresses (a .desktop name, empty when none),
+// handed to `answer`. The desktop is asked once (xdg-mime, in the background, given up after
+// 3 s) and its answer kept: a known answer is handed on at once, else when it arrives, on the
+// event loop, unless `pContext` was destroyed before.
+void QueryMailHandler(QObject* pContext, std::function<void(const QString& handler)> answer);
+
+// Forgets the kept answer: the next query asks the desktop again.
+void ForgetMailHandler();

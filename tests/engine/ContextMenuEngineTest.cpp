@@ -85,24 +85,10 @@ protected:
     }
     QString Evaluate(const QString& script)
     {
-        auto* pControl = dynamic_cast<CWebEngineControl*>(Pane()->Browser());
-        auto value = std::make_shared<QVariant>();
-        pControl->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                                        [value](const QVariant& v) { *value = v; });
-        WaitFor([&] { return value->isValid(); }, 5000);
-        return value->isValid() ? value->toString() : QStringLiteral("?");
+        return EngineWorkspaceTest::Evaluate(Pane(), script);
     }
     // The middle of an element of the page, in the page widget's coordinates.
-    QPoint Center(const QString& id)
-    {
-        const QJsonObject r =
-            QJsonDocument::fromJson(Evaluate("JSON.stringify(document.getElementById('" + id +
-                                             "').getBoundingClientRect())")
-                                        .toUtf8())
-                .object();
-        return QPoint(int(r["left"].toDouble() + r["width"].toDouble() / 2),
-                      int(r["top"].toDouble() + r["height"].toDouble() / 2));
-    }
+    QPoint Center(const QString& id) { return EngineWorkspaceTest::Center(Pane(), id); }
     QMenu* Menu() const { return m_pForm->ContextCommands()->ActiveMenu(); }
     std::string Describe() const { return DescribeMenu(Menu()); }
     QAction* Item(const QString& text) const { return FindMenuItem(Menu(), text); }

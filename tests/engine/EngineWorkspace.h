@@ -7,10 +7,14 @@
 #include "app/MainFrame.h"
 #include "app/NuvBrowserApp.h"
 #include "panes/HtmlPane.h"
+#include "panes/webengine/WebEngineControl.h"
 #include "workspace/NuvBrowserForm.h"
 #include "workspace/PaneTabCtrl.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
+#include <QWebEngineScript>
 
 #include <memory>
 
@@ -65,6 +69,30 @@ protected:
     int Requests(const QString& path) const
     {
         return int(m_server.Requests().count(QStringLiteral("GET ") + path));
+    }
+
+    // The value of a script in a pane's page, as text; "?" when the page does not answer.
+    static QString Evaluate(CHtmlPane* pPane, const QString& script)
+    {
+        auto* pControl = pPane ? dynamic_cast<CWebEngineControl*>(pPane->Browser()) : nullptr;
+        if (!pControl)
+            return QStringLiteral("?");
+        auto value = std::make_shared<QVariant>();
+        pControl->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                        [value](const QVariant& v) { *value = v; });
+        WaitFor([&] { return value->isValid(); }, 5000);
+        return value->isValid() ? value->toString() : QStringLiteral("?");
+    }
+    // The middle of an element of a pane's page, in the page widget's coordinates.
+    static QPoint Center(CHtmlPane* pPane, const QString& id)
+    {
+        const QJsonObject r =
+            QJsonDocument::fromJson(Evaluate(pPane, "JSON.stringify(document.getElementById('" +
+                                                        id + "').getBoundingClientRect())")
+                                        .toUtf8())
+                .object();
+        return QPoint(int(r["left"].toDouble() + r["width"].toDouble() / 2),
+                      int(r["top"].toDouble() + r["height"].toDouble() / 2));
     }
 
     CTempHome m_home;

@@ -1,6 +1,7 @@
 // The mail program and the file manager are started with argument vectors: whatever an
 // address or a file name holds reaches the program as one argument, never a shell. Fake
-// programs on the PATH record the arguments they get.
+// programs on the PATH record the arguments they get. The desktop's mail handler is asked
+// once, in the background.
 #include "platform/ShellServices.h"
 #include "TempHome.h"
 #include "WaitFor.h"
@@ -8,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 // Every argument in hex on a line of its own, then "END".
@@ -27,8 +30,13 @@ protected:
     {
         ASSERT_TRUE(QDir().mkpath(bin));
         qputenv("PATH", QFile::encodeName(bin));
+        ForgetMailHandler();
     }
-    void TearDown() override { qputenv("PATH", savedPath); }
+    void TearDown() override
+    {
+        qputenv("PATH", savedPath);
+        ForgetMailHandler();
+    }
 
     void AddProgram(const QString& name, const QByteArray& script)
     {
@@ -37,6 +45,16 @@ protected:
         f.write(script);
         f.close();
         f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // The desktop's mail handler, once the background query answered ("?" without an answer).
+    QString MailHandler()
+    {
+        std::optional<QString> handler;
+        QObject context;
+        QueryMailHandler(&context, [&](const QString& h) { handler = h; });
+        WaitFor([&] { return handler.has_value(); }, 10000);
+        return handler.value_or(QStringLiteral("?"));
     }
 
     // The arguments a recording program got, once it has finished.
@@ -90,6 +108,7 @@ TEST_F(ShellServicesTest, HostileMailAddressesReachTheMailProgramAsOneArgument)
     };
     const Case cases[] = {{"registered handler", true}, {"pmail", false}};
     for (const Case& c : cases) {
+        ForgetMailHandler();
         AddProgram("xdg-mime",
                    c.bRegistered ? "#!/bin/sh\necho fake-mail.desktop\n" : "#!/bin/sh\nexit 1\n");
         AddProgram("xdg-open", kRecorder);
@@ -113,16 +132,59 @@ TEST_F(ShellServicesTest, MissingOrFailingProgramsAreReportedOrIgnored)
     // Nothing on the PATH: nothing is started, and the caller hears so.
     EXPECT_FALSE(OpenWithDesktop(home.Path()));
     EXPECT_FALSE(StartMailTo("mailto:a@example.com"));
-    EXPECT_TRUE(RegisteredMailHandler().isEmpty());
+    EXPECT_EQ(MailHandler(), QString());
+    EXPECT_FALSE(StartMailTo("http://example.com/"));
     // Programs that fail or hang: the start is not waited for; a hanging query gives up.
+    ForgetMailHandler();
     AddProgram("xdg-open", "#!/bin/sh\nexit 3\n");
     AddProgram("pmail", "#!/bin/sh\nkill -SEGV $$\n");
     AddProgram("xdg-mime", "#!/bin/sh\nexec /bin/sleep 30\n");
     EXPECT_TRUE(OpenWithDesktop(home.Path()));
-    EXPECT_TRUE(RegisteredMailHandler().isEmpty());
+    EXPECT_EQ(MailHandler(), QString());
     EXPECT_TRUE(StartMailTo("mailto:a@example.com"));
     // Options are never handed to the file manager.
     EXPECT_FALSE(OpenWithDesktop("--help"));
     EXPECT_FALSE(OpenWithDesktop(QString()));
+}
+} // namespace
+
+namespace {
+TEST_F(ShellServicesTest, TheMailHandlerIsAskedOnceAndNeverWaitedFor)
+{
+    // The desktop answers only when the test lets it, and counts how often it is asked.
+    AddProgram("xdg-mime", "#!/bin/sh\necho asked >> \"$0.log\"\n"
+                           "while [ ! -e \"$0.go\" ]; do /bin/sleep 0.05; done\n"
+                           "echo fake-mail.desktop\n");
+    AddProgram("xdg-open", kRecorder);
+    AddProgram("pmail", kRecorder);
+    // Both hand-offs return while the desktop has not answered yet, and wait for it.
+    ASSERT_TRUE(StartMailTo("mailto:first@example.com"));
+    ASSERT_TRUE(StartMailTo("mailto:second@example.com"));
+    QTest::qWait(300);
+    EXPECT_FALSE(QFile::exists(bin + "/xdg-open.log"));
+    // Its answer sends both to the registered handler (two programs, in any order).
+    QFile go(bin + "/xdg-mime.go");
+    ASSERT_TRUE(go.open(QIODevice::WriteOnly));
+    go.close();
+    QByteArray bytes;
+    WaitFor([&] {
+        QFile log(bin + "/xdg-open.log");
+        bytes = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+        return bytes.count("END\n") == 2;
+    });
+    QStringList args;
+    for (const QByteArray& line : bytes.split('\n'))
+        if (!line.isEmpty() && line != "END")
+            args << QString::fromUtf8(QByteArray::fromHex(line));
+    args.sort();
+    EXPECT_EQ(args, (QStringList{"mailto:first@example.com", "mailto:second@example.com"}));
+    // Later hand-offs use the kept answer at once.
+    QFile::remove(bin + "/xdg-open.log");
+    ASSERT_TRUE(StartMailTo("mailto:third@example.com"));
+    EXPECT_EQ(Recorded("xdg-open"), QStringList{"mailto:third@example.com"});
+    QFile asked(bin + "/xdg-mime.log");
+    ASSERT_TRUE(asked.open(QIODevice::ReadOnly));
+    EXPECT_EQ(asked.readAll(), "asked\n");
+    EXPECT_FALSE(QFile::exists(bin + "/pmail.log"));
 }
 } // namespace

@@ -7,6 +7,7 @@
 #include "panes/webengine/OfflineInterceptor.h"
 #include "panes/webengine/PageCommands.h"
 #include "panes/webengine/PageScripts.h"
+#include "panes/webengine/UserGestures.h"
 #include "panes/webengine/WebEngineDownloads.h"
 #include "panes/webengine/WebEngineFactory.h"
 #include "panes/webengine/WebEnginePage.h"
@@ -17,6 +18,7 @@
 #include "platform/InternetState.h"
 #include "platform/RegKey.h"
 #include "platform/SettingChangeNotifier.h"
+#include "platform/ShellServices.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -54,6 +56,7 @@ QString BareAddress(const QString& text)
         bare.chop(1);
     return bare;
 }
+
 } // namespace
 
 IBrowserControl* CreateWebEngineControl(QWidget* pParent)
@@ -64,9 +67,12 @@ IBrowserControl* CreateWebEngineControl(QWidget* pParent)
 CWebEngineControl::CWebEngineControl(QWidget* pParent) : QWebEngineView(pParent)
 {
     m_pPage = new CWebEnginePage(NuvWebEngineProfile(), this);
-    // A scripted "mailto:" must reach the navigation policy, which hands it to the mail
-    // program; by default the engine asks only after a user gesture.
-    m_pPage->settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::AllowAllUnknownUrlSchemes);
+    m_pGestures = new CUserGestures(this);
+    // A page starts other programs (a mail address, another program's scheme) and opens
+    // windows only for the user's press or key: the engine asks about them only then.
+    m_pPage->settings()->setUnknownUrlSchemePolicy(
+        QWebEngineSettings::AllowUnknownUrlSchemesFromUserInteraction);
+    m_pPage->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     // PDF documents open in the page with the engine's own viewer instead of as downloads.
     m_pPage->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, true);
     m_pPage->settings()->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
@@ -122,6 +128,10 @@ void CWebEngineControl::ConnectEngineSignals()
     connect(m_pPrinter, &CWebEnginePrinter::statusTextChanged, this, [this](const QString& text) {
         if (m_pSink)
             m_pSink->OnStatusTextChange(text);
+    });
+    connect(m_pPage, &CWebEnginePage::popupBlocked, this, [this] {
+        if (m_pSink)
+            m_pSink->OnStatusTextChange(tr("Pop-up window blocked"));
     });
     connect(m_pPage, &QWebEnginePage::windowCloseRequested, this, [this] {
         if (m_pSink)
@@ -297,6 +307,8 @@ void CWebEngineControl::childEvent(QChildEvent* pEvent)
     if (pEvent->type() != QEvent::ChildPolished)
         return;
     if (auto* pQuick = qobject_cast<QQuickWidget*>(pEvent->child())) {
+        // The presses and keys on the page arrive here.
+        m_pGestures->Watch(pQuick);
         if (QQuickWindow* pWindow = pQuick->quickWindow()) {
             pWindow->setPersistentSceneGraph(false);
             pWindow->setPersistentGraphics(false);
@@ -315,6 +327,8 @@ bool CWebEngineControl::HandleNavigationRequest(const QUrl& url,
                                                 QWebEnginePage::NavigationType type,
                                                 bool bMainFrame)
 {
+    if (CUserGestures::IsProgramAddress(url))
+        return HandleExternalAddress(url, type, bMainFrame);
     if (!m_pSink || type == QWebEnginePage::NavigationTypeReload)
         return true;
     BrowserNavigation nav;
@@ -324,11 +338,40 @@ bool CWebEngineControl::HandleNavigationRequest(const QUrl& url,
     nav.bRedirect = type == QWebEnginePage::NavigationTypeRedirect;
     bool bCancel = false;
     m_pSink->OnBeforeNavigate2(nav, &bCancel);
-    // A window a page opened only for an address that went elsewhere (a mail address)
-    // would stay empty: it asks to be closed.
-    if (bCancel && bMainFrame && m_bOpenedForPage && !HasShownDocument() && m_pSink)
-        m_pSink->OnQuit();
+    if (bCancel && bMainFrame)
+        QuitIfOpenedInVain();
     return !bCancel;
+}
+
+void CWebEngineControl::QuitIfOpenedInVain()
+{
+    // A window a page opened only for an address that went elsewhere (a mail address, a new
+    // pane) would stay empty: it asks to be closed.
+    if (m_bOpenedForPage && !HasShownDocument() && m_pSink)
+        m_pSink->OnQuit();
+}
+
+bool CWebEngineControl::HandleExternalAddress(const QUrl& url, QWebEnginePage::NavigationType type,
+                                              bool bMainFrame)
+{
+    // The engine asks only after a press or a key on the page (or for an address the program
+    // asked for), but would ask again for every address a script sets for a while after it:
+    // one gesture starts one program at most.
+    if (m_pGestures->Take()) {
+        BrowserNavigation nav;
+        nav.address = url.toString();
+        nav.bMainFrame = bMainFrame;
+        nav.bRedirect = type == QWebEnginePage::NavigationTypeRedirect;
+        bool bCancel = false;
+        if (m_pSink)
+            m_pSink->OnBeforeNavigate2(nav, &bCancel);
+        if (!bCancel)
+            OpenWithDesktop(url.toString(QUrl::FullyEncoded));
+    }
+    // Nothing loads here.
+    if (bMainFrame)
+        QuitIfOpenedInVain();
+    return false;
 }
 
 QWebEnginePage* CWebEngineControl::HandleNewWindow()
@@ -344,6 +387,8 @@ QWebEnginePage* CWebEngineControl::HandleNewWindow()
     if (!pControl)
         return nullptr;
     pControl->m_bOpenedForPage = true;
+    // The window came for the user's gesture, which goes with it (a mail address it shows).
+    m_pGestures->HandTo(pControl->m_pGestures);
     return pControl->page();
 }
 
@@ -357,6 +402,9 @@ bool CWebEngineControl::Navigate2(const QString& address)
             : UrlFromAddress(address);
     if (!url.isValid())
         return false;
+    // The user asked for this address (typed, a favorite): it may start its program.
+    if (CUserGestures::IsProgramAddress(url))
+        m_pGestures->Grant();
     m_pPage->load(url);
     return true;
 }

@@ -10,6 +10,7 @@
 
 class CFindBar;
 class CNoticePage;
+class CUserGestures;
 class CWebEnginePage;
 class CWebEnginePrinter;
 class QPrinter;
@@ -100,6 +101,12 @@ private:
     void HandleLoadingChanged(const QWebEngineLoadingInfo& info);
     void HandleLoadProgress(int nPercent);
     void HandleRenderProcessTerminated();
+    // An address of another program's scheme: handed to the program for a gesture, never
+    // loaded here.
+    bool HandleExternalAddress(const QUrl& url, QWebEnginePage::NavigationType type,
+                               bool bMainFrame);
+    // A window opened for a page that navigated away before it showed anything asks to close.
+    void QuitIfOpenedInVain();
     // The page shows a document of its own: not empty, not the blank page of a new window.
     bool HasShownDocument() const;
     // The address of the page that is shown, then its own title when it has one.
@@ -131,4 +138,5 @@ private:
     CNoticePage* m_pNotice = nullptr;
     CFindBar* m_pFindBar = nullptr;
     CWebEnginePrinter* m_pPrinter = nullptr;
+    CUserGestures* m_pGestures = nullptr;
 };

@@ -14,9 +14,16 @@ public:
 
     CWebEngineControl* Control() const { return m_pControl; }
 
+signals:
+    // The page (or a frame of it) asked for a window without the user's gesture, and the
+    // engine refused it.
+    void popupBlocked();
+
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
     QWebEnginePage* createWindow(WebWindowType type) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                  int nLine, const QString& source) override;
 
 private:
     CWebEngineControl* m_pControl;
