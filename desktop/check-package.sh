@@ -28,9 +28,11 @@ DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommen
   lintian xdg-utils libfile-mimeinfo-perl desktop-file-utils appstream xvfb xauth \
   python3 procps >/dev/null
 
-say "lintian (errors fail)"
-lintian "$deb" 2>&1 | grep -v 'root privileges' || true
-lintian --fail-on error "$deb" >/dev/null 2>&1 || fail "lintian reports errors"
+say "lintian (errors, warnings and hardening notices fail)"
+report=$(lintian --info "$deb" 2>&1 | grep -v 'root privileges' || true)
+[ -z "$report" ] || printf '%s\n' "$report" | sed 's/^/   /'
+lintian --fail-on error,warning "$deb" >/dev/null 2>&1 || fail "lintian reports errors or warnings"
+if printf '%s\n' "$report" | grep -q 'hardening-'; then fail "lintian reports a hardening notice"; fi
 
 say "apt-get install ./$(basename "$deb")"
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "$deb" >/dev/null

@@ -1,6 +1,21 @@
 #include "panes/NavigationPolicy.h"
 
+#include "panes/AddressInput.h"
 #include "panes/BrowserControl.h"
+
+#include <QUrl>
+
+namespace {
+// Schemes of views the engine makes of its own, which it never opens for a page.
+bool IsEngineViewScheme(const QString& scheme)
+{
+    static const char* const kSchemes[] = {"view-source", "chrome", "devtools", "chrome-devtools"};
+    for (const char* name : kSchemes)
+        if (scheme == QLatin1String(name))
+            return true;
+    return false;
+}
+} // namespace
 
 NavigateDecision DecideNavigation(const BrowserNavigation& nav, const QString& currentAddress,
                                   bool bNavigating, bool bViewNewWindow, bool bCheckGoogle)
@@ -28,4 +43,13 @@ NavigateDecision DecideNavigation(const BrowserNavigation& nav, const QString& c
     if (nHash > 0 && address.left(nHash) == currentAddress)
         return {};
     return {NavigateAction::NewPane, address};
+}
+
+bool MayOpenFromPage(const QString& target, const QString& pageAddress)
+{
+    // QUrl keeps schemes in lower case.
+    const QUrl url = UrlFromAddress(target);
+    if (IsEngineViewScheme(url.scheme()))
+        return false;
+    return !url.isLocalFile() || QUrl(pageAddress).isLocalFile();
 }

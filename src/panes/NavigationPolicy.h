@@ -26,3 +26,10 @@ inline constexpr char kImageSearchPrefix[] = "http://images.google";
 // or forward in the history nor redirects.
 NavigateDecision DecideNavigation(const BrowserNavigation& nav, const QString& currentAddress,
                                   bool bNavigating, bool bViewNewWindow, bool bCheckGoogle);
+
+// Whether the user may open or save `target`, an address found on the page at `pageAddress`
+// (a link, an image or a frame of it), by the rule the engine applies to the page's own
+// navigations: a local file only from a local page, and the engine's own views (the source
+// view, its internal pages) from no page. The target is read as the address field would read
+// it, so a bare path counts as the file it names.
+bool MayOpenFromPage(const QString& target, const QString& pageAddress);

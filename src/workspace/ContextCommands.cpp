@@ -2,6 +2,7 @@
 
 #include "commands/CmdTarget.h"
 #include "panes/BrowserControl.h"
+#include "panes/NavigationPolicy.h"
 #include "panes/PaneWnd.h"
 #include "platform/CommandEvent.h"
 #include "res/Resource.h"
@@ -260,8 +261,19 @@ bool CContextCommands::eventFilter(QObject* pWatched, QEvent* pEvent)
     return true;
 }
 
-void CContextCommands::OpenInNewPane(const QString& address)
+bool CContextCommands::MayOpenFromPane(CNuvBrowserForm* pForm, const CPaneWnd* pPane,
+                                       const QString& address)
 {
+    if (MayOpenFromPage(address, pPane->GetAddress()))
+        return true;
+    pForm->SetStatusText(tr("This page may not open %1").arg(address));
+    return false;
+}
+
+void CContextCommands::OpenInNewPane(const CPaneWnd* pFrom, const QString& address)
+{
+    if (!MayOpenFromPane(m_pForm, pFrom, address))
+        return;
     if (CPaneWnd* pPane = m_pForm->AddPane(PANE_HTML))
         m_pForm->NavigatePane(pPane, address, false);
 }
@@ -269,20 +281,20 @@ void CContextCommands::OpenInNewPane(const QString& address)
 void CContextCommands::OnOpenLinkInNewWindow()
 {
     if (CPaneWnd* pPane = m_pForm->GetActivePane())
-        OpenInNewPane(pPane->GetLinkAddress());
+        OpenInNewPane(pPane, pPane->GetLinkAddress());
 }
 
 void CContextCommands::OnOpenImageInNewWindow()
 {
     if (CPaneWnd* pPane = m_pForm->GetActivePane())
-        OpenInNewPane(pPane->GetImageAddress());
+        OpenInNewPane(pPane, pPane->GetImageAddress());
 }
 
 void CContextCommands::OnOpenFrameInNewWindow()
 {
     // The inspection keeps a frame's address where it keeps a link's.
     if (CPaneWnd* pPane = m_pForm->GetActivePane())
-        OpenInNewPane(pPane->GetLinkAddress());
+        OpenInNewPane(pPane, pPane->GetLinkAddress());
 }
 
 void CContextCommands::OnCopyShortcut()

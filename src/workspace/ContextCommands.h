@@ -64,6 +64,12 @@ public:
     // The context menu on screen; null when none is open.
     QMenu* ActiveMenu() const;
 
+    // Whether the user may open or save `address`, a link, image or frame of the pane's page:
+    // a local file only from a local page, as the engine rules for the page's own
+    // navigations. When not, the status bar says so.
+    static bool MayOpenFromPane(CNuvBrowserForm* pForm, const CPaneWnd* pPane,
+                                const QString& address);
+
     void OnOpenLinkInNewWindow();
     void OnOpenImageInNewWindow();
     void OnOpenFrameInNewWindow();
@@ -76,7 +82,7 @@ private:
     void ShowPageMenu(const QPoint& ptScreen);
     void ShowMenu(const QList<MenuItem>& items, const QPoint& ptScreen);
     void PostCommand(int nID);
-    void OpenInNewPane(const QString& address);
+    void OpenInNewPane(const CPaneWnd* pFrom, const QString& address);
     // Keeps the release of a press that was taken from a page away from it too.
     void SwallowRelease(QWidget* pReceiver, Qt::MouseButton nButton);
     bool IsOnActivePage(QObject* pReceiver) const;

@@ -6,6 +6,7 @@
 #include "res/FileFilter.h"
 #include "res/Resource.h"
 #include "res/Resources.h"
+#include "workspace/ContextCommands.h"
 #include "workspace/NuvBrowserForm.h"
 
 #include <QDir>
@@ -111,8 +112,12 @@ void CSaveCommands::ShowMessage(int nID)
     pBox->open();
 }
 
-void CSaveCommands::SaveAddress(const QString& address)
+void CSaveCommands::SaveAddress(const CPaneWnd* pFrom, const QString& address)
 {
+    // The engine fetches the target for the page: a web page's link to a local file would
+    // copy that file wherever the user saves it.
+    if (!CContextCommands::MayOpenFromPane(m_pForm, pFrom, address))
+        return;
     const FileName file = SplitFileName(address);
     SaveWithDialog(address, file.bHasExtension ? file.extension : QStringLiteral("*"), file.name,
                    true);
@@ -121,13 +126,13 @@ void CSaveCommands::SaveAddress(const QString& address)
 void CSaveCommands::OnSaveImageAs()
 {
     if (CPaneWnd* pPane = m_pForm->GetActivePane())
-        SaveAddress(pPane->GetImageAddress());
+        SaveAddress(pPane, pPane->GetImageAddress());
 }
 
 void CSaveCommands::OnSaveLinkTargetAs()
 {
     if (CPaneWnd* pPane = m_pForm->GetActivePane())
-        SaveAddress(pPane->GetLinkAddress());
+        SaveAddress(pPane, pPane->GetLinkAddress());
 }
 
 void CSaveCommands::OnFileSaveAs()

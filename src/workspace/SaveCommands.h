@@ -5,6 +5,7 @@
 
 class CCmdTarget;
 class CNuvBrowserForm;
+class CPaneWnd;
 
 // Saving from the workspace: Save As of the File menu (the shown document) and the page
 // menu's Save Image As and Save Link Target As (a download of the address). All of them go
@@ -53,7 +54,8 @@ public:
     void OnFileSaveAs();
 
 private:
-    void SaveAddress(const QString& address);
+    // Saves a link's or an image's target of the page of pFrom, when that page may lead there.
+    void SaveAddress(const CPaneWnd* pFrom, const QString& address);
     void Save(const QString& address, const QString& path, bool bDownload);
     void ShowMessage(int nID);
 

@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -29,6 +30,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <gtest/gtest.h>
@@ -190,6 +192,77 @@ TEST_F(ContextMenuEngineTest, MiddleClickOnALinkOpensItInANewPane)
     ASSERT_EQ(PaneCount(), 2);
     ASSERT_TRUE(WaitFor([&] { return Shows(PaneAt(1), "/next.html"); }));
     EXPECT_TRUE(WaitFor([&] { return Shows(PaneAt(0), "/page.html"); }));
+}
+
+// A web page's links, images and frames that lead to local files or to the engine's own
+// views: the menu offers them, but the commands neither open nor save them (the engine keeps
+// the page itself from following them too), and the status bar says why.
+TEST_F(ContextMenuEngineTest, AWebPageOpensAndSavesNoLocalFile)
+{
+    // The engine keeps the page's own picture out and says so on the page's console.
+    CExpectQtWarning refusedPicture("Not allowed to load local resource");
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile secret(dir.filePath("secret.html"));
+    ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
+    secret.write("<html><head><title>Secret</title></head><body>secret</body></html>");
+    secret.close();
+    const QString file = QUrl::fromLocalFile(dir.filePath("secret.html")).toString();
+    const QString picture = QUrl::fromLocalFile(dir.filePath("pic.gif")).toString();
+    m_server.SetHtml("/local.html",
+                     "<html><body style='margin:0'>"
+                     "<p><a id='link' href='" +
+                         file.toUtf8() +
+                         "'>a local file</a></p>"
+                         "<p><a id='source' href='view-source:" +
+                         file.toUtf8() +
+                         "'>its source</a></p>"
+                         "<p><img id='image' src='" +
+                         picture.toUtf8() +
+                         "' width='40' height='40' style='display:block'></p></body></html>");
+    m_server.SetHtml("/frames.html", "<html><frameset rows='50%,50%'><frame src='next.html'>"
+                                     "<frame id='frame' src='" +
+                                         file.toUtf8() + "'></frameset></html>");
+    struct Case
+    {
+        const char* page;
+        const char* id;
+        const char* item;
+        QString target;
+    };
+    const Case cases[] = {
+        {"/local.html", "link", "Open Li&nk in New Window", file},
+        {"/local.html", "link", "&Save Link Target As...", file},
+        {"/local.html", "source", "Open Li&nk in New Window", "view-source:" + file},
+        {"/local.html", "image", "Open Image in New Window(&H)", picture},
+        {"/local.html", "image", "Save &Image As...", picture},
+        {"/frames.html", "frame", "Open &Frame in New Window", file},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.id) + ": " + c.item);
+        if (!Shows(Pane(), c.page)) {
+            m_pForm->NavigateActivePane(m_server.Url(c.page), false);
+            ASSERT_TRUE(WaitFor([&] { return Shows(Pane(), c.page); }));
+        }
+        m_pFrame->SetStatusText(QString());
+        // The page may not take the press until it is drawn: ask again until it does.
+        ASSERT_TRUE(WaitFor([&] {
+            if (Menu())
+                Menu()->close();
+            RightClick(Center(c.id));
+            return WaitFor([this] { return Menu() && Menu()->isVisible(); }, 3000) && Item(c.item);
+        })) << (Menu() ? Describe() : std::string("<no menu>"));
+        Menu()->setActiveAction(Item(c.item));
+        QTest::keyClick(Menu(), Qt::Key_Return);
+        const QString refused = "This page may not open " + c.target;
+        EXPECT_TRUE(WaitFor([&] { return m_pFrame->GetStatusText() == refused; }))
+            << m_pFrame->GetStatusText().toStdString();
+        QWidget* pModal = QApplication::activeModalWidget();
+        EXPECT_EQ(pModal, nullptr) << "no save dialog";
+        if (pModal)
+            pModal->close();
+        ASSERT_EQ(PaneCount(), 1);
+    }
 }
 
 TEST_F(ContextMenuEngineTest, SavingALinkTargetShowsProgressAndStopCancelsIt)

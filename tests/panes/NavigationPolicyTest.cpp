@@ -75,6 +75,47 @@ TEST(NavigationPolicy, NewPaneRulesOnlyForMainFrameLinks)
     }
 }
 
+TEST(NavigationPolicy, LocalFilesOpenOnlyFromLocalPages)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("secret.txt");
+    QFile(file).open(QIODevice::WriteOnly);
+    const QString web = "http://site/page.html";
+    const QString local = QUrl::fromLocalFile(dir.filePath("page.html")).toString();
+    struct Case
+    {
+        QString target;
+        QString page;
+        bool bAllowed;
+    };
+    const Case cases[] = {
+        {"http://other/a.html", web, true},
+        {"https://other/", local, true},
+        {"mailto:a@b.c", web, true},
+        {"about:blank", web, true},
+        {"", web, true},
+        // A local file, however it is spelt, only from a local page.
+        {"file:///etc/passwd", web, false},
+        {"FILE:///etc/passwd", web, false},
+        {"  file:/etc/passwd", web, false},
+        {"file://localhost/etc/passwd", web, false},
+        {file, web, false},
+        {"file:///etc/passwd", "", false},
+        {"file:///etc/passwd", "about:blank", false},
+        {"file:///etc/passwd", local, true},
+        {file, local, true},
+        // The engine's own views from no page.
+        {"view-source:file:///etc/passwd", web, false},
+        {"VIEW-SOURCE:http://other/", web, false},
+        {"view-source:file:///etc/passwd", local, false},
+        {"chrome://gpu", web, false},
+        {"devtools://devtools/bundled/inspector.html", local, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MayOpenFromPage(c.target, c.page), c.bAllowed)
+            << c.target.toStdString() << " from " << c.page.toStdString();
+}
+
 TEST(NavigationPolicy, PaneCancelsAndHandsOver)
 {
     CFakeControlFactory factory;

@@ -1,5 +1,6 @@
 #include "panes/webengine/OfflineInterceptor.h"
 
+#include "panes/webengine/LocalFileRule.h"
 #include "platform/InternetState.h"
 
 #include <QUrl>
@@ -24,6 +25,8 @@ bool COfflineInterceptor::IsBlocked(const QUrl& url, bool bOffline)
 
 void COfflineInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info)
 {
-    if (IsBlocked(info.requestUrl(), IsOffline()))
+    const bool bMainFrame = info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame;
+    if (IsBlocked(info.requestUrl(), IsOffline()) ||
+        !MayFetchLocalFile(info.requestUrl(), info.firstPartyUrl(), bMainFrame))
         info.block(true);
 }

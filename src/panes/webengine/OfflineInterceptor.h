@@ -6,7 +6,8 @@ class QUrl;
 
 // Refuses the engine's network requests while the program works offline; pages already
 // in memory and local content (files, resources, data: and blob: addresses) stay
-// reachable. Installed once on the shared profile.
+// reachable. It also keeps pages from files outside their reach (MayFetchLocalFile).
+// Installed once on the shared profile.
 class COfflineInterceptor : public QWebEngineUrlRequestInterceptor
 {
     Q_OBJECT
