@@ -41,13 +41,13 @@ bool Rename(const QString& from, const QString& to)
 
 // Finds the backup's slot: `holds` tells whether a slot already holds the backup's bytes and
 // `put` puts them at a path where no file is.
-CBackupSlots::Kept Place(const CBackupSlots& slots,
+CBackupSlots::Kept Place(const CBackupSlots& backups,
                          const std::function<bool(const QString&)>& holds,
                          const std::function<bool(const QString&)>& put)
 {
     CBackupSlots::Kept kept;
     for (int slot = 0; slot < CBackupSlots::kSlots; ++slot) {
-        const QString path = slots.SlotPath(slot);
+        const QString path = backups.SlotPath(slot);
         if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
             if (put(path))
                 kept.path = path;
@@ -59,13 +59,13 @@ CBackupSlots::Kept Place(const CBackupSlots& slots,
         }
     }
     // Put beside the slots first: when that fails, nothing has moved.
-    if (!put(slots.SlotPath(CBackupSlots::kSlots)))
+    if (!put(backups.SlotPath(CBackupSlots::kSlots)))
         return kept;
     for (int slot = 1; slot <= CBackupSlots::kSlots; ++slot) {
-        if (!Rename(slots.SlotPath(slot), slots.SlotPath(slot - 1)))
+        if (!Rename(backups.SlotPath(slot), backups.SlotPath(slot - 1)))
             return kept;
     }
-    kept.path = slots.SlotPath(CBackupSlots::kSlots - 1);
+    kept.path = backups.SlotPath(CBackupSlots::kSlots - 1);
     kept.bDroppedOldest = true;
     return kept;
 }

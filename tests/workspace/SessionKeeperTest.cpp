@@ -271,7 +271,7 @@ TEST_F(SessionKeeperTest, ASessionPutAsideIsNeverWrittenOverAndTheMessageSaysWhe
     // question, a damaged file) keep it, each in a slot of its own.
     const QByteArray guarded = CSessionFile::Format({{"http://guarded.example/"}, 0});
     const QByteArray refused = CSessionFile::Format({{"http://refused.example/"}, 0});
-    const QByteArray damaged = "nuvBrowser session 2\nactive 7\n";
+    const QByteArray damaged = "nuvBrowser session 2\nactive 0\npane http://\xff/\n";
     const struct
     {
         const char* name;
