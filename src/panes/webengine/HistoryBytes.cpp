@@ -13,8 +13,29 @@ constexpr int kNewestFormat = 4; // adds the icon's address to each entry
 // Fixed, so that bytes written by one Qt read the same with another.
 constexpr QDataStream::Version kStreamVersion = QDataStream::Qt_6_0;
 
-// Reads one entry; *pbPostData is set when its page was the answer to a form sent by POST (the
-// page state then holds the form's body as it was sent: passwords and all).
+// Blink keeps the body of a form sent by POST, with its content type, in the page state of
+// the entry, for the page and for each of its frames; the entry's own flag tells only about
+// the page itself. The content type of a form's body is one of these three; the page state
+// holds it in UTF-16, little-endian.
+bool HoldsFormBody(const QByteArray& pageState)
+{
+    static const QList<QByteArray> kFormTypes = [] {
+        QList<QByteArray> types;
+        for (const char* type :
+             {"application/x-www-form-urlencoded", "multipart/form-data", "text/plain"}) {
+            QByteArray utf16;
+            for (const char* p = type; *p != 0; ++p)
+                utf16 += QByteArray(1, *p) + '\0';
+            types << utf16;
+        }
+        return types;
+    }();
+    return std::any_of(kFormTypes.cbegin(), kFormTypes.cend(),
+                       [&](const QByteArray& type) { return pageState.contains(type); });
+}
+
+// Reads one entry; *pbPostData is set when the entry holds the body of a form sent by POST,
+// passwords and all.
 bool ReadEntry(QDataStream& in, int nFormat, bool* pbPostData)
 {
     QUrl url, referrer, originalUrl, icon;
@@ -28,7 +49,7 @@ bool ReadEntry(QDataStream& in, int nFormat, bool* pbPostData)
         originalUrl >> bUserAgentOverride >> nTimestamp >> nHttpStatus;
     if (nFormat >= 4)
         in >> icon;
-    *pbPostData = *pbPostData || bPostData;
+    *pbPostData = *pbPostData || bPostData || HoldsFormBody(pageState);
     return in.status() == QDataStream::Ok;
 }
 

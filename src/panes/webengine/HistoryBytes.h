@@ -11,9 +11,9 @@ class QWebEngineHistory;
 // ends the whole program. Bytes are only handed to it once IsEngineHistory read them through
 // in the same way and found them whole.
 
-// A history with an entry that was the answer to a form sent by POST is never saved nor
-// restored: the engine keeps the form's body (passwords and all) in that entry, and the page
-// would be sent again on Back. Such a page keeps only its address, which loads by GET.
+// A history with an entry that holds a form sent by POST, by the page or by one of its frames,
+// is never saved nor restored: the engine keeps the form's body (passwords and all) in that
+// entry, and would send it again. Such a page keeps only its address, which loads by GET.
 
 // The history's bytes; empty when the page has none, an entry holds a form's body, or the
 // engine wrote what it cannot read.
