@@ -27,39 +27,17 @@ bool ReadFile(const QString& path, QByteArray* out, bool* exists)
     return true;
 }
 
-// Keeps the original bytes in the first backup slot that is free or already holds them. When
-// every slot holds another file, the oldest backup (".bak") goes: the others move down a slot
-// and the original takes the last one, so the slots stay in order of age and the settings go
-// on being saved. The user is told on stderr.
+// Keeps the original bytes among the backups beside the store (see CBackupSlots), so the
+// settings go on being saved; the user is told on stderr when the oldest backup had to go.
 bool KeepBackup(const QString& path, const QByteArray& original)
 {
-    constexpr int kSlots = CRegistryStore::kBackupSlots;
-    for (int slot = 0; slot < kSlots; ++slot) {
-        const QString backup = CRegistryStore::BackupPath(path, slot);
-        QByteArray held;
-        bool exists = false;
-        if (!ReadFile(backup, &held, &exists))
-            continue;
-        if (!exists)
-            return AtomicWrite(backup, original);
-        if (held == original)
-            return true;
-    }
-    // Written beside the slots first: when that fails, nothing has moved.
-    if (!AtomicWrite(CRegistryStore::BackupPath(path, kSlots), original))
-        return false;
-    for (int slot = 1; slot <= kSlots; ++slot) {
-        const QByteArray from = QFile::encodeName(CRegistryStore::BackupPath(path, slot));
-        const QByteArray to = QFile::encodeName(CRegistryStore::BackupPath(path, slot - 1));
-        if (::rename(from.constData(), to.constData()) != 0)
-            return false;
-    }
-    std::fprintf(stderr,
-                 "nuvbrowser: %s needed repair; its bytes are kept in %s, and the oldest of "
-                 "the %d backups beside it was dropped.\n",
-                 qPrintable(path), qPrintable(CRegistryStore::BackupPath(path, kSlots - 1)),
-                 kSlots);
-    return true;
+    const CBackupSlots::Kept kept = CBackupSlots(path).KeepBytes(original);
+    if (kept.bDroppedOldest)
+        std::fprintf(stderr,
+                     "nuvbrowser: %s needed repair; its bytes are kept in %s, and the oldest of "
+                     "the %d backups beside it was dropped.\n",
+                     qPrintable(path), qPrintable(kept.path), CBackupSlots::kSlots);
+    return !kept.path.isEmpty();
 }
 
 // What a write of the store may leave beside it: the store and its backup slots.
@@ -114,8 +92,7 @@ QString CRegistryStore::DefaultPath()
 
 QString CRegistryStore::BackupPath(const QString& path, int slot)
 {
-    return path + QStringLiteral(".bak") +
-           (slot == 0 ? QString() : QLatin1Char('.') + QString::number(slot));
+    return CBackupSlots(path).SlotPath(slot);
 }
 
 CRegistryStore::CRegistryStore(QString path) : m_strPath(std::move(path)) {}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/BackupSlots.h"
 #include "platform/RegistryData.h"
 
 #include <QString>
@@ -10,15 +11,14 @@
 // now (another process may have written since); every write is a read-modify-write under an
 // advisory lock, saved atomically. Lines that are not UTF-8 (files exported on Windows are in
 // its ANSI code page) are read as Windows-1252. Before a file that needed such a repair, or
-// had unreadable lines, is first written over, its bytes are copied to a backup beside it:
-// ".bak", or ".bak.1" ... when an older backup holds something else. When every slot holds
-// another file, the oldest backup is dropped: the others move down a slot, the newest takes
-// ".bak.4", and a line on stderr says so. A write also removes the temporary files a writer
+// had unreadable lines, is first written over, its bytes are copied to a backup beside it
+// (".bak", ".bak.1" ... as CBackupSlots keeps them); a line on stderr says when the oldest
+// backup had to go. A write also removes the temporary files a writer
 // killed before its rename left beside the store.
 class CRegistryStore
 {
 public:
-    static constexpr int kBackupSlots = 5;
+    static constexpr int kBackupSlots = CBackupSlots::kSlots;
     static QString BackupPath(const QString& path, int slot);
 
     // $XDG_CONFIG_HOME/nuvBrowser/registry.reg, else ~/.config/nuvBrowser/registry.reg,

@@ -7,8 +7,6 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
-#include <cstdio>
-
 const char* const CSessionFile::kHeader = "nuvBrowser session 2";
 
 namespace {
@@ -143,8 +141,7 @@ void CSessionFile::Remove() const
     QFile::remove(m_strPath);
 }
 
-bool CSessionFile::MoveToBackup() const
+CBackupSlots::Kept CSessionFile::MoveToBackup() const
 {
-    return std::rename(QFile::encodeName(m_strPath).constData(),
-                       QFile::encodeName(BackupPath()).constData()) == 0;
+    return CBackupSlots(m_strPath).MoveFileIn();
 }

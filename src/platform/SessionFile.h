@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/BackupSlots.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -28,8 +30,9 @@ struct SessionData
 // format and its version, then "active <index>" and one "pane <address>" line per pane, the
 // addresses percent-encoded where they hold blanks, line ends or "%". A pane's history follows
 // its pane line as "history <base64>". The file exists while a browser runs with pages open;
-// a start that finds it knows the last run did not end normally. session.bak beside it keeps
-// a session that was put aside.
+// a start that finds it knows the last run did not end normally. Sessions put aside are kept
+// beside it as session.bak, session.bak.1 ... (see CBackupSlots). The file and its backups
+// are the user's own to read (mode 0600): the histories hold what pages showed.
 //
 // A history is only an extra: one larger than kMaxHistoryBytes, or one that would take the
 // file beyond what Read accepts, is left out, and one that cannot be decoded reads as none.
@@ -49,7 +52,8 @@ public:
     explicit CSessionFile(const QString& path);
 
     const QString& Path() const { return m_strPath; }
-    QString BackupPath() const { return m_strPath + QStringLiteral(".bak"); }
+    // The backups, oldest first: slot 0 is session.bak.
+    QString BackupPath(int slot = 0) const { return CBackupSlots(m_strPath).SlotPath(slot); }
     // Present while a restored session is in its first moments (see CSessionKeeper).
     QString RestoringMarkerPath() const { return m_strPath + QStringLiteral(".restoring"); }
 
@@ -57,8 +61,9 @@ public:
     // Replaces the file atomically; the folder is made when missing.
     bool Write(const SessionData& data) const;
     void Remove() const;
-    // The file becomes session.bak (an older backup is replaced).
-    bool MoveToBackup() const;
+    // The file becomes the newest backup; no older one is written over while a slot is free.
+    // The path it went to is empty when there was no file or it could not be moved.
+    CBackupSlots::Kept MoveToBackup() const;
 
     static QByteArray Format(const SessionData& data);
     static bool Parse(const QByteArray& bytes, SessionData* pData);

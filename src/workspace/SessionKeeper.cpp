@@ -6,6 +6,7 @@
 #include "workspace/PaneTabCtrl.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -30,15 +31,10 @@ void CSessionKeeper::RestoreAtStart(const std::function<void(int)>& done)
 {
     // The file is kept from here on; the session left behind is dealt with first.
     m_timerWrite.start();
-    const QByteArray path = QFile::encodeName(m_file.Path());
     if (QFile::exists(m_file.RestoringMarkerPath())) {
         // The last restore ended abnormally within its first moments: not offered again.
         QFile::remove(m_file.RestoringMarkerPath());
-        if (m_file.MoveToBackup())
-            std::fprintf(stderr,
-                         "nuvbrowser: the restored session ended abnormally; it is kept in "
-                         "%s.bak and not offered again.\n",
-                         path.constData());
+        PutAside("the restored session ended abnormally and is not offered again");
         done(-1);
         return;
     }
@@ -48,9 +44,7 @@ void CSessionKeeper::RestoreAtStart(const std::function<void(int)>& done)
         done(-1);
         return;
     case CSessionFile::ReadResult::Damaged:
-        m_file.MoveToBackup();
-        std::fprintf(stderr, "nuvbrowser: the session file %s cannot be read; kept as %s.bak.\n",
-                     path.constData(), path.constData());
+        PutAside("the session file cannot be read");
         done(-1);
         return;
     case CSessionFile::ReadResult::Ok:
@@ -93,7 +87,7 @@ void CSessionKeeper::Offer(const SessionData& data, const std::function<void(int
             return;
         }
         if (answer == QMessageBox::No) {
-            m_file.MoveToBackup();
+            PutAside("the pages of the last session were not opened");
         } else {
             // Closed without an answer: the file stays as it was, for the next start.
             m_timerWrite.stop();
@@ -102,6 +96,30 @@ void CSessionKeeper::Offer(const SessionData& data, const std::function<void(int
         done(-1);
     });
     pBox->open();
+}
+
+void CSessionKeeper::PutAside(const char* why)
+{
+    const QByteArray path = QFile::encodeName(m_file.Path());
+    if (!QFileInfo::exists(m_file.Path()) && !QFileInfo(m_file.Path()).isSymLink())
+        return; // nothing left behind
+    const CBackupSlots::Kept kept = m_file.MoveToBackup();
+    if (kept.path.isEmpty()) {
+        // Never written over without a backup: this run keeps no session.
+        std::fprintf(stderr,
+                     "nuvbrowser: %s; %s cannot be put aside and stays as it is, and this run "
+                     "keeps no session.\n",
+                     why, path.constData());
+        m_timerWrite.stop();
+        m_bFinished = true;
+        return;
+    }
+    std::fprintf(stderr, "nuvbrowser: %s; it is kept in %s.\n", why,
+                 QFile::encodeName(kept.path).constData());
+    if (kept.bDroppedOldest)
+        std::fprintf(stderr,
+                     "nuvbrowser: the oldest of the %d sessions kept beside %s was dropped.\n",
+                     CBackupSlots::kSlots, path.constData());
 }
 
 void CSessionKeeper::Restore(const SessionData& data)

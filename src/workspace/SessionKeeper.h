@@ -22,7 +22,9 @@ class CPaneWnd;
 // is offered: the panes come back in their order with their addresses as titles, and each
 // loads only when it first comes to the front, with its history where the file has one. A session
 // that is refused, damaged, or whose restore ended abnormally again within its first 30 seconds
-// goes to session.bak.
+// is put aside among the session's backups (session.bak, session.bak.1 ...; an older one is
+// not written over), and a line on stderr names the file it went to. One that cannot be put
+// aside stays as it is, and that run keeps no session.
 class CSessionKeeper : public QObject
 {
     Q_OBJECT
@@ -57,6 +59,8 @@ private:
     // The question, open while the loop runs; its answer calls done.
     void Offer(const SessionData& data, const std::function<void(int)>& done);
     void Restore(const SessionData& data);
+    // Puts the session file aside among its backups and says where, and why.
+    void PutAside(const char* why);
 
     CNuvBrowserForm* m_pForm;
     CAppSettings* m_pApp;

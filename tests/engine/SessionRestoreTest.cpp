@@ -9,6 +9,8 @@
 #include "workspace/SessionKeeper.h"
 
 #include <QDataStream>
+#include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -225,6 +227,93 @@ TEST_F(SessionRestoreTest, ADamagedHistoryLoadsThePageAlone)
         EXPECT_FALSE(Pane(i)->CanGoBack());
         EXPECT_FALSE(Pane(i)->CanGoForward());
     }
+}
+
+TEST_F(SessionRestoreTest, WhatAFormSentStaysOutOfTheSessionAndItsBackups)
+{
+    // The form fills itself in a moment after it loaded and sends itself by POST, as a user
+    // who signs in would; its answer names the page it is in "Signed in".
+    const QByteArray user = "user-51b2e8", password = "pw-7f3a9c-secret";
+    m_server.SetHtml("/form.html", "<html><head><title>Sign in</title></head><body>"
+                                   "<form name=f method=post action=/result.html><input name=user>"
+                                   "<input type=password name=pw></form><script>"
+                                   "onload = () => setTimeout(() => { document.f.user.value = '" +
+                                       user + "'; document.f.pw.value = '" + password +
+                                       "'; document.f.submit(); }, 100);"
+                                       "</script></body></html>");
+    m_server.SetHtml("/result.html", "<html><head><title>Signed in</title></head><body><script>"
+                                     "top.document.title = 'Signed in';</script></body></html>");
+    m_server.SetHtml("/framed.html", "<html><head><title>Framed</title></head><body>"
+                                     "<iframe src=/form.html></iframe></body></html>");
+    auto bytes = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    // Neither the file nor a history in it holds what the form sent.
+    auto expectNoFormData = [&](const QString& path, const QString& address) {
+        SCOPED_TRACE(path.toStdString());
+        const QByteArray raw = bytes(path);
+        ASSERT_FALSE(raw.isEmpty());
+        EXPECT_FALSE(raw.contains(password));
+        EXPECT_FALSE(raw.contains(user));
+        SessionData data;
+        ASSERT_EQ(CSessionFile(path).Read(&data), CSessionFile::ReadResult::Ok);
+        EXPECT_EQ(data.addresses, QStringList{address});
+        for (const QByteArray& history : data.histories) {
+            EXPECT_FALSE(history.contains(password));
+            EXPECT_FALSE(history.contains(user));
+        }
+        EXPECT_EQ(QFileInfo(path).permissions(),
+                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    };
+
+    // The form as the page, then in a frame of the page; the pages of the last are kept for
+    // the next start.
+    for (const char* path : {"/framed.html", "/form.html"}) {
+        SCOPED_TRACE(path);
+        const bool bFramed = QByteArray(path) == "/framed.html";
+        const QString shown = m_server.Url(bFramed ? "/framed.html" : "/result.html");
+        const int nPosts = int(m_server.Requests().count("POST /result.html"));
+        m_app.RunRestoreSession = bFramed ? 0 : 1;
+        Open(true);
+        CHtmlPane* pPane = Pane(0);
+        ASSERT_TRUE(pPane->Navigate(m_server.Url(path), false, true));
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                return !pPane->IsNavigating() && pPane->GetAddress() == shown &&
+                       pPane->GetTitle() == "Signed in";
+            },
+            30000));
+        ASSERT_EQ(m_server.Requests().count("POST /result.html"), nPosts + 1);
+        m_pForm->Session()->WriteIfChanged();
+        expectNoFormData(m_file.Path(), shown);
+        Close();
+    }
+    const QString result = m_server.Url("/result.html");
+    expectNoFormData(m_file.Path(), result);
+
+    // The next start restores it; the page that was the form's answer loads by its address.
+    const int nPosts = int(m_server.Requests().count("POST /result.html"));
+    const int nGets = Requests("/result.html");
+    Open(true);
+    ASSERT_EQ(PaneCount(), 1);
+    ASSERT_TRUE(WaitFor([&] { return Shows(Pane(0), "/result.html"); }, 30000));
+    EXPECT_EQ(Requests("/result.html"), nGets + 1);
+    EXPECT_EQ(m_server.Requests().count("POST /result.html"), nPosts)
+        << "the form is not sent again";
+    Close();
+
+    // A start whose question is answered No puts it aside.
+    m_app.RunRestoreSession = 0;
+    CModalDriver driver({[](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        box->button(QMessageBox::No)->click();
+    }});
+    Open(true);
+    EXPECT_EQ(driver.Handled(), 1);
+    Close();
+    expectNoFormData(m_file.BackupPath(), result);
 }
 
 } // namespace

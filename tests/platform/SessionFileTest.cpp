@@ -160,19 +160,77 @@ TEST(SessionFileTest, HistoriesNeverTakeTheFileBeyondWhatIsRead)
     EXPECT_TRUE(read.History(60).isEmpty()) << "the last ones go without";
 }
 
-TEST(SessionFileTest, PutAsideItReplacesTheOlderBackup)
+TEST(SessionFileTest, SessionsPutAsideAreKeptInGenerations)
 {
     CTempHome home;
     const CSessionFile file;
-    ASSERT_TRUE(file.Write({{"http://old/"}, 0}));
-    ASSERT_TRUE(file.MoveToBackup());
-    ASSERT_TRUE(file.Write({{"http://new/"}, 0}));
-    ASSERT_TRUE(file.MoveToBackup());
+    const QFile::Permissions ownerOnly =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    auto put = [&](const QString& address) {
+        EXPECT_TRUE(file.Write({{address}, 0}));
+        EXPECT_EQ(QFileInfo(file.Path()).permissions(), ownerOnly);
+    };
+    auto kept = [&](int slot) {
+        SessionData data;
+        return CSessionFile(file.BackupPath(slot)).Read(&data) == CSessionFile::ReadResult::Ok
+                   ? data.addresses.join(' ')
+                   : QStringLiteral("<none>");
+    };
+    EXPECT_EQ(file.BackupPath(0), file.Path() + ".bak");
+    EXPECT_EQ(file.BackupPath(3), file.Path() + ".bak.3");
+
+    // Each one put aside takes the next slot; one already kept is not kept twice.
+    const struct
+    {
+        const char* address;
+        int nSlot;     // where it goes
+        bool bDropped; // every slot was taken: the oldest went
+        const char* held;
+    } steps[] = {
+        {"a", 0, false, "a"},    {"b", 1, false, "ab"},   {"a", 0, false, "ab"},
+        {"c", 2, false, "abc"},  {"d", 3, false, "abcd"}, {"e", 4, false, "abcde"},
+        {"f", 4, true, "bcdef"}, {"g", 4, true, "cdefg"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.address);
+        put(step.address);
+        const CBackupSlots::Kept result = file.MoveToBackup();
+        EXPECT_EQ(result.path, file.BackupPath(step.nSlot));
+        EXPECT_EQ(result.bDroppedOldest, step.bDropped);
+        EXPECT_FALSE(QFile::exists(file.Path()));
+        for (int slot = 0; slot < CBackupSlots::kSlots; ++slot) {
+            SCOPED_TRACE(slot);
+            const QString held = QString(step.held).mid(slot, 1);
+            EXPECT_EQ(kept(slot), held.isEmpty() ? "<none>" : held);
+            if (!held.isEmpty()) {
+                EXPECT_EQ(QFileInfo(file.BackupPath(slot)).permissions(), ownerOnly);
+            }
+        }
+        EXPECT_FALSE(QFile::exists(file.BackupPath(CBackupSlots::kSlots)));
+    }
+    EXPECT_TRUE(file.MoveToBackup().path.isEmpty()) << "nothing left to put aside";
+}
+
+TEST(SessionFileTest, AnyFileInItsPlaceIsPutAsideForTheUserAlone)
+{
+    CTempHome home;
+    const CSessionFile file;
+    ASSERT_TRUE(MakeFolderPath(NuvDataHome()));
+    {
+        QFile f(file.Path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("damaged\xff");
+        ASSERT_TRUE(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                     QFile::ReadOther));
+    }
+    EXPECT_EQ(file.MoveToBackup().path, file.BackupPath(0));
+    EXPECT_EQ(QFileInfo(file.BackupPath(0)).permissions() & (QFile::ReadGroup | QFile::ReadOther),
+              QFile::Permissions());
+    // A folder is moved aside as it is.
+    ASSERT_TRUE(QDir().mkpath(file.Path() + "/inside"));
+    EXPECT_EQ(file.MoveToBackup().path, file.BackupPath(1));
+    EXPECT_TRUE(QFileInfo(file.BackupPath(1) + "/inside").isDir());
     EXPECT_FALSE(QFile::exists(file.Path()));
-    SessionData data;
-    ASSERT_EQ(CSessionFile(file.BackupPath()).Read(&data), CSessionFile::ReadResult::Ok);
-    EXPECT_EQ(data.addresses, QStringList{"http://new/"});
-    EXPECT_FALSE(file.MoveToBackup()) << "nothing left to put aside";
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTcpSocket>
 
 #include <memory>
@@ -79,6 +80,14 @@ void CLoopbackHttpServer::HandleConnection()
             buffer->append(pSocket->readAll());
             const qsizetype nEnd = buffer->indexOf("\r\n\r\n");
             if (nEnd < 0)
+                return;
+            // A request with a body (a form sent by POST) is answered once the body is in:
+            // closing the connection before would reset it.
+            static const QRegularExpression length("\r\ncontent-length:\\s*(\\d+)",
+                                                   QRegularExpression::CaseInsensitiveOption);
+            const QRegularExpressionMatch match =
+                length.match(QString::fromLatin1(buffer->left(nEnd)));
+            if (match.hasMatch() && buffer->size() < nEnd + 4 + match.captured(1).toLongLong())
                 return;
             const QList<QByteArray> requestLine = buffer->left(buffer->indexOf("\r\n")).split(' ');
             buffer->clear();

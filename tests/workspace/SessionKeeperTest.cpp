@@ -32,6 +32,19 @@ protected:
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
+    // What a run that did not end normally leaves: the session file's bytes, and the marker
+    // of a restore that ended abnormally in its first moments.
+    void LeaveBehind(const QByteArray& bytes, bool bMarker) const
+    {
+        ASSERT_TRUE(MakeFolderPath(NuvDataHome()));
+        QFile f(file.Path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(bytes), bytes.size());
+        if (bMarker) {
+            QFile marker(file.RestoringMarkerPath());
+            ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+        }
+    }
     // Opens panes showing the addresses, the last one in front.
     void ShowPages(const QStringList& addresses)
     {
@@ -135,17 +148,8 @@ TEST_F(SessionKeeperTest, ASessionLeftBehindAtStart)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(MakeFolderPath(NuvDataHome()));
         QFile::remove(file.BackupPath());
-        {
-            QFile f(file.Path());
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(c.bytes);
-        }
-        if (c.bMarker) {
-            QFile marker(file.RestoringMarkerPath());
-            ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
-        }
+        ASSERT_NO_FATAL_FAILURE(LeaveBehind(c.bytes, c.bMarker));
         app.RunRestoreSession = c.nRestore;
         QList<CModalDriver::Handler> handlers;
         if (c.answer != NotAsked) {
@@ -259,6 +263,57 @@ TEST_F(SessionKeeperTest, AStartAddressOpensAfterTheRestoredPanes)
     EXPECT_EQ(Navigations(Pane(1)), 0);
     EXPECT_TRUE(Loaded(Pane(2), "http://start.example/"));
     EXPECT_EQ(ActiveIndex(), 2);
+}
+
+TEST_F(SessionKeeperTest, ASessionPutAsideIsNeverWrittenOverAndTheMessageSaysWhere)
+{
+    // The crash guard puts a session aside; later starts that put theirs aside (No to the
+    // question, a damaged file) keep it, each in a slot of its own.
+    const QByteArray guarded = CSessionFile::Format({{"http://guarded.example/"}, 0});
+    const QByteArray refused = CSessionFile::Format({{"http://refused.example/"}, 0});
+    const QByteArray damaged = "nuvBrowser session 2\nactive 0\npane http://\xff/\n";
+    const struct
+    {
+        const char* name;
+        QByteArray bytes; // the session file found
+        bool bMarker;     // a restore ended abnormally in its first moments
+        bool bAsked;      // and answered No
+        int nSlot;        // where it goes
+    } starts[] = {
+        {"crashed again while restoring", guarded, true, false, 0},
+        {"asked, no", refused, false, true, 1},
+        {"damaged", damaged, false, false, 2},
+        {"the guarded session again", guarded, true, false, 0}, // already kept there
+    };
+    int nHeld = 0; // slots in use
+    for (const auto& start : starts) {
+        SCOPED_TRACE(start.name);
+        nHeld = std::max(nHeld, start.nSlot + 1);
+        ASSERT_NO_FATAL_FAILURE(LeaveBehind(start.bytes, start.bMarker));
+        app.RunRestoreSession = start.bAsked ? 0 : 1;
+        QList<CModalDriver::Handler> handlers;
+        if (start.bAsked) {
+            handlers << [](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                ASSERT_NE(box, nullptr);
+                box->button(QMessageBox::No)->click();
+            };
+        }
+        CModalDriver driver(handlers);
+        testing::internal::CaptureStderr();
+        Open();
+        ASSERT_TRUE(WaitFor([&] { return PaneCount() > 0; }));
+        const std::string told = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(driver.Handled(), int(handlers.size()));
+        Close();
+        EXPECT_NE(told.find("kept in " + file.BackupPath(start.nSlot).toStdString() + "."),
+                  std::string::npos)
+            << told;
+        EXPECT_EQ(Bytes(file.BackupPath(0)), guarded);
+        EXPECT_EQ(Bytes(file.BackupPath(1)), nHeld > 1 ? refused : "<missing>");
+        EXPECT_EQ(Bytes(file.BackupPath(2)), nHeld > 2 ? damaged : "<missing>");
+        EXPECT_FALSE(QFile::exists(file.BackupPath(3)));
+    }
 }
 
 } // namespace

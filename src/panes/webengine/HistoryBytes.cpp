@@ -13,7 +13,30 @@ constexpr int kNewestFormat = 4; // adds the icon's address to each entry
 // Fixed, so that bytes written by one Qt read the same with another.
 constexpr QDataStream::Version kStreamVersion = QDataStream::Qt_6_0;
 
-bool ReadEntry(QDataStream& in, int nFormat)
+// Blink keeps the body of a form sent by POST, with its content type, in the page state of
+// the entry, for the page and for each of its frames; the entry's own flag tells only about
+// the page itself. The content type of a form's body is one of these three; the page state
+// holds it in UTF-16, little-endian.
+bool HoldsFormBody(const QByteArray& pageState)
+{
+    static const QList<QByteArray> kFormTypes = [] {
+        QList<QByteArray> types;
+        for (const char* type :
+             {"application/x-www-form-urlencoded", "multipart/form-data", "text/plain"}) {
+            QByteArray utf16;
+            for (const char* p = type; *p != 0; ++p)
+                utf16 += QByteArray(1, *p) + '\0';
+            types << utf16;
+        }
+        return types;
+    }();
+    return std::any_of(kFormTypes.cbegin(), kFormTypes.cend(),
+                       [&](const QByteArray& type) { return pageState.contains(type); });
+}
+
+// Reads one entry; *pbPostData is set when the entry holds the body of a form sent by POST,
+// passwords and all.
+bool ReadEntry(QDataStream& in, int nFormat, bool* pbPostData)
 {
     QUrl url, referrer, originalUrl, icon;
     QString title;
@@ -26,11 +49,19 @@ bool ReadEntry(QDataStream& in, int nFormat)
         originalUrl >> bUserAgentOverride >> nTimestamp >> nHttpStatus;
     if (nFormat >= 4)
         in >> icon;
+    *pbPostData = *pbPostData || bPostData || HoldsFormBody(pageState);
     return in.status() == QDataStream::Ok;
 }
 
-// Reads the history through; its entry count and current index when it is whole.
-bool ReadHistory(const QByteArray& bytes, int* pnCount, int* pnCurrent)
+struct HistoryShape
+{
+    int nCount = 0;
+    int nCurrent = 0;
+    bool bPostData = false; // an entry holds a form's body
+};
+
+// Reads the history through; its shape when it is whole.
+bool ReadHistory(const QByteArray& bytes, HistoryShape* pShape)
 {
     QDataStream in(bytes);
     in.setVersion(kStreamVersion);
@@ -41,20 +72,20 @@ bool ReadHistory(const QByteArray& bytes, int* pnCount, int* pnCurrent)
         return false;
     // Every entry takes bytes of its own: a count beyond what the bytes hold fails on the way
     // without anything being reserved for it.
+    bool bPostData = false;
     for (int i = 0; i < nCount; ++i) {
-        if (!ReadEntry(in, nFormat))
+        if (!ReadEntry(in, nFormat, &bPostData))
             return false;
     }
-    *pnCount = nCount;
-    *pnCurrent = nCurrent;
+    *pShape = HistoryShape{nCount, nCurrent, bPostData};
     return in.atEnd();
 }
 } // namespace
 
 bool IsEngineHistory(const QByteArray& bytes)
 {
-    int nCount = 0, nCurrent = 0;
-    return ReadHistory(bytes, &nCount, &nCurrent);
+    HistoryShape shape;
+    return ReadHistory(bytes, &shape);
 }
 
 QByteArray SaveEngineHistory(QWebEngineHistory* pHistory)
@@ -68,17 +99,19 @@ QByteArray SaveEngineHistory(QWebEngineHistory* pHistory)
         out.setVersion(kStreamVersion);
         out << *pHistory;
     }
-    return IsEngineHistory(bytes) ? bytes : QByteArray();
+    // What a form sent is kept out of the session file: the page's address alone comes back.
+    HistoryShape shape;
+    return ReadHistory(bytes, &shape) && !shape.bPostData ? bytes : QByteArray();
 }
 
 bool RestoreEngineHistory(QWebEngineHistory* pHistory, const QByteArray& bytes)
 {
-    int nCount = 0, nCurrent = 0;
-    if (pHistory == nullptr || !ReadHistory(bytes, &nCount, &nCurrent))
+    HistoryShape shape;
+    if (pHistory == nullptr || !ReadHistory(bytes, &shape) || shape.bPostData)
         return false;
     QDataStream in(bytes);
     in.setVersion(kStreamVersion);
     in >> *pHistory;
     // The engine makes the page anew from the entries; it keeps the old one when it refused.
-    return pHistory->count() == nCount && pHistory->currentItemIndex() == nCurrent;
+    return pHistory->count() == shape.nCount && pHistory->currentItemIndex() == shape.nCurrent;
 }
