@@ -20,7 +20,7 @@ DESTDIR ?=
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build run test bench install package clean fuzz sanitize
+.PHONY: deps configure build run test bench soak sanitize-engine install package clean fuzz sanitize
 
 deps:
 	@missing=""; \
@@ -69,6 +69,13 @@ bench: build
 	./$(BUILD)/bench/bench_panes
 	xvfb-run -a -s "-screen 0 1280x900x24" python3 bench/run_bench.py $(BUILD) $(BENCH_ARGS)
 
+# The soak run (never part of `make test`; about 15 minutes, loopback only): the real browser
+# under a virtual display, driven hard, then checked (bench/soak.py says what). SOAK_ARGS passes
+# options (--minutes M, --seed S).
+soak: PACKAGES += python3 xdotool
+soak: build
+	xvfb-run -a -s "-screen 0 1280x900x24" python3 bench/soak.py $(BUILD) $(SOAK_ARGS)
+
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
@@ -105,15 +112,27 @@ fuzz: deps
 # libraries would be suppressed in tests/sanitizer/lsan.supp. ccache takes the precompiled
 # headers only with the sloppiness given here.
 SAN_BUILD ?= build-sanitize
+SAN_ENV = ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:exitcode=1 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 sanitize: deps
-	cmake -S . -B $(SAN_BUILD) -DNUV_SANITIZE=ON -DCMAKE_BUILD_TYPE=None \
+	cmake -S . -B $(SAN_BUILD) -DNUV_SANITIZE=ON -DNUV_SANITIZE_ENGINE=OFF -DCMAKE_BUILD_TYPE=None \
 	  $(filter-out -DCMAKE_BUILD_TYPE=%,$(CMAKE_FLAGS))
 	CCACHE_SLOPPINESS=pch_defines,time_macros cmake --build $(SAN_BUILD) -j$(JOBS) --target nuvtests
-	cd $(SAN_BUILD) && QT_QPA_PLATFORM=offscreen \
-	  ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:exitcode=1 \
+	cd $(SAN_BUILD) && QT_QPA_PLATFORM=offscreen $(SAN_ENV) \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan.supp:print_suppressions=0:exitcode=23 \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest -j$(JOBS) --output-on-failure --timeout 600
+
+# The engine tests in the same sanitizer build: our code instrumented, the engine as it is, its
+# own leaks left out (tests/sanitizer/lsan-engine.supp). Part of `make soak`, not of `make test`:
+# they take about as long as the whole normal test run again.
+sanitize-engine: deps
+	cmake -S . -B $(SAN_BUILD) -DNUV_SANITIZE=ON -DNUV_SANITIZE_ENGINE=ON -DCMAKE_BUILD_TYPE=None \
+	  $(filter-out -DCMAKE_BUILD_TYPE=%,$(CMAKE_FLAGS))
+	CCACHE_SLOPPINESS=pch_defines,time_macros cmake --build $(SAN_BUILD) -j$(JOBS) --target test_engine
+	cd $(SAN_BUILD) && QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
+	  QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu $(SAN_ENV) \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan-engine.supp:print_suppressions=0:exitcode=23 \
+	  ctest -j$(JOBS) -L '^engine$$' --output-on-failure --timeout 900
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) $(SAN_BUILD)
