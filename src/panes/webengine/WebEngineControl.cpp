@@ -546,7 +546,7 @@ void CWebEngineControl::SaveDocument(const QString& path, ResultDone done)
         done(false);
         return;
     }
-    NuvWebEngineDownloads()->Expect(m_pPage, true, QUrl(), path, done);
+    NuvWebEngineDownloads()->Expect(m_pPage, true, m_pPage->url(), path, done);
     m_pPage->save(CWebEngineDownloads::TempPathFor(path),
                   QWebEngineDownloadRequest::SingleHtmlSaveFormat);
 }

@@ -65,7 +65,15 @@ void CWebEngineDownloads::HandleRequest(QWebEngineDownloadRequest* pRequest)
     const bool bSavePage = pRequest->isSavePageDownload();
     auto match = m_pending.end();
     for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
-        if (it->pPage != pRequest->page() || it->bSavePage != bSavePage)
+        if (it->pPage != pRequest->page())
+            continue;
+        // The engine answers the save of a document it cannot save as a page (a picture, a
+        // PDF) with an ordinary download of the document's address.
+        if (it->bSavePage && !bSavePage && it->url == pRequest->url()) {
+            match = it;
+            break;
+        }
+        if (it->bSavePage != bSavePage)
             continue;
         if (bSavePage || it->url == pRequest->url()) {
             match = it;

@@ -31,7 +31,9 @@ public:
     explicit CWebEngineDownloads(QWebEngineProfile* pProfile);
 
     // The next download the page asks for: the page itself (bSavePage; the page is saved
-    // to a TempPathFor(path) file) or the address. done runs once: true when the file is
+    // to a TempPathFor(path) file, url is the page's address) or the address url. A document
+    // the engine does not save as a page (a picture, a PDF) arrives as a download of its
+    // address and is written to path all the same. done runs once: true when the file is
     // complete at path. progress (may be empty) hears how far the transfer got.
     void Expect(QWebEnginePage* pPage, bool bSavePage, const QUrl& url, const QString& path,
                 Done done, Progress progress = {});
