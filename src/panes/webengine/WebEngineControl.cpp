@@ -456,7 +456,7 @@ bool CWebEngineControl::HasShownDocument() const
            url != QUrl(QStringLiteral("about:blank"));
 }
 
-void CWebEngineControl::HandleDownloadEnded()
+void CWebEngineControl::HandleDownloadStarted()
 {
     if (m_pSink && !HasShownDocument())
         m_pSink->OnQuit();

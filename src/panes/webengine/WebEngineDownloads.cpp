@@ -1,5 +1,6 @@
 #include "panes/webengine/WebEngineDownloads.h"
 
+#include "panes/webengine/DownloadGate.h"
 #include "panes/webengine/PageDownload.h"
 #include "platform/DownloadName.h"
 
@@ -29,7 +30,8 @@ void CWebEngineDownloads::SetStallTimeout(int nMs)
     s_nStallTimeoutMs = nMs;
 }
 
-CWebEngineDownloads::CWebEngineDownloads(QWebEngineProfile* pProfile) : QObject(pProfile)
+CWebEngineDownloads::CWebEngineDownloads(QWebEngineProfile* pProfile)
+    : QObject(pProfile), m_pGate(new CDownloadGate(this))
 {
     connect(pProfile, &QWebEngineProfile::downloadRequested, this,
             &CWebEngineDownloads::HandleRequest);

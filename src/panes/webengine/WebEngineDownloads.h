@@ -10,6 +10,7 @@
 #include <functional>
 #include <list>
 
+class CDownloadGate;
 class QTimer;
 class QWebEngineDownloadRequest;
 class QWebEngineProfile;
@@ -63,6 +64,9 @@ public:
     // the download until it ends.
     void Accept(QWebEngineDownloadRequest* pRequest, const QString& path, Attach attach);
 
+    // Whether a page may download one more file on its own.
+    CDownloadGate* Gate() const { return m_pGate; }
+
     // How long a download may take to start before it counts as failed.
     static const int kStartTimeoutMs = 30000;
 
@@ -92,6 +96,7 @@ private:
     void Watch(QWebEngineDownloadRequest* pRequest, const Progress& progress);
     static void Finish(QWebEngineDownloadRequest* pRequest, const QString& path, const Done& done);
 
+    CDownloadGate* m_pGate = nullptr;
     std::list<Pending> m_pending;
     QHash<quint32, Active> m_active;                       // by the engine's download id
     QList<QPointer<QWebEngineDownloadRequest>> m_expected; // transfers of Expect, running
