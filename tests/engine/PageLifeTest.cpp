@@ -277,6 +277,22 @@ TEST_F(PageLifeTest, AMailAddressOpenedInANewWindowLeavesNoPaneBehind)
         EXPECT_EQ(m_host.m_tabs[0].pPane, pPane);
         EXPECT_EQ(pPane->GetAddress(), m_server.Url("/mail.html"));
     }
+
+    // A mail address handed over by a second start gets a new pane of its own: it goes too.
+    m_host.m_mailAddresses.clear();
+    CHtmlPane* pGiven = AddPane();
+    ASSERT_TRUE(pGiven->Navigate("mailto:given@example.com", false, true));
+    ASSERT_TRUE(WaitFor([&] { return !m_host.m_mailAddresses.isEmpty(); }));
+    ASSERT_TRUE(WaitFor([&] { return m_host.m_tabs.size() == 1; }));
+    EXPECT_EQ(m_host.m_tabs[0].pPane, pPane);
+
+    // A pane that shows a page stays.
+    m_host.m_mailAddresses.clear();
+    ControlOf(pPane)->page()->runJavaScript("location.href = 'mailto:stay@example.com'");
+    ASSERT_TRUE(WaitFor([&] { return !m_host.m_mailAddresses.isEmpty(); }));
+    QTest::qWait(300);
+    ASSERT_EQ(m_host.m_tabs.size(), 1);
+    EXPECT_EQ(pPane->GetAddress(), m_server.Url("/mail.html"));
 }
 
 } // namespace

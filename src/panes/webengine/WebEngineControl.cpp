@@ -324,9 +324,9 @@ bool CWebEngineControl::HandleNavigationRequest(const QUrl& url,
     nav.bRedirect = type == QWebEnginePage::NavigationTypeRedirect;
     bool bCancel = false;
     m_pSink->OnBeforeNavigate2(nav, &bCancel);
-    // A window a page opened only for an address that went elsewhere (a mail address)
-    // would stay empty: it asks to be closed.
-    if (bCancel && bMainFrame && m_bOpenedForPage && !HasShownDocument() && m_pSink)
+    // A pane opened only for an address that went elsewhere (a mail address; by a page's new
+    // window or a second start) would stay empty: it asks to be closed.
+    if (bCancel && bMainFrame && !HasShownDocument() && m_pSink)
         m_pSink->OnQuit();
     return !bCancel;
 }
@@ -343,7 +343,6 @@ QWebEnginePage* CWebEngineControl::HandleNewWindow()
     auto* pControl = dynamic_cast<CWebEngineControl*>(pDisp);
     if (!pControl)
         return nullptr;
-    pControl->m_bOpenedForPage = true;
     return pControl->page();
 }
 

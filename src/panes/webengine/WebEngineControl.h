@@ -126,7 +126,6 @@ private:
     bool m_bClosing = false;
     bool m_bLoading = false;         // from the start of a navigation until it ends
     bool m_bAddressReported = false; // since the last navigation started
-    bool m_bOpenedForPage = false;   // made for a page's new-window request
     QString m_strReportedTitle;      // the page's own title, last reported
     NoticeKind m_notice = NoticeKind::None;
     CNoticePage* m_pNotice = nullptr;
