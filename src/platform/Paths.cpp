@@ -45,6 +45,23 @@ QString FavoritesFolderPath()
     return NuvDataHome() + QLatin1String("/Favorites");
 }
 
+QString DownloadCacheFolder()
+{
+    QString base = XdgFolder("XDG_CACHE_HOME");
+    if (base.isEmpty())
+        base = QDir::homePath() + QLatin1String("/.cache");
+    const QString folder = base + QLatin1String("/nuvBrowser/downloads");
+    if (!MakeFolderPath(folder))
+        return QString();
+    // A folder of ours that others may enter (made by hand, or by an old version) is closed.
+    struct stat st;
+    const QByteArray path = QFile::encodeName(folder);
+    if (::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+        (st.st_mode & 077) != 0)
+        ::chmod(path.constData(), 0700);
+    return IsPrivateFolder(folder) ? folder : QString();
+}
+
 bool MakeFolderPath(const QString& path)
 {
     if (path.isEmpty())

@@ -14,6 +14,12 @@ QString FavoritesFolderPath();
 // The folder a save dialog starts in: the user's Downloads folder when there is one, else home.
 QString DownloadsFolder();
 
+// The folder that holds what a page downloads until the user said where it goes:
+// $XDG_CACHE_HOME/nuvBrowser/downloads, else ~/.cache/nuvBrowser/downloads. Created with mode
+// 0700 when missing. The empty string when it cannot be made, or when what is there is not a
+// directory of our own that nobody else may enter (a symbolic link, another owner).
+QString DownloadCacheFolder();
+
 // Creates the folder and any missing parents (new folders get mode 0700); true when the
 // path is a directory afterwards.
 bool MakeFolderPath(const QString& path);

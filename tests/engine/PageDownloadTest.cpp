@@ -6,13 +6,16 @@
 #include "WaitFor.h"
 
 #include "panes/HtmlPane.h"
+#include "panes/webengine/DownloadGate.h"
 #include "panes/webengine/PageDownload.h"
 #include "panes/webengine/WebEngineControl.h"
+#include "platform/Paths.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -69,11 +72,27 @@ protected:
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
-    // Temporary download files left in the folder the downloads start in.
+    // Temporary download files left in the folder the downloads start in or in the cache.
     static QStringList Leftovers()
     {
         return QDir(CPageDownload::DefaultFolder())
-            .entryList({QStringLiteral("*.part")}, QDir::Files | QDir::Hidden);
+                   .entryList({QStringLiteral("*.part")}, QDir::Files | QDir::Hidden) +
+               CacheFiles();
+    }
+    static QStringList CacheFiles()
+    {
+        return QDir(DownloadCacheFolder()).entryList(QDir::Files | QDir::Hidden);
+    }
+    // Files in the folder the save dialog starts in.
+    static QStringList DownloadsFiles()
+    {
+        return QDir(CPageDownload::DefaultFolder()).entryList(QDir::Files | QDir::Hidden);
+    }
+    bool Load(const QString& path)
+    {
+        const QString url = m_server.Url(path);
+        return m_pPane->Navigate(url, false, true) &&
+               WaitFor([&] { return !m_pPane->IsNavigating() && m_pPane->GetAddress() == url; });
     }
     void Click(const QString& id)
     {
@@ -94,6 +113,22 @@ protected:
                 *pOffered = pDialog->selectedFiles().value(0);
             pDialog->findChild<QLineEdit*>("fileNameEdit")->setText(path); // as typed
             static_cast<QDialog*>(pDialog)->accept(); // asks before replacing a file
+        };
+    }
+    // Answers any window: a save dialog saves into m_dir under the name it offers, the
+    // question about several files is answered bAllow and its text kept in pQuestions.
+    CModalDriver::Handler Answer(bool bAllow, QStringList* pQuestions)
+    {
+        return [this, bAllow, pQuestions](QWidget* pWindow) {
+            if (auto* pBox = qobject_cast<QMessageBox*>(pWindow)) {
+                *pQuestions << pBox->text();
+                pBox->button(bAllow ? QMessageBox::Yes : QMessageBox::No)->click();
+                return;
+            }
+            auto* pDialog = qobject_cast<QFileDialog*>(pWindow);
+            ASSERT_NE(pDialog, nullptr);
+            SaveAs(m_dir.filePath(QFileInfo(pDialog->selectedFiles().value(0)).fileName()))(
+                pWindow);
         };
     }
     static void Yes(QWidget* pWindow)
@@ -122,6 +157,8 @@ TEST_F(PageDownloadTest, SavedWhereTheUserSays)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
+        // Loaded anew: a second download of one document would first ask about several files.
+        ASSERT_TRUE(Load("/links.html"));
         const QString target = m_dir.filePath(QStringLiteral("saved-") + c.id);
         QString offered;
         CModalDriver driver({SaveAs(target, &offered)});
@@ -137,18 +174,112 @@ TEST_F(PageDownloadTest, SavedWhereTheUserSays)
     EXPECT_EQ(m_host.m_progress.value(), 0);
 }
 
-TEST_F(PageDownloadTest, APaneOpenedOnlyForADownloadCloses)
+TEST_F(PageDownloadTest, APaneOpenedOnlyForADownloadClosesBeforeTheDialog)
 {
-    // With ViewNewWindow the link opens a new pane, whose page then never shows a document.
-    m_host.m_bViewNewWindow = true;
+    // A link opened in a new pane (with ViewNewWindow), and an address handed over by a second
+    // start: the new pane's page never shows a document. It is gone before the user is asked,
+    // and the download goes on without it.
+    enum class Opened
+    {
+        ByLink,
+        ByHandOff
+    };
+    for (const Opened opened : {Opened::ByLink, Opened::ByHandOff}) {
+        SCOPED_TRACE(opened == Opened::ByLink ? "link" : "hand-off");
+        m_host.m_closedIndexes.clear();
+        const QString target = m_dir.filePath(opened == Opened::ByLink ? "link.zip" : "given.zip");
+        QFile::remove(target);
+        int nTabsWhenAsked = 0;
+        CModalDriver driver({[&](QWidget* pWindow) {
+            nTabsWhenAsked = m_host.m_tabs.size();
+            SaveAs(target)(pWindow);
+        }});
+        if (opened == Opened::ByLink) {
+            m_host.m_bViewNewWindow = true;
+            Click("zip");
+        } else {
+            m_host.m_bViewNewWindow = false;
+            CPaneWnd* pGiven = m_host.AddPane(PANE_HTML);
+            ASSERT_TRUE(pGiven->Navigate(m_server.Url("/files/data.zip"), false, true));
+        }
+        ASSERT_TRUE(WaitFor([&] { return QFile::exists(target) && Leftovers().isEmpty(); }));
+        EXPECT_EQ(nTabsWhenAsked, 1);
+        EXPECT_EQ(Read(target), Bytes(200000));
+        ASSERT_EQ(m_host.m_tabs.size(), 1);
+        EXPECT_EQ(m_host.m_tabs[0].pPane, m_pPane);
+        EXPECT_EQ(m_host.m_closedIndexes, QList<int>{1});
+    }
+}
+
+TEST_F(PageDownloadTest, NothingIsWrittenWhereTheUserKeepsFilesBeforeTheAnswer)
+{
+    // A hidden frame starts the download with no click.
+    m_server.SetHtml("/hidden.html", "<html><body><iframe style='display:none' "
+                                     "src='files/data.zip'></iframe></body></html>");
     const QString target = m_dir.filePath("data.zip");
-    CModalDriver driver({SaveAs(target)});
-    Click("zip");
-    ASSERT_TRUE(WaitFor([&] { return m_host.m_tabs.size() == 2; }));
-    ASSERT_TRUE(WaitFor([&] { return QFile::exists(target) && m_host.m_tabs.size() == 1; }));
+    QStringList downloadsWhenAsked{"<not asked>"}, targetFolderWhenAsked, cacheWhenAsked;
+    CModalDriver driver({[&](QWidget* pWindow) {
+        // The whole file has arrived meanwhile, in the program's own cache folder.
+        WaitFor([&] {
+            const QStringList files = CacheFiles();
+            return files.size() == 1 && !files[0].endsWith(".download") &&
+                   QFileInfo(QDir(DownloadCacheFolder()).filePath(files[0])).size() == 200000;
+        });
+        cacheWhenAsked = CacheFiles();
+        downloadsWhenAsked = DownloadsFiles();
+        targetFolderWhenAsked = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+        SaveAs(target)(pWindow);
+    }});
+    ASSERT_TRUE(Load("/hidden.html"));
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(target) && Leftovers().isEmpty(); }));
     EXPECT_EQ(Read(target), Bytes(200000));
-    EXPECT_EQ(m_host.m_tabs[0].pPane, m_pPane);
-    EXPECT_EQ(m_host.m_closedIndexes, QList<int>{1});
+    EXPECT_EQ(cacheWhenAsked.size(), 1);
+    EXPECT_EQ(downloadsWhenAsked.join(' ').toStdString(), "");
+    EXPECT_EQ(targetFolderWhenAsked.join(' ').toStdString(), "");
+    EXPECT_EQ(DownloadsFiles().join(' ').toStdString(), "");
+    // Nobody else may look into the cache folder.
+    EXPECT_EQ(QFileInfo(DownloadCacheFolder()).permissions(),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
+                  QFile::WriteUser | QFile::ExeUser);
+}
+
+TEST_F(PageDownloadTest, APageThatDownloadsSeveralFilesAsksOnce)
+{
+    // Three downloads with no click: the first is offered, the second asks whether the page
+    // may download several files, and the answer holds for the third. A new load asks anew.
+    m_server.SetHtml("/three.html", "<html><body>"
+                                    "<iframe style='display:none' src='files/data.zip'></iframe>"
+                                    "<iframe style='display:none' src='report'></iframe>"
+                                    "<iframe style='display:none' src='files/more.zip'></iframe>"
+                                    "</body></html>");
+    CLoopbackHttpServer::Page more;
+    more.contentType = "application/zip";
+    more.body = "more";
+    m_server.SetPage("/files/more.zip", more);
+    for (const bool bAllow : {false, true}) {
+        SCOPED_TRACE(bAllow ? "allowed" : "refused");
+        const int nFiles = bAllow ? 3 : 1;
+        QStringList questions;
+        const auto files = [&] { return QDir(m_dir.path()).entryList(QDir::Files); };
+        {
+            QList<CModalDriver::Handler> handlers;
+            for (int i = 0; i < nFiles + 1; ++i)
+                handlers << Answer(bAllow, &questions);
+            CModalDriver driver(handlers);
+            ASSERT_TRUE(Load("/three.html"));
+            ASSERT_TRUE(WaitFor([&] { return driver.Handled() == nFiles + 1; }));
+            ASSERT_TRUE(WaitFor([&] { return files().size() == nFiles && Leftovers().isEmpty(); }))
+                << files().join(' ').toStdString();
+            QTest::qWait(300); // nothing else is asked
+        }
+        EXPECT_EQ(questions, QStringList{CDownloadGate::QuestionText()});
+        if (bAllow) {
+            EXPECT_EQ(Read(m_dir.filePath("more.zip")), "more");
+        }
+        EXPECT_EQ(DownloadsFiles().join(' ').toStdString(), "");
+        for (const QString& file : files())
+            QFile::remove(m_dir.filePath(file));
+    }
 }
 
 TEST_F(PageDownloadTest, CancelledOrBrokenLeavesTheOldFile)
@@ -174,6 +305,7 @@ TEST_F(PageDownloadTest, CancelledOrBrokenLeavesTheOldFile)
                              report = static_cast<QMessageBox*>(pWindow)->text();
                              pWindow->close();
                          }});
+    ASSERT_TRUE(Load("/links.html"));
     Click("broken");
     ASSERT_TRUE(WaitFor([&] { return driver.Handled() == 3 && Leftovers().isEmpty(); }));
     EXPECT_TRUE(report.contains("did not deliver the whole file")) << report.toStdString();
@@ -288,6 +420,7 @@ TEST_F(HostileNameTest, ServerNamesAreReducedBeforeAnythingIsWritten)
             straysWhileAsked = Strays(); // the download is under way or done by now
             SaveAs(target, &offered)(pWindow);
         }});
+        ASSERT_TRUE(Load("/links.html"));
         ClickLink(path.mid(1));
         ASSERT_TRUE(WaitFor([&] { return QFile::exists(target) && Leftovers().isEmpty(); }));
         EXPECT_EQ(driver.Handled(), 1);

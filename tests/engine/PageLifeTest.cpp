@@ -254,6 +254,28 @@ TEST_F(PageLifeTest, ANavigationThatCannotStartLeavesThePaneIdle)
     }
 }
 
+TEST_F(PageLifeTest, AMailAddressHandedOverLeavesNoPaneBehind)
+{
+    m_server.SetHtml("/mail.html", "<html><head><title>Mail</title></head><body></body></html>");
+    CHtmlPane* pPane = AddPane();
+    ASSERT_TRUE(Load(pPane, m_server.Url("/mail.html")));
+
+    // A mail address handed over by a second start gets a new pane of its own: it goes.
+    CHtmlPane* pGiven = AddPane();
+    ASSERT_TRUE(pGiven->Navigate("mailto:given@example.com", false, true));
+    ASSERT_TRUE(WaitFor([&] { return !m_host.m_mailAddresses.isEmpty(); }));
+    ASSERT_TRUE(WaitFor([&] { return m_host.m_tabs.size() == 1; }));
+    EXPECT_EQ(m_host.m_tabs[0].pPane, pPane);
+
+    // A pane that shows a page stays.
+    m_host.m_mailAddresses.clear();
+    ASSERT_TRUE(pPane->Navigate("mailto:stay@example.com", false, true));
+    ASSERT_TRUE(WaitFor([&] { return !m_host.m_mailAddresses.isEmpty(); }));
+    QTest::qWait(300);
+    ASSERT_EQ(m_host.m_tabs.size(), 1);
+    EXPECT_EQ(pPane->GetAddress(), m_server.Url("/mail.html"));
+}
+
 } // namespace
 
 namespace {

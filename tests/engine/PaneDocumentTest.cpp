@@ -2,9 +2,11 @@
 // properties, markup; saving and downloading into files; editing commands and zoom.
 #include "EngineFixture.h"
 #include "FakePaneHost.h"
+#include "ModalDriver.h"
 #include "WaitFor.h"
 
 #include "panes/HtmlPane.h"
+#include "platform/Paths.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -148,6 +150,25 @@ TEST_F(PaneDocumentTest, SavingAndDownloadingWriteWholeFilesOnly)
     EXPECT_TRUE(run([&](auto done) { m_pPane->SaveDocument(page, done); }));
     EXPECT_TRUE(read(page).contains("plain text"));
 
+    // A picture shown by itself: the engine saves it as a download of its address, which
+    // still goes to the chosen file, with no dialog of its own and nothing in Downloads.
+    {
+        CModalDriver noDialogs({});
+        ASSERT_TRUE(Load("/pic.gif"));
+        const QString shown = dir.filePath("shown.gif");
+        int nAnswers = 0;
+        EXPECT_TRUE(run([&](auto done) {
+            m_pPane->SaveDocument(shown, [&, done](bool bOk) {
+                ++nAnswers;
+                done(bOk);
+            });
+        }));
+        EXPECT_EQ(read(shown), GifBytes());
+        QTest::qWait(300);
+        EXPECT_EQ(nAnswers, 1);
+        EXPECT_EQ(QDir(DownloadsFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
     const QString picture = dir.filePath("pic.gif");
     EXPECT_TRUE(run(
         [&](auto done) { m_pPane->SaveAddressToFile(m_server.Url("/pic.gif"), picture, done); }));
@@ -166,7 +187,7 @@ TEST_F(PaneDocumentTest, SavingAndDownloadingWriteWholeFilesOnly)
     EXPECT_FALSE(
         run([&](auto done) { m_pPane->SaveAddressToFile(m_server.Url("/none.gif"), none, done); }));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-              (QStringList{"file", "page.htm", "pic.gif"}));
+              (QStringList{"file", "page.htm", "pic.gif", "shown.gif"}));
 }
 
 TEST_F(PaneDocumentTest, EditingCommandsAndTextSize)

@@ -1,5 +1,5 @@
 // PDF documents from the network are shown in the page by the engine's own viewer; saving
-// the link target still writes the file.
+// the link target or the page still writes the file.
 #include "EngineFixture.h"
 #include "FakePaneHost.h"
 #include "ModalDriver.h"
@@ -7,6 +7,9 @@
 
 #include "panes/HtmlPane.h"
 #include "panes/webengine/WebEngineControl.h"
+#include "platform/Paths.h"
+
+#include <QDir>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -84,6 +87,19 @@ TEST_F(PdfViewerTest, APdfOpensInThePageWithoutADownload)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), PdfWithTitle("Loopback Report"));
+
+    // Save As of the page shown: the engine cannot save the viewer as a page and downloads
+    // the document instead, to the chosen file.
+    const QString page = dir.filePath("page.pdf");
+    saved.reset();
+    m_pPane->SaveDocument(page, [&](bool bOk) { saved = bOk; });
+    ASSERT_TRUE(WaitFor([&] { return saved.has_value(); }, 30000));
+    EXPECT_TRUE(*saved);
+    QFile pageFile(page);
+    ASSERT_TRUE(pageFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(pageFile.readAll(), PdfWithTitle("Loopback Report"));
+    EXPECT_EQ(QDir(DownloadsFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_EQ(noDialogs.Handled(), 0);
 }
 
 } // namespace

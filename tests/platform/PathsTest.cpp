@@ -92,6 +92,24 @@ TEST_F(PathsTest, ForeignOrOpenFoldersAreRefused)
     EXPECT_EQ(RuntimeFolder(), QString()) << "another owner";
 }
 
+TEST_F(PathsTest, DownloadCacheFolderIsPrivate)
+{
+    const QString folder = m_home.Path() + "/.cache/nuvBrowser/downloads";
+    const QByteArray native = QFile::encodeName(folder);
+    EXPECT_EQ(DownloadCacheFolder(), folder);
+    EXPECT_EQ(ModeOf(folder), 0700u);
+
+    // One of ours that others may enter is closed; a link to a folder elsewhere is refused.
+    ASSERT_EQ(::chmod(native.constData(), 0755), 0);
+    EXPECT_EQ(DownloadCacheFolder(), folder);
+    EXPECT_EQ(ModeOf(folder), 0700u);
+    ASSERT_EQ(::rmdir(native.constData()), 0);
+    const QString target = m_home.Path() + "/elsewhere";
+    ASSERT_EQ(::mkdir(QFile::encodeName(target).constData(), 0700), 0);
+    ASSERT_TRUE(QFile::link(target, folder));
+    EXPECT_EQ(DownloadCacheFolder(), QString());
+}
+
 TEST_F(PathsTest, MakeFolderPathCreatesPrivateParents)
 {
     const QString deep = m_home.Path() + "/a/b/c";

@@ -1,5 +1,6 @@
 #include "panes/webengine/PageDownload.h"
 
+#include "panes/webengine/DownloadGate.h"
 #include "panes/webengine/WebEngineControl.h"
 #include "panes/webengine/WebEngineDownloads.h"
 #include "panes/webengine/WebEnginePage.h"
@@ -44,30 +45,57 @@ QString CPageDownload::DefaultFolder()
 CPageDownload::CPageDownload(QWebEngineDownloadRequest* pRequest, CWebEngineDownloads* pDownloads)
     : QObject(pDownloads)
 {
-    if (auto* pPage = qobject_cast<CWebEnginePage*>(pRequest->page()))
-        m_pControl = pPage->Control();
+    QWebEnginePage* pPage = pRequest->page();
+    if (auto* pOurPage = qobject_cast<CWebEnginePage*>(pPage))
+        m_pControl = pOurPage->Control();
+    if (m_pControl)
+        m_pWindow = m_pControl->window();
     // The engine passes on the name the server or the page proposed, folders and all.
     QString proposed = pRequest->suggestedFileName();
     if (proposed.isEmpty())
         proposed = pRequest->downloadFileName();
     m_strName = CDownloadName::Reduce(proposed);
 
-    m_strTemp = CWebEngineDownloads::TempPathFor(QDir(DefaultFolder()).filePath(m_strName));
     QPointer<CPageDownload> self(this);
+    const CDownloadGate::Verdict verdict =
+        pPage ? pDownloads->Gate()->Admit(pPage, pRequest->url(), m_pWindow, this,
+                                          [self](bool bAllowed) {
+                                              if (self)
+                                                  self->HandleAdmitted(bAllowed);
+                                          })
+              : CDownloadGate::Verdict::Allowed;
+    // A pane that was opened only for this download has nothing to show: it goes now, the
+    // dialogs stay with its window.
+    if (m_pControl)
+        m_pControl->HandleDownloadStarted();
+    const QString folder =
+        verdict == CDownloadGate::Verdict::Refused ? QString() : DownloadCacheFolder();
+    if (folder.isEmpty()) {
+        // Not accepted: the engine drops the request when its signal returns.
+        if (verdict != CDownloadGate::Verdict::Refused)
+            Report(QStringLiteral("The download of \"%1\" could not start: there is no private "
+                                  "folder to keep it in until it is saved.")
+                       .arg(m_strName));
+        End();
+        return;
+    }
+
+    m_strTemp = CWebEngineDownloads::TempPathFor(QDir(folder).filePath(m_strName));
     pDownloads->Accept(pRequest, m_strTemp, [self](QWebEngineDownloadRequest* pAttached) {
         if (self)
             self->Attach(pAttached);
         else
             pAttached->cancel();
     });
-    // The dialog runs its own loop: not inside the engine's signal.
-    QTimer::singleShot(0, this, &CPageDownload::AskForTarget);
+    // The dialog opens from the event loop, not inside the engine's signal.
+    if (verdict == CDownloadGate::Verdict::Allowed)
+        QTimer::singleShot(0, this, &CPageDownload::AskForTarget);
 }
 
 CPageDownload::~CPageDownload()
 {
     // Gone with the profile before it ended: the engine cancels the download.
-    if (!m_bEnded)
+    if (!m_bEnded && !m_strTemp.isEmpty())
         QFile::remove(m_strTemp);
 }
 
@@ -80,18 +108,33 @@ void CPageDownload::Attach(QWebEngineDownloadRequest* pRequest)
     connect(pRequest, &QObject::destroyed, this, &CPageDownload::HandleFinished);
 }
 
+void CPageDownload::HandleAdmitted(bool bAllowed)
+{
+    if (m_bEnded)
+        return;
+    if (bAllowed)
+        AskForTarget();
+    else
+        End();
+}
+
 void CPageDownload::AskForTarget()
 {
-    QPointer<CPageDownload> self(this);
-    QWidget* pParent = m_pControl ? m_pControl->window() : nullptr;
-    const QString path =
-        QFileDialog::getSaveFileName(pParent, QString(), QDir(DefaultFolder()).filePath(m_strName));
-    if (!self)
-        return;
+    auto* pDialog = new QFileDialog(m_pWindow, QString(), DefaultFolder());
+    pDialog->setAttribute(Qt::WA_DeleteOnClose);
+    pDialog->setAcceptMode(QFileDialog::AcceptSave);
+    pDialog->setFileMode(QFileDialog::AnyFile);
+    pDialog->selectFile(m_strName);
+    connect(pDialog, &QFileDialog::finished, this, [this, pDialog](int nResult) {
+        HandleTarget(nResult == QDialog::Accepted ? pDialog->selectedFiles().value(0) : QString());
+    });
+    pDialog->open();
+}
+
+void CPageDownload::HandleTarget(const QString& path)
+{
     m_bAsked = true;
     if (path.isEmpty()) {
-        if (m_pRequest && !m_pRequest->isFinished())
-            m_pRequest->cancel();
         End();
         return;
     }
@@ -133,10 +176,11 @@ void CPageDownload::Conclude()
 void CPageDownload::End()
 {
     m_bEnded = true;
-    QFile::remove(m_strTemp);
+    if (m_pRequest && !CWebEngineDownloads::HasEnded(m_pRequest))
+        m_pRequest->cancel();
+    if (!m_strTemp.isEmpty())
+        QFile::remove(m_strTemp);
     ReportProgress(1, 1);
-    if (m_pControl)
-        m_pControl->HandleDownloadEnded();
     // The profile keeps every download it reported until it is deleted.
     if (m_pRequest && CWebEngineDownloads::HasEnded(m_pRequest))
         m_pRequest->deleteLater();
@@ -149,7 +193,7 @@ void CPageDownload::End()
 void CPageDownload::Report(const QString& text)
 {
     auto* pBox = new QMessageBox(QMessageBox::Warning, QStringLiteral("nuvBrowser"), text,
-                                 QMessageBox::Ok, m_pControl ? m_pControl->window() : nullptr);
+                                 QMessageBox::Ok, m_pWindow);
     pBox->setAttribute(Qt::WA_DeleteOnClose);
     pBox->open();
 }

@@ -345,9 +345,9 @@ bool CWebEngineControl::HandleNavigationRequest(const QUrl& url,
 
 void CWebEngineControl::QuitIfOpenedInVain()
 {
-    // A window a page opened only for an address that went elsewhere (a mail address, a new
-    // pane) would stay empty: it asks to be closed.
-    if (m_bOpenedForPage && !HasShownDocument() && m_pSink)
+    // A pane opened only for an address that went elsewhere (a mail address, another program;
+    // by a page's new window or a second start) would stay empty: it asks to be closed.
+    if (!HasShownDocument() && m_pSink)
         m_pSink->OnQuit();
 }
 
@@ -386,7 +386,6 @@ QWebEnginePage* CWebEngineControl::HandleNewWindow()
     auto* pControl = dynamic_cast<CWebEngineControl*>(pDisp);
     if (!pControl)
         return nullptr;
-    pControl->m_bOpenedForPage = true;
     // The window came for the user's gesture, which goes with it (a mail address it shows).
     m_pGestures->HandTo(pControl->m_pGestures);
     return pControl->page();
@@ -402,9 +401,16 @@ bool CWebEngineControl::Navigate2(const QString& address)
             : UrlFromAddress(address);
     if (!url.isValid())
         return false;
-    // The user asked for this address (typed, a favorite): it may start its program.
-    if (CUserGestures::IsProgramAddress(url))
+    // The user asked for this address (typed, a favorite, a second start): it may start its
+    // program. The engine does not ask about such an address when the program loads it, so it
+    // goes to the program's rules here, once this call has returned.
+    if (CUserGestures::IsProgramAddress(url)) {
         m_pGestures->Grant();
+        QTimer::singleShot(0, this, [this, url] {
+            HandleExternalAddress(url, QWebEnginePage::NavigationTypeTyped, true);
+        });
+        return true;
+    }
     m_pPage->load(url);
     return true;
 }
@@ -504,7 +510,7 @@ bool CWebEngineControl::HasShownDocument() const
            url != QUrl(QStringLiteral("about:blank"));
 }
 
-void CWebEngineControl::HandleDownloadEnded()
+void CWebEngineControl::HandleDownloadStarted()
 {
     if (m_pSink && !HasShownDocument())
         m_pSink->OnQuit();
@@ -594,7 +600,7 @@ void CWebEngineControl::SaveDocument(const QString& path, ResultDone done)
         done(false);
         return;
     }
-    NuvWebEngineDownloads()->Expect(m_pPage, true, QUrl(), path, done);
+    NuvWebEngineDownloads()->Expect(m_pPage, true, m_pPage->url(), path, done);
     m_pPage->save(CWebEngineDownloads::TempPathFor(path),
                   QWebEngineDownloadRequest::SingleHtmlSaveFormat);
 }

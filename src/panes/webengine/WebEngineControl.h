@@ -62,9 +62,10 @@ public:
     // A download the page started reports how far it got, as a ProgressChange of this
     // control: the shared progress bar and the pane's tab show it.
     void ReportDownloadProgress(qint64 nReceived, qint64 nTotal);
-    // A download the page started has ended: a page that never showed a document (a new
-    // window that was opened only for the download) asks to be closed.
-    void HandleDownloadEnded();
+    // A download the page started was taken (its save dialog is to open) or refused: a page
+    // whose only navigation became the download (a new pane opened for a link or an address
+    // handed over) never showed a document and asks to be closed.
+    void HandleDownloadStarted();
 
     // Prints the page on a printer the user chose; a PDF file is written by the engine's
     // own PDF printing. False while another job runs.
@@ -132,7 +133,6 @@ private:
     bool m_bClosing = false;
     bool m_bLoading = false;         // from the start of a navigation until it ends
     bool m_bAddressReported = false; // since the last navigation started
-    bool m_bOpenedForPage = false;   // made for a page's new-window request
     QString m_strReportedTitle;      // the page's own title, last reported
     NoticeKind m_notice = NoticeKind::None;
     CNoticePage* m_pNotice = nullptr;

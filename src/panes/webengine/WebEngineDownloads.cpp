@@ -1,5 +1,6 @@
 #include "panes/webengine/WebEngineDownloads.h"
 
+#include "panes/webengine/DownloadGate.h"
 #include "panes/webengine/PageDownload.h"
 #include "platform/DownloadName.h"
 
@@ -29,7 +30,8 @@ void CWebEngineDownloads::SetStallTimeout(int nMs)
     s_nStallTimeoutMs = nMs;
 }
 
-CWebEngineDownloads::CWebEngineDownloads(QWebEngineProfile* pProfile) : QObject(pProfile)
+CWebEngineDownloads::CWebEngineDownloads(QWebEngineProfile* pProfile)
+    : QObject(pProfile), m_pGate(new CDownloadGate(this))
 {
     connect(pProfile, &QWebEngineProfile::downloadRequested, this,
             &CWebEngineDownloads::HandleRequest);
@@ -65,7 +67,15 @@ void CWebEngineDownloads::HandleRequest(QWebEngineDownloadRequest* pRequest)
     const bool bSavePage = pRequest->isSavePageDownload();
     auto match = m_pending.end();
     for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
-        if (it->pPage != pRequest->page() || it->bSavePage != bSavePage)
+        if (it->pPage != pRequest->page())
+            continue;
+        // The engine answers the save of a document it cannot save as a page (a picture, a
+        // PDF) with an ordinary download of the document's address.
+        if (it->bSavePage && !bSavePage && it->url == pRequest->url()) {
+            match = it;
+            break;
+        }
+        if (it->bSavePage != bSavePage)
             continue;
         if (bSavePage || it->url == pRequest->url()) {
             match = it;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <list>
 
+class CDownloadGate;
 class QTimer;
 class QWebEngineDownloadRequest;
 class QWebEngineProfile;
@@ -31,7 +32,9 @@ public:
     explicit CWebEngineDownloads(QWebEngineProfile* pProfile);
 
     // The next download the page asks for: the page itself (bSavePage; the page is saved
-    // to a TempPathFor(path) file) or the address. done runs once: true when the file is
+    // to a TempPathFor(path) file, url is the page's address) or the address url. A document
+    // the engine does not save as a page (a picture, a PDF) arrives as a download of its
+    // address and is written to path all the same. done runs once: true when the file is
     // complete at path. progress (may be empty) hears how far the transfer got.
     void Expect(QWebEnginePage* pPage, bool bSavePage, const QUrl& url, const QString& path,
                 Done done, Progress progress = {});
@@ -60,6 +63,9 @@ public:
     // Accepts a request that is still to be accepted, to be written to path, and follows
     // the download until it ends.
     void Accept(QWebEngineDownloadRequest* pRequest, const QString& path, Attach attach);
+
+    // Whether a page may download one more file on its own.
+    CDownloadGate* Gate() const { return m_pGate; }
 
     // How long a download may take to start before it counts as failed.
     static const int kStartTimeoutMs = 30000;
@@ -90,6 +96,7 @@ private:
     void Watch(QWebEngineDownloadRequest* pRequest, const Progress& progress);
     static void Finish(QWebEngineDownloadRequest* pRequest, const QString& path, const Done& done);
 
+    CDownloadGate* m_pGate = nullptr;
     std::list<Pending> m_pending;
     QHash<quint32, Active> m_active;                       // by the engine's download id
     QList<QPointer<QWebEngineDownloadRequest>> m_expected; // transfers of Expect, running
