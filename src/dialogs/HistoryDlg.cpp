@@ -36,13 +36,6 @@ CHistoryDlg::CHistoryDlg(const QStringList& recent, QWidget* pParent) : CNuvDial
     for (const QString& address : recent)
         if (address.size() > 1)
             (new QListWidgetItem(address, m_listHistory))->setToolTip(address);
-    // A list lays its lines out as wide as the widest one asks to be and scrolls sideways,
-    // so a long address would be cut at the right edge: with no width of their own the lines
-    // take the list's width and lose the middle of what does not fit.
-    m_listHistory->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    const QSize lineSize(0, m_listHistory->sizeHintForRow(0));
-    for (int i = 0; i < m_listHistory->count(); ++i)
-        m_listHistory->item(i)->setSizeHint(lineSize);
     if (m_listHistory->count() > 0)
         m_listHistory->setCurrentRow(0);
     m_listHistory->setFocus();
