@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QWidget>
 
 CKeyRouter::CKeyRouter(CMainFrame* pFrame) : QObject(pFrame), m_pFrame(pFrame)
@@ -57,8 +58,10 @@ bool CKeyRouter::IsFirstDelivery(QObject* pReceiver, QEvent* pEvent)
                pReceiver == static_cast<QObject*>(m_pFrame->GetAddressBar());
     }
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        auto* mouse = static_cast<QMouseEvent*>(pEvent);
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::Wheel: {
+        auto* mouse = static_cast<QSinglePointEvent*>(pEvent);
         if (m_nLastType == pEvent->type() && m_nLastTimestamp == mouse->timestamp() &&
             m_nLastButton == static_cast<int>(mouse->button()) &&
             m_ptLastGlobal == mouse->globalPosition())
@@ -82,6 +85,17 @@ bool CKeyRouter::eventFilter(QObject* pWatched, QEvent* pEvent)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
         break;
+    case QEvent::MouseButtonRelease: {
+        // Of the releases, only those of the back and forward buttons concern the frame.
+        const Qt::MouseButton button = static_cast<QMouseEvent*>(pEvent)->button();
+        if (button != Qt::BackButton && button != Qt::ForwardButton)
+            return false;
+        break;
+    }
+    case QEvent::Wheel:
+        if (!(static_cast<QWheelEvent*>(pEvent)->modifiers() & Qt::ControlModifier))
+            return false;
+        break;
     default:
         return false;
     }
@@ -95,7 +109,7 @@ bool CKeyRouter::eventFilter(QObject* pWatched, QEvent* pEvent)
     if (pEvent->type() == QEvent::ShortcutOverride) {
         // Keys the frame will take are claimed here, so that no shortcut (a menu title's
         // Alt+letter) takes them first; the key press then comes through.
-        if (!m_pFrame->WantsKey(static_cast<QKeyEvent*>(pEvent)))
+        if (!m_pFrame->WantsKey(pWatched, static_cast<QKeyEvent*>(pEvent)))
             return false;
         pEvent->accept();
         return true;

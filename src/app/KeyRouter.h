@@ -6,10 +6,11 @@
 class CMainFrame;
 
 // Hands the frame each key press and pointer press aimed at a widget inside its window, before
-// the widget sees it, while no popup menu or modal dialog is open. An application-wide filter
+// the widget sees it, while no popup menu or modal dialog is open; also the releases of the
+// mouse's back and forward buttons and the wheel turned with Ctrl. An application-wide filter
 // sees a press once for every widget it travels through; this one passes it on once: a key
 // press where it reaches the focus widget (or the Enter the address bar posts itself), a
-// pointer press on the widget under the pointer.
+// pointer event on the widget under the pointer.
 class CKeyRouter : public QObject
 {
 public:

@@ -13,6 +13,7 @@
 #include "workspace/FrameView.h"
 
 #include <QAbstractEventDispatcher>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -21,10 +22,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWheelEvent>
 
 namespace {
 constexpr quint32 kHandOffData = 39919;
@@ -74,6 +78,7 @@ bool CMainFrame::Create()
     m_keyAccelTable.LoadTable();
     m_keyAccelTable.BuildAccelerators();
     m_keyAccelTable.DecorateMenu(m_pMenuBar);
+    DecorateDesktopKeys();
 
     m_pKeyRouter = new CKeyRouter(this);
     // The tool bar's rules run whenever the event loop runs out of work.
@@ -116,6 +121,10 @@ bool CMainFrame::CreateBars()
     if (accels == nullptr)
         return false;
     m_pAccelTable = std::make_unique<CAccelTable>(accels, nAccels);
+    accels = FindAcceleratorResource(IDR_DESKTOP_KEYS, &nAccels);
+    m_pDesktopKeys = std::make_unique<CAccelTable>(accels, nAccels);
+    accels = FindAcceleratorResource(IDR_FIELD_KEYS, &nAccels);
+    m_pFieldKeys = std::make_unique<CAccelTable>(accels, nAccels);
 
     m_pAddressBar = new CAddressBar(this);
     m_pAddressBar->setObjectName(QStringLiteral("addressBar"));
@@ -308,12 +317,94 @@ bool CMainFrame::IsInsideView(QObject* pReceiver) const
     return viewWidget->isAncestorOf(static_cast<QWidget*>(pReceiver)) || pReceiver == viewWidget;
 }
 
-bool CMainFrame::WantsKey(const QKeyEvent* pEvent) const
+bool CMainFrame::IsEditingText(QObject* pReceiver) const
+{
+    if (pReceiver == nullptr || !pReceiver->isWidgetType())
+        return false;
+    if (const auto* pEdit = qobject_cast<const QLineEdit*>(pReceiver))
+        return !pEdit->isReadOnly();
+    if (const auto* pCombo = qobject_cast<const QComboBox*>(pReceiver))
+        return pCombo->isEditable();
+    if (const auto* pText = qobject_cast<const QTextEdit*>(pReceiver))
+        return !pText->isReadOnly();
+    if (const auto* pPlain = qobject_cast<const QPlainTextEdit*>(pReceiver))
+        return !pPlain->isReadOnly();
+    if (qobject_cast<const QAbstractSpinBox*>(pReceiver) != nullptr)
+        return true;
+    return IsInsideView(pReceiver) && m_pActiveView->IsEditingText(pReceiver);
+}
+
+bool CMainFrame::TranslateKey(QObject* pReceiver, const QKeyEvent* pKey, bool bSend)
+{
+    const bool bField = IsEditingText(pReceiver);
+    if (bField && m_pFieldKeys && m_pFieldKeys->FindCommand(pKey) >= 0)
+        return false;
+    // A binding without Ctrl or Alt would take a letter typed into the field.
+    const bool bPlain = !(pKey->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (!bField || !bPlain) {
+        if (bSend ? m_keyAccelTable.TranslateKey(this, pKey) : m_keyAccelTable.MatchesKey(pKey))
+            return true;
+    }
+    for (const CAccelTable* pTable : {m_pAccelTable.get(), m_pDesktopKeys.get()})
+        if (pTable && (bSend ? pTable->Translate(this, pKey) : pTable->FindCommand(pKey) >= 0))
+            return true;
+    return false;
+}
+
+bool CMainFrame::WantsKey(QObject* pReceiver, const QKeyEvent* pEvent)
 {
     if (VirtualKeyFromEvent(pEvent) == VK_RETURN)
         return false;
-    return m_keyAccelTable.MatchesKey(pEvent) ||
-           (m_pAccelTable && m_pAccelTable->FindCommand(pEvent) >= 0);
+    return TranslateKey(pReceiver, pEvent, false);
+}
+
+void CMainFrame::SendKeyCommand(int nID)
+{
+    // As a key's command goes: through the frame's window, so that it runs as from the menu.
+    CCommandEvent command(nID);
+    QCoreApplication::sendEvent(this, &command);
+}
+
+void CMainFrame::DecorateDesktopKeys()
+{
+    int nCount = 0;
+    const ACCEL* accels = FindAcceleratorResource(IDR_DESKTOP_KEYS, &nCount);
+    for (int i = 0; i < nCount; ++i) {
+        // An item with a key of its own, or one a binding wrote there, keeps it.
+        QAction* item = CCommandRouter::FindMenuItem(m_pMenuBar, accels[i].cmd);
+        if (item != nullptr && !item->text().contains(QLatin1Char('\t')))
+            item->setText(item->text() + QLatin1Char('\t') +
+                          KeyText(accels[i].fVirt, accels[i].key));
+    }
+}
+
+bool CMainFrame::TranslatePointer(QObject* pReceiver, QEvent* pEvent)
+{
+    if (pEvent->type() == QEvent::Wheel) {
+        auto* pWheel = static_cast<QWheelEvent*>(pEvent);
+        if (!(pWheel->modifiers() & Qt::ControlModifier) || !IsInsideView(pReceiver) ||
+            !m_pActiveView->IsOnActivePage(pReceiver))
+            return false;
+        // A notch is 120; finer wheels and touch pads add up to one.
+        m_nWheelSteps += pWheel->angleDelta().y();
+        for (; m_nWheelSteps >= 120; m_nWheelSteps -= 120)
+            SendKeyCommand(ID_VIEW_TEXT_STEP_LARGER);
+        for (; m_nWheelSteps <= -120; m_nWheelSteps += 120)
+            SendKeyCommand(ID_VIEW_TEXT_STEP_SMALLER);
+        return true;
+    }
+    if (pEvent->type() != QEvent::MouseButtonPress &&
+        pEvent->type() != QEvent::MouseButtonDblClick &&
+        pEvent->type() != QEvent::MouseButtonRelease)
+        return false;
+    const Qt::MouseButton button = static_cast<QMouseEvent*>(pEvent)->button();
+    if (button != Qt::BackButton && button != Qt::ForwardButton)
+        return false;
+    // Each press goes one page; the release is used up too: the page would move in its
+    // history on its own.
+    if (pEvent->type() != QEvent::MouseButtonRelease)
+        SendKeyCommand(button == Qt::BackButton ? ID_GO_BACK : ID_GO_FORWARD);
+    return true;
 }
 
 bool CMainFrame::PreTranslateMessage(QObject* pReceiver, QEvent* pEvent)
@@ -329,12 +420,11 @@ bool CMainFrame::PreTranslateMessage(QObject* pReceiver, QEvent* pEvent)
         // table sees it.
         if (VirtualKeyFromEvent(key) == VK_RETURN)
             return OnAddressEnter();
-        // The user's bindings come before the fixed accelerators.
-        if (m_keyAccelTable.TranslateKey(this, key))
-            return true;
-        return m_pAccelTable && m_pAccelTable->Translate(this, key);
+        return TranslateKey(pReceiver, key, true);
     }
 
+    if (TranslatePointer(pReceiver, pEvent))
+        return true;
     if (pEvent->type() == QEvent::MouseButtonPress && pReceiver == m_hAddressEdit) {
         auto* mouse = static_cast<QMouseEvent*>(pEvent);
         const bool bRight = mouse->button() == Qt::RightButton;

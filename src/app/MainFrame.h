@@ -82,8 +82,11 @@ public:
     // the active one (a bare X server without a window manager never activates it, yet
     // delivers the keys to it).
     QWidget* KeyFocusWidget() const;
-    // Whether the key routing takes this key press (a key table matches).
-    bool WantsKey(const QKeyEvent* pEvent) const;
+    // Whether the key routing takes this key press, aimed at this widget (a key table matches).
+    bool WantsKey(QObject* pReceiver, const QKeyEvent* pEvent);
+    // Whether the widget is a text field with the keyboard focus: an editable field of the
+    // frame (the address field, a page's find field) or a field of the active page.
+    bool IsEditingText(QObject* pReceiver) const;
 
     QComboBox* m_hAddressCombo = nullptr; // control 1009 of the address bar
     QLineEdit* m_hAddressEdit = nullptr;  // the edit field inside it
@@ -98,6 +101,15 @@ private:
     void CreateStatusBar();
     void ConnectCommands(QWidget* pMenuOrBar);
     bool OnAddressEnter();
+    // Runs (bSend) or only finds the command of a key press: the user's bindings, then
+    // accelerator table 128, then the desktop keys. A text field with the focus keeps its
+    // editing keys and the keys of bindings without Ctrl or Alt. True when a table took it.
+    bool TranslateKey(QObject* pReceiver, const QKeyEvent* pKey, bool bSend);
+    // The mouse's back and forward buttons, and Ctrl with the wheel over a page.
+    bool TranslatePointer(QObject* pReceiver, QEvent* pEvent);
+    // Writes the desktop keys into the menu items that show no key.
+    void DecorateDesktopKeys();
+    void SendKeyCommand(int nID);
     bool IsInsideView(QObject* pReceiver) const;
     void OnIdle();
     void UpdateCapsIndicator();
@@ -106,7 +118,10 @@ private:
     IFrameView* m_pActiveView = nullptr;
     CAppCommands m_appCommands;
     CCommandRouter m_router;
-    std::unique_ptr<CAccelTable> m_pAccelTable; // accelerator table 128
+    std::unique_ptr<CAccelTable> m_pAccelTable;  // accelerator table 128
+    std::unique_ptr<CAccelTable> m_pDesktopKeys; // the keys every desktop browser has
+    std::unique_ptr<CAccelTable> m_pFieldKeys;   // editing keys a focused text field keeps
+    int m_nWheelSteps = 0;                       // Ctrl + wheel turned less than a notch
     QMenuBar* m_pMenuBar = nullptr;
     QToolBar* m_pToolBar = nullptr;
     CAddressBar* m_pAddressBar = nullptr;

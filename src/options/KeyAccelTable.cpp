@@ -1,6 +1,7 @@
 #include "KeyAccelTable.h"
 
 #include "commands/CommandRouter.h"
+#include "platform/KeyCodes.h"
 #include "platform/RegistryStore.h"
 
 #include <QAction>
@@ -311,7 +312,7 @@ void CKeyAccelTable::DecorateMenu(QWidget* pMenu) const
     const int nCount = GetEntryCount();
     for (int i = 0; i < nCount; ++i) {
         QAction* item = CCommandRouter::FindMenuItem(pMenu, entries[i].wCommand);
-        if (item == nullptr)
+        if (item == nullptr || entries[i].wKey == 0)
             continue;
         const QString text = item->text();
         const QString base = text.left(text.indexOf(QLatin1Char('\t')));
@@ -321,15 +322,13 @@ void CKeyAccelTable::DecorateMenu(QWidget* pMenu) const
 
 QString CKeyAccelTable::GetKeyText(const KEYACCELENTRY& entry)
 {
-    QString text;
-    if (entry.fVirt & FCONTROL)
-        text += QLatin1String("Ctrl+");
-    if (entry.fVirt & FALT)
-        text += QLatin1String("Alt+");
-    if (entry.fVirt & FSHIFT)
-        text += QLatin1String("Shift+");
-    // An entry made with an empty key field has key code 0: it shows no key character.
-    if (entry.wKey != 0)
-        text += QChar(entry.wKey);
-    return text;
+    // An entry made with an empty key field has key code 0: it shows nothing, not a lone
+    // "Ctrl+".
+    if (entry.wKey == 0)
+        return QString();
+    // The key page makes keys from typed characters: the code is the character, except the
+    // blank, which would not show.
+    if (entry.wKey == VK_SPACE)
+        return KeyText(entry.fVirt, VK_SPACE);
+    return ModifierText(entry.fVirt) + QChar(entry.wKey);
 }

@@ -60,6 +60,16 @@ enum : int
     BROWSER_ZOOM_LEVELS = 5
 };
 
+// How a page asks for a new window. A link opened with the middle button or with Ctrl asks for
+// a tab behind the page, one opened with Ctrl+Shift (or a page's plain target or window.open)
+// for a tab in front; a page's pop-up with a size of its own for a window.
+enum class BrowserWindowRequest
+{
+    Window,
+    ForegroundTab,
+    BackgroundTab,
+};
+
 // One element on the path from a point of the page outwards, as QueryElementsAt reports it.
 // An attribute the element does not have is a null string; `href` and `src` are resolved
 // against the element's document, except the `src` of a FRAME, which is the attribute text.
@@ -173,6 +183,9 @@ public:
     virtual bool ExecFind() = 0;
     // The selected text; false when there is no document.
     virtual bool GetSelectedText(QString* pText) const = 0;
+    // Whether a field of the page that takes typing (a text input, a text area, an editable
+    // element) has the page's focus.
+    virtual bool IsEditingText() const = 0;
 
     // --- document queries, by continuation --------------------------------------------------
     // The elements at a point of the window's client area, from the element at the point
@@ -207,7 +220,8 @@ public:
     virtual void OnBeforeNavigate2(const BrowserNavigation& nav, bool* pbCancel) = 0;
     // The page asks for a new window. Put the control that is to show it into *ppDisp, or
     // set *pbCancel; with neither the page gets no window.
-    virtual void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel) = 0;
+    virtual void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel,
+                              BrowserWindowRequest request) = 0;
     virtual void OnQuit() = 0;
     virtual void OnDocumentComplete(const QString& address) = 0;
 

@@ -265,6 +265,11 @@ bool CHtmlPane::OwnsWindow(const QWidget* pWnd) const
     return m_hWnd && m_pBrowser && pWnd && pWnd == m_pBrowser->PageView();
 }
 
+bool CHtmlPane::IsEditingText() const
+{
+    return m_pBrowser && m_pBrowser->IsEditingText();
+}
+
 void CHtmlPane::InspectAt(const QPoint& ptScreen, InspectDone done)
 {
     if (!m_pBrowser || !m_hWnd) {
@@ -521,10 +526,10 @@ void CHtmlPane::ForgetTypedLoad()
     m_typedLoadAddresses.clear();
 }
 
-void CHtmlPane::OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel)
+void CHtmlPane::OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel, BrowserWindowRequest request)
 {
     if (m_pForm)
-        m_pForm->OnNewWindow2(ppDisp, pbCancel);
+        m_pForm->OnNewWindow2(ppDisp, pbCancel, request);
     else
         *pbCancel = true;
 }

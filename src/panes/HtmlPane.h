@@ -41,6 +41,7 @@ public:
     void Refresh() override;
     bool IsCommandEnabled(int nCommand) const override;
     bool OwnsWindow(const QWidget* pWnd) const override;
+    bool IsEditingText() const override;
     void InspectAt(const QPoint& ptScreen, InspectDone done) override;
     bool CanGoBack() const override { return m_bCanGoBack; }
     bool CanGoForward() const override { return m_bCanGoForward; }
@@ -73,7 +74,8 @@ public:
     void OnProgressChange(int nProgress, int nProgressMax) override;
     void OnTitleChange(const QString& text, bool bAddress) override;
     void OnBeforeNavigate2(const BrowserNavigation& nav, bool* pbCancel) override;
-    void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel) override;
+    void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel,
+                      BrowserWindowRequest request) override;
     void OnQuit() override;
     void OnDocumentComplete(const QString& address) override;
 

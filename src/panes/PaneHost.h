@@ -4,6 +4,7 @@
 
 class CPaneWnd;
 class IBrowserControl;
+enum class BrowserWindowRequest;
 class QWidget;
 
 // What a pane needs of the workspace that owns it and of the main frame. The workspace form
@@ -23,7 +24,8 @@ public:
     virtual void NavigateNewPane(const QString& address, bool bRecordTyped) = 0;
     // A page of an HTML pane asks for a new window: put the control of a new pane into
     // *ppDisp (AddPane with the dispatch pointer), or set *pbCancel.
-    virtual void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel) = 0;
+    virtual void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel,
+                              BrowserWindowRequest request) = 0;
     // The newest end of the typed-address list.
     virtual void AddTypedAddress(const QString& address) = 0;
     // Called by CPaneWnd::Close after the pane's tab is gone (nTabIndex the index it had, -1

@@ -110,6 +110,8 @@ public:
     // nCommand 11 cut, 12 copy, 13 paste.
     virtual bool IsCommandEnabled(int nCommand) const = 0;
     virtual bool OwnsWindow(const QWidget* pWnd) const = 0;
+    // Whether a text field of the pane's document has the keyboard focus.
+    virtual bool IsEditingText() const { return false; }
     // Classifies the element at a point in screen coordinates: PANE_HAS_* flags.
     virtual void InspectAt(const QPoint& ptScreen, InspectDone done) = 0;
     virtual bool CanGoBack() const = 0;

@@ -99,6 +99,35 @@ const KeyPair kPositionKeys[] = {
     {55, 'V'}, {56, 'B'},  {57, 'N'},  {58, 'M'},  {59, 0xBC}, {60, 0xBE}, {61, 0xBF},
 };
 
+struct KeyName
+{
+    int vk;
+    const char* pszName;
+};
+
+// The names of keys that type no character of their code.
+const KeyName kKeyNames[] = {
+    {VK_SPACE, "Space"},
+    {VK_TAB, "Tab"},
+    {VK_ESCAPE, "Esc"},
+    {VK_RETURN, "Enter"},
+    {VK_BACK, "Backspace"},
+    {0x25, "Left"},
+    {0x26, "Up"},
+    {0x27, "Right"},
+    {0x28, "Down"},
+    {0x2D, "Ins"},
+    {0x2E, "Del"},
+    {0x24, "Home"},
+    {0x23, "End"},
+    {0x21, "PgUp"},
+    {0x22, "PgDn"},
+    {0xBB, "="},
+    {0xBD, "-"},
+    {0x6B, "Num +"},
+    {0x6D, "Num -"},
+};
+
 template <size_t N> int Lookup(const KeyPair (&table)[N], int key)
 {
     for (const KeyPair& p : table)
@@ -171,4 +200,31 @@ quint8 AccelFlagsFromModifiers(Qt::KeyboardModifiers modifiers)
     if (modifiers & Qt::AltModifier)
         flags |= FALT;
     return flags;
+}
+
+QString ModifierText(quint8 nFlags)
+{
+    QString text;
+    if (nFlags & FCONTROL)
+        text += QLatin1String("Ctrl+");
+    if (nFlags & FALT)
+        text += QLatin1String("Alt+");
+    if (nFlags & FSHIFT)
+        text += QLatin1String("Shift+");
+    return text;
+}
+
+QString KeyText(quint8 nFlags, int nVirtKey)
+{
+    if (nVirtKey <= 0 || nVirtKey > 0xFFFF)
+        return QString();
+    QString name;
+    if (nVirtKey >= VK_F1 && nVirtKey < VK_F1 + 24)
+        name = QStringLiteral("F%1").arg(nVirtKey - VK_F1 + 1);
+    for (const KeyName& k : kKeyNames)
+        if (k.vk == nVirtKey)
+            name = QLatin1String(k.pszName);
+    if (name.isEmpty())
+        name = QChar(static_cast<char16_t>(nVirtKey));
+    return ModifierText(nFlags) + name;
 }

@@ -34,3 +34,11 @@ int VirtualKeyFromKey(int nQtKey, Qt::KeyboardModifiers modifiers, quint32 nXKey
 
 // FSHIFT, FCONTROL and FALT for the held modifiers.
 quint8 AccelFlagsFromModifiers(Qt::KeyboardModifiers modifiers);
+
+// The held modifiers as menus show them: "Ctrl+", "Alt+", "Shift+" (FCONTROL, FALT, FSHIFT), in
+// this order.
+QString ModifierText(quint8 nFlags);
+
+// A key combination as menus show it: the modifiers, then the key's name ("Tab", "Left", "F5";
+// the character of the code for the keys that type one). Empty without a key.
+QString KeyText(quint8 nFlags, int nVirtKey);

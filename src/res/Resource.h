@@ -7,6 +7,10 @@ enum : int
 {
     // Resources sharing the main window's id: menu, tool bar, accelerators, icon, document string.
     IDR_MAINFRAME = 128,
+    // The keys every desktop browser has, where the user's bindings leave them free.
+    IDR_DESKTOP_KEYS = 129,
+    // The editing keys a text field keeps for itself while it has the focus.
+    IDR_FIELD_KEYS = 131,
 
     // Menu "&File".
     ID_FILE_NEW = 32775,
@@ -72,6 +76,11 @@ enum : int
     ID_FOCUS_ADDRESS_BAR = 32834,
     ID_PANE_PREVIOUS = 32843,
     ID_PANE_NEXT = 32844,
+    // The desktop keys' own commands: the panes in a ring, the text size a step at a time.
+    ID_PANE_CYCLE_PREVIOUS = 32847,
+    ID_PANE_CYCLE_NEXT = 32848,
+    ID_VIEW_TEXT_STEP_LARGER = 32849,
+    ID_VIEW_TEXT_STEP_SMALLER = 32850,
 
     // Accelerator commands without a handler (F6, Shift+F6, Enter).
     ID_NEXT_PANE = 57680,

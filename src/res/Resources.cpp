@@ -126,6 +126,29 @@ const ACCEL kMainAccelerators[] = {
     {kVirt, 0x0D, ID_ADDRESS_ENTER},
 };
 
+// Consulted after the two tables above: a key either of them takes never gets here.
+const ACCEL kDesktopKeys[] = {
+    {kVirt | FALT, 0x25, ID_GO_BACK},    // Alt+Left
+    {kVirt | FALT, 0x27, ID_GO_FORWARD}, // Alt+Right
+    {kVirt, 0x74, ID_VIEW_REFRESH},      // F5
+    {kCtrl, 'R', ID_VIEW_REFRESH},
+    {kCtrl, 'L', ID_FOCUS_ADDRESS_BAR},
+    {kCtrl, 'W', ID_FILE_CLOSE},
+    {kCtrl, 0x09, ID_PANE_CYCLE_NEXT},                // Ctrl+Tab
+    {kCtrl | FSHIFT, 0x09, ID_PANE_CYCLE_PREVIOUS},   // Ctrl+Shift+Tab
+    {kCtrl, 0xBB, ID_VIEW_TEXT_STEP_LARGER},          // Ctrl with the "=" / "+" key
+    {kCtrl | FSHIFT, 0xBB, ID_VIEW_TEXT_STEP_LARGER}, // the "+" it gives with Shift
+    {kCtrl, 0x6B, ID_VIEW_TEXT_STEP_LARGER},          // keypad "+"
+    {kCtrl, 0xBD, ID_VIEW_TEXT_STEP_SMALLER},         // Ctrl+minus
+    {kCtrl, 0x6D, ID_VIEW_TEXT_STEP_SMALLER},         // keypad "-"
+};
+
+// Select all, undo, redo (two keys), copy, paste, cut: no command, the field does them itself.
+const ACCEL kFieldKeys[] = {
+    {kCtrl, 'A', 0}, {kCtrl, 'Z', 0}, {kCtrl, 'Y', 0}, {kCtrl | FSHIFT, 'Z', 0},
+    {kCtrl, 'C', 0}, {kCtrl, 'V', 0}, {kCtrl, 'X', 0},
+};
+
 const STRINGDEF kStrings[] = {
     // The items of the context menus.
     {ID_CONTEXT_OPEN_LINK, u"Open Li&nk in New Window"},
@@ -217,10 +240,26 @@ const TOOLBARBUTTONDEF* FindToolBarResource(int nID, int* pCount)
 
 const ACCEL* FindAcceleratorResource(int nID, int* pCount)
 {
-    const bool bFound = nID == IDR_MAINFRAME;
+    const struct
+    {
+        int nID;
+        const ACCEL* pTable;
+        int nCount;
+    } tables[] = {
+        {IDR_MAINFRAME, kMainAccelerators, static_cast<int>(std::size(kMainAccelerators))},
+        {IDR_DESKTOP_KEYS, kDesktopKeys, static_cast<int>(std::size(kDesktopKeys))},
+        {IDR_FIELD_KEYS, kFieldKeys, static_cast<int>(std::size(kFieldKeys))},
+    };
+    for (const auto& t : tables) {
+        if (t.nID != nID)
+            continue;
+        if (pCount != nullptr)
+            *pCount = t.nCount;
+        return t.pTable;
+    }
     if (pCount != nullptr)
-        *pCount = bFound ? static_cast<int>(std::size(kMainAccelerators)) : 0;
-    return bFound ? kMainAccelerators : nullptr;
+        *pCount = 0;
+    return nullptr;
 }
 
 QString LoadString(int nID)

@@ -71,17 +71,28 @@ void CNuvBrowserForm::MapBrowserCommands()
             nID, [this, nID] { OnEditCommand(nID); },
             [this](CCmdUI* pCmdUI) { OnUpdateEditCommand(pCmdUI); });
 
+    const auto setTextSize = [this](int nLevel) {
+        m_settings.m_nTextSize = nLevel;
+        if (m_pActivePane)
+            m_pActivePane->SetTextSize(nLevel);
+    };
     MapRange(
         ID_VIEW_TEXT_LARGEST, ID_VIEW_TEXT_SMALLEST,
-        [this](int nID) {
-            m_settings.m_nTextSize = TextSizeLevel(nID);
-            if (m_pActivePane)
-                m_pActivePane->SetTextSize(m_settings.m_nTextSize);
-        },
+        [setTextSize](int nID) { setTextSize(TextSizeLevel(nID)); },
         [this](CCmdUI* pCmdUI) {
             const int nLevel = m_pActivePane ? m_pActivePane->UpdateTextSize() : 0;
             pCmdUI->SetRadio(nLevel == TextSizeLevel(pCmdUI->m_nID));
         });
+
+    // Ctrl with plus or minus, or with the wheel: one level from the page's own, at most to
+    // the largest or smallest.
+    for (const int nStep : {1, -1})
+        Map(nStep > 0 ? ID_VIEW_TEXT_STEP_LARGER : ID_VIEW_TEXT_STEP_SMALLER,
+            [this, setTextSize, nStep] {
+                const int nNow = m_pActivePane ? m_pActivePane->UpdateTextSize() : 0;
+                const int nFrom = nNow >= 1 ? nNow : m_settings.m_nTextSize;
+                setTextSize(qBound(1, nFrom + nStep, TextSizeLevel(ID_VIEW_TEXT_LARGEST)));
+            });
 
     Map(
         ID_FILE_WORK_OFFLINE, [] { ToggleWorkOffline(); },

@@ -181,13 +181,6 @@ void CContextCommands::PostCommand(int nID)
         m_pForm, [form = m_pForm, nID] { form->OnCmdMsg(nID); }, Qt::QueuedConnection);
 }
 
-bool CContextCommands::IsOnActivePage(QObject* pReceiver) const
-{
-    const CPaneWnd* pPane = m_pForm->GetActivePane();
-    return pPane && pReceiver->isWidgetType() &&
-           pPane->OwnsWindow(static_cast<const QWidget*>(pReceiver));
-}
-
 bool CContextCommands::IsRightPressTarget(QObject* pReceiver) const
 {
     // Widgets that choose on a press: a right press chooses too, and shows no menu.
@@ -199,7 +192,7 @@ bool CContextCommands::PreTranslateMessage(QObject* pReceiver, QEvent* pEvent)
 {
     if (pEvent->type() == QEvent::KeyPress) {
         auto* pKey = static_cast<QKeyEvent*>(pEvent);
-        if (!IsContextKey(pKey) || !IsOnActivePage(pReceiver))
+        if (!IsContextKey(pKey) || !m_pForm->IsOnActivePage(pReceiver))
             return false;
         // At the pointer when it is over the page, else at the page's top-left corner.
         QWidget* pPage = m_pForm->GetActivePane()->Window();
@@ -218,7 +211,7 @@ bool CContextCommands::PreTranslateMessage(QObject* pReceiver, QEvent* pEvent)
     if (!bRight && !bAltLeft)
         return false;
     auto* pWidget = static_cast<QWidget*>(pReceiver);
-    if (IsOnActivePage(pReceiver)) {
+    if (m_pForm->IsOnActivePage(pReceiver)) {
         PostContextRequest(pWidget, CONTEXT_PAGE, pMouse->position().toPoint());
         pWidget->setFocus(Qt::MouseFocusReason);
         // The right press goes on to the page as it is: the page keeps its selection and

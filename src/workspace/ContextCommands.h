@@ -85,7 +85,6 @@ private:
     void OpenInNewPane(const CPaneWnd* pFrom, const QString& address);
     // Keeps the release of a press that was taken from a page away from it too.
     void SwallowRelease(QWidget* pReceiver, Qt::MouseButton nButton);
-    bool IsOnActivePage(QObject* pReceiver) const;
     bool IsRightPressTarget(QObject* pReceiver) const;
 
     CNuvBrowserForm* m_pForm;

@@ -37,6 +37,18 @@ public:
     // address field, 0 a page.
     virtual void PostContextRequest(QWidget* pWindow, int nKind, const QPoint& ptClient) = 0;
 
+    // Whether the widget belongs to the active pane's page, and whether a text field of that
+    // page has the keyboard focus (the frame leaves the field its editing keys).
+    virtual bool IsOnActivePage(const QObject* pReceiver) const
+    {
+        (void)pReceiver;
+        return false;
+    }
+    virtual bool IsEditingText(const QObject* pReceiver) const
+    {
+        (void)pReceiver;
+        return false;
+    }
     // Sees each key press and pointer press aimed at a widget inside the view before the frame
     // does (once per press, on the widget it is aimed at); true consumes it.
     virtual bool PreTranslateMessage(QObject* pReceiver, QEvent* pEvent)

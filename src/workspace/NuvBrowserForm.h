@@ -145,6 +145,8 @@ public:
     void SetFrameHost(IFrameHost* pHost) override { m_pFrame = pHost; }
     void PostContextRequest(QWidget* pWindow, int nKind, const QPoint& ptClient) override;
     bool PreTranslateMessage(QObject* pReceiver, QEvent* pEvent) override;
+    bool IsOnActivePage(const QObject* pReceiver) const override;
+    bool IsEditingText(const QObject* pReceiver) const override;
     CContextCommands* ContextCommands() const { return m_pContext; }
     CSaveCommands* SaveCommands() const { return m_pSave; }
 
@@ -152,7 +154,8 @@ public:
     QWidget* PaneParent() override { return this; }
     QWidget* MainWindow() override;
     void SetStatusText(const QString& text) override;
-    void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel) override;
+    void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel,
+                      BrowserWindowRequest request) override;
     void AddTypedAddress(const QString& address) override;
     void StartMailProgram(const QString& address) override;
     bool ViewNewWindow() const override;
@@ -181,6 +184,9 @@ public:
     void OnUpdateFocusNewWindow(CCmdUI* pCmdUI);
     void OnPreviousPane();
     void OnNextPane();
+    // Ctrl+Tab and Ctrl+Shift+Tab: the next or previous pane, from the last to the first and
+    // back.
+    void OnCyclePane(int nStep);
     void OnTabSelChange();
     // A middle click on a pane's tab closes that pane by the Close command's rules; a pane
     // behind the one in front closes without changing which pane is in front.

@@ -5,6 +5,7 @@
 #include "commands/CmdUI.h"
 #include "favorites/FavoritesTree.h"
 #include "options/AppSettings.h"
+#include "panes/BrowserControl.h"
 #include "panes/PaneWnd.h"
 #include "platform/ShellServices.h"
 #include "res/Resource.h"
@@ -50,6 +51,8 @@ void CNuvBrowserForm::MapPaneCommands()
         &CNuvBrowserForm::OnUpdateFocusNewWindow);
     Map(ID_PANE_PREVIOUS, &CNuvBrowserForm::OnPreviousPane);
     Map(ID_PANE_NEXT, &CNuvBrowserForm::OnNextPane);
+    Map(ID_PANE_CYCLE_NEXT, [this] { OnCyclePane(1); });
+    Map(ID_PANE_CYCLE_PREVIOUS, [this] { OnCyclePane(-1); });
 
     connect(m_tabPanes, &CPaneTabCtrl::selectionChanged, this, &CNuvBrowserForm::OnTabSelChange);
     connect(m_tabPanes, &CPaneTabCtrl::closeRequested, this, &CNuvBrowserForm::OnTabCloseRequest);
@@ -348,9 +351,33 @@ void CNuvBrowserForm::OnNextPane()
     SelectPane(t + 1);
 }
 
-void CNuvBrowserForm::OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel)
+void CNuvBrowserForm::OnCyclePane(int nStep)
 {
-    if (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier) {
+    const int nPanes = m_tabPanes->count() - (m_pApp->ViewFavorite == 0 ? 1 : 0);
+    if (nPanes <= 0)
+        return;
+    const int t = m_tabPanes->GetCurSel() - (m_pApp->ViewFavorite == 0 ? 1 : 0);
+    // From the favorites tab, the first pane is next and the last one previous.
+    const int nFrom = t < 0 ? (nStep > 0 ? -1 : 0) : t;
+    SelectPane(((nFrom + nStep) % nPanes + nPanes) % nPanes);
+}
+
+void CNuvBrowserForm::OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel,
+                                   BrowserWindowRequest request)
+{
+    const bool bCtrl = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+    // A link opened with the middle button or Ctrl goes behind the pane in front, with
+    // Ctrl+Shift in front of it, whatever ViewNewActive says for the menu's commands.
+    if (request == BrowserWindowRequest::BackgroundTab) {
+        AddPaneAs(PANE_HTML, ppDisp, false);
+        return;
+    }
+    if (request == BrowserWindowRequest::ForegroundTab && bCtrl) {
+        AddPaneAs(PANE_HTML, ppDisp, true);
+        return;
+    }
+    // Any other window a page asks for while Ctrl is held is refused.
+    if (bCtrl) {
         *pbCancel = true;
         return;
     }
@@ -402,6 +429,17 @@ void CNuvBrowserForm::PostContextRequest(QWidget* pWindow, int nKind, const QPoi
 bool CNuvBrowserForm::PreTranslateMessage(QObject* pReceiver, QEvent* pEvent)
 {
     return m_pContext->PreTranslateMessage(pReceiver, pEvent);
+}
+
+bool CNuvBrowserForm::IsOnActivePage(const QObject* pReceiver) const
+{
+    return m_pActivePane && pReceiver && pReceiver->isWidgetType() &&
+           m_pActivePane->OwnsWindow(static_cast<const QWidget*>(pReceiver));
+}
+
+bool CNuvBrowserForm::IsEditingText(const QObject* pReceiver) const
+{
+    return IsOnActivePage(pReceiver) && m_pActivePane->IsEditingText();
 }
 
 void CNuvBrowserForm::SetStatusText(const QString& text)

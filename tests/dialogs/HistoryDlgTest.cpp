@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QScrollBar>
 
 namespace {
 class HistoryDlgTest : public DialogTest
@@ -137,5 +138,24 @@ TEST_F(HistoryDlgTest, DisabledWithoutAnActivePaneAndForATextPaneEmpty)
     EXPECT_FALSE(frame->IsCommandEnabled(ID_GO_HISTORY));
     EXPECT_FALSE(frame->SendCommand(ID_GO_HISTORY));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(HistoryDlgTest, LongAddressesAreShortenedInTheMiddle)
+{
+    const QString tail = QStringLiteral("/the-end-of-it.html");
+    const QString address = QStringLiteral("http://example.org/") + QString(400, 'a') + tail;
+    CHistoryDlg dlg({address, QStringLiteral("http://b/")}, nullptr);
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    QListWidget* list = dlg.List();
+    list->doItemsLayout(); // the list lays its lines out late
+    // Each line fits the list's width: the list shows both ends of a long address with "…"
+    // between them, and has nothing to scroll sideways.
+    for (int i = 0; i < list->count(); ++i)
+        EXPECT_LE(list->visualItemRect(list->item(i)).right(), list->viewport()->width()) << i;
+    EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
+
+    // The whole address is still the line's text.
+    EXPECT_EQ(list->item(0)->text(), address);
 }
 } // namespace

@@ -33,8 +33,10 @@ public:
                             nav.bHistory ? " history" : "", nav.bRedirect ? " redirect" : "");
         *pbCancel = nav.address.startsWith("mailto:");
     }
-    void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel) override
+    void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel,
+                      BrowserWindowRequest request) override
     {
+        m_newWindowRequests << request;
         m_lines << "NewWindow";
         if (m_bRefuseNewWindows) {
             *pbCancel = true;
@@ -70,6 +72,7 @@ public:
 
     QStringList m_lines;
     bool m_bRefuseNewWindows = false;
+    QList<BrowserWindowRequest> m_newWindowRequests; // how the page asked, oldest first
     // The control a granted request got, and its events.
     std::unique_ptr<CEventLog> m_pNewLog;
     std::unique_ptr<CWebEngineControl> m_pNewControl;

@@ -446,15 +446,32 @@ TEST_F(KeyAccelTableTest, DecorateMenuWritesKeysAfterTheTab)
     EXPECT_EQ(MenuText(bar, ID_FAVORITES_ADD), QStringLiteral("&Add to Favorites\tCtrl+T"));
 }
 
-TEST_F(KeyAccelTableTest, AnEntryWithoutAKeyShowsNoKeyCharacter)
+TEST_F(KeyAccelTableTest, KeysWithoutACharacterOfTheirOwnShowReadably)
 {
-    // The key settings make an entry with key code 0 from an empty key field.
-    QMenuBar bar;
-    ASSERT_TRUE(LoadMenu(&bar, IDR_MAINFRAME));
-    CKeyAccelTable t;
-    t.LoadTable();
-    ASSERT_TRUE(t.SetEntry(FCONTROL | FSHIFT, 0, ID_GO_BACK));
-    t.DecorateMenu(&bar);
-    EXPECT_EQ(MenuText(bar, ID_GO_BACK), QStringLiteral("&Back\tCtrl+Shift+"));
-    EXPECT_EQ(CKeyAccelTable::GetKeyText(t.GetEntries()[15]), QStringLiteral("Ctrl+Shift+"));
+    // The key settings make an entry with key code 0 from an empty key field, and one with
+    // code 0x20 from a typed blank.
+    const struct
+    {
+        int nFlags;
+        int nKey;
+        const char* pszKeyText;
+        const char* pszMenuText;
+    } cases[] = {
+        {FCONTROL | FSHIFT, 0, "", "&Back"}, // no lone "Ctrl+Shift+"
+        {FCONTROL, 0, "", "&Back"},
+        {FCONTROL, ' ', "Ctrl+Space", "&Back\tCtrl+Space"},
+        {FALT, ' ', "Alt+Space", "&Back\tAlt+Space"},
+        {FCONTROL, '%', "Ctrl+%", "&Back\tCtrl+%"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszKeyText);
+        QMenuBar bar;
+        ASSERT_TRUE(LoadMenu(&bar, IDR_MAINFRAME));
+        CKeyAccelTable t;
+        t.LoadTable();
+        ASSERT_TRUE(t.SetEntry(c.nFlags, c.nKey, ID_GO_BACK));
+        t.DecorateMenu(&bar);
+        EXPECT_EQ(MenuText(bar, ID_GO_BACK), QString::fromUtf8(c.pszMenuText));
+        EXPECT_EQ(CKeyAccelTable::GetKeyText(t.GetEntries()[15]), QString::fromUtf8(c.pszKeyText));
+    }
 }

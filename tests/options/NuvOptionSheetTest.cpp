@@ -168,8 +168,8 @@ TEST_F(NuvOptionSheetTest, SetReplaceAndDeleteEditTheListInPlace)
          "Ctrl+N\tHistory", 15},
         {"set of new keys appends", "a", true, true, false, "Back", false, 15, "Ctrl+Alt+A\tBack",
          16},
-        {"set with an empty key field", "", true, false, false, "Back", false, 15, "Ctrl+\tBack",
-         16},
+        {"set with an empty key field", "", true, false, false, "Back", false, 15, "\tBack", 16},
+        {"set with a blank", " ", true, false, false, "Back", false, 15, "Ctrl+Space\tBack", 16},
         {"set without a function does nothing", "q", true, false, false, "", false, 14,
          "Ctrl+M\tAddress Bar", 15},
         {"delete removes the exact entry", "j", true, false, true, "Images OFF-display", true, 4,
@@ -215,7 +215,7 @@ TEST_F(NuvOptionSheetTest, OkStoresTheBindingAndItWorksAtOnceAndAfterARestart)
     SetControls(sheet, "k", true, false, false, "Back");
     Click(sheet->GetDlgItem(CNuvOptionKeyPage::IDC_SET));
     // Until OK the old binding holds: Ctrl+K is still "Sound ON".
-    EXPECT_EQ(MenuText(ID_GO_BACK), "&Back");
+    EXPECT_EQ(MenuText(ID_GO_BACK), "&Back\tAlt+Left"); // the desktop key
     Click(sheet->GetDlgItem(CNuvDialog::IDOK));
     ASSERT_TRUE(Gone(sheet));
 

@@ -141,12 +141,12 @@ bool CFakeBrowserControl::RaiseBeforeNavigate2(const QString& address)
     return RaiseBeforeNavigate2(nav);
 }
 
-IBrowserControl* CFakeBrowserControl::RaiseNewWindow2(bool* pbCancel)
+IBrowserControl* CFakeBrowserControl::RaiseNewWindow2(bool* pbCancel, BrowserWindowRequest request)
 {
     IBrowserControl* pDisp = nullptr;
     bool bCancel = false;
     if (m_pSink)
-        m_pSink->OnNewWindow2(&pDisp, &bCancel);
+        m_pSink->OnNewWindow2(&pDisp, &bCancel, request);
     if (pbCancel)
         *pbCancel = bCancel;
     return pDisp;

@@ -42,6 +42,7 @@ public:
     int QueryStatus(int nCmdID) const override;
     bool ExecFind() override;
     bool GetSelectedText(QString* pText) const override;
+    bool IsEditingText() const override { return m_bEditingText; }
 
     void QueryElementsAt(const QPoint& ptClient, ElementsDone done) override;
     void QueryDocumentInfo(DocumentDone done) override;
@@ -57,7 +58,8 @@ public:
     int m_nZoom = 2;
     bool m_bZoomReadable = true;
     QString m_strSelection;
-    QByteArray m_history; // what SaveHistory gives; a restored history replaces it
+    bool m_bEditingText = false; // a text field of the page has the focus
+    QByteArray m_history;        // what SaveHistory gives; a restored history replaces it
     static constexpr const char* kHistoryMark = "fake history";
 
     // Script: events, as the engine would raise them. The result is the cancel flag.
@@ -70,7 +72,8 @@ public:
     bool RaiseBeforeNavigate2(const BrowserNavigation& nav);
     bool RaiseBeforeNavigate2(const QString& address);
     // The new window's control (null when none was handed back) and the cancel flag.
-    IBrowserControl* RaiseNewWindow2(bool* pbCancel = nullptr);
+    IBrowserControl* RaiseNewWindow2(bool* pbCancel = nullptr,
+                                     BrowserWindowRequest request = BrowserWindowRequest::Window);
     void RaiseQuit();
     void RaiseDocumentComplete(const QString& address);
 

@@ -42,8 +42,10 @@ void CFakePaneHost::NavigateNewPane(const QString& address, bool bRecordTyped)
         pPane->Navigate(address, bRecordTyped, true);
 }
 
-void CFakePaneHost::OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel)
+void CFakePaneHost::OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel,
+                                 BrowserWindowRequest request)
 {
+    m_newWindowRequests << request;
     if (m_bCancelNewWindows)
         *pbCancel = true;
     else if (m_bMakeNewWindowPanes)

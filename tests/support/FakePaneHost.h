@@ -1,5 +1,6 @@
 #pragma once
 
+#include "panes/BrowserControl.h"
 #include "panes/PaneHost.h"
 #include "panes/PaneWnd.h"
 
@@ -36,7 +37,8 @@ public:
     QWidget* MainWindow() override { return m_bHasMainWindow ? &m_main : nullptr; }
     void SetStatusText(const QString& text) override { m_statusTexts << text; }
     void NavigateNewPane(const QString& address, bool bRecordTyped) override;
-    void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel) override;
+    void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel,
+                      BrowserWindowRequest request) override;
     void AddTypedAddress(const QString& address) override { m_typedAddresses << address; }
     void OnPaneClosed(int nTabIndex) override
     {
@@ -66,7 +68,8 @@ public:
     bool m_bHasMainWindow = true;
     bool m_bViewNewWindow = false;
     bool m_bCheckGoogle = true;
-    bool m_bCancelNewWindows = false; // as with Ctrl held
+    bool m_bCancelNewWindows = false;                // as with Ctrl held
+    QList<BrowserWindowRequest> m_newWindowRequests; // how the pages asked, oldest first
     bool m_bMakeNewWindowPanes = true;
 
     QStringList m_statusTexts;

@@ -31,7 +31,7 @@ public:
     QWidget* MainWindow() override { return m_pMain; }
     void SetStatusText(const QString&) override {}
     void NavigateNewPane(const QString&, bool) override {}
-    void OnNewWindow2(IBrowserControl**, bool*) override {}
+    void OnNewWindow2(IBrowserControl**, bool*, BrowserWindowRequest) override {}
     void AddTypedAddress(const QString&) override {}
     void OnPaneClosed(int) override {}
     void StartMailProgram(const QString&) override {}

@@ -374,13 +374,13 @@ bool CWebEngineControl::HandleExternalAddress(const QUrl& url, QWebEnginePage::N
     return false;
 }
 
-QWebEnginePage* CWebEngineControl::HandleNewWindow()
+QWebEnginePage* CWebEngineControl::HandleNewWindow(BrowserWindowRequest request)
 {
     if (!m_pSink)
         return nullptr;
     IBrowserControl* pDisp = nullptr;
     bool bCancel = false;
-    m_pSink->OnNewWindow2(&pDisp, &bCancel);
+    m_pSink->OnNewWindow2(&pDisp, &bCancel, request);
     if (bCancel || !pDisp)
         return nullptr;
     auto* pControl = dynamic_cast<CWebEngineControl*>(pDisp);
@@ -553,6 +553,12 @@ bool CWebEngineControl::GetSelectedText(QString* pText) const
 {
     *pText = m_pPage->selectedText();
     return true;
+}
+
+bool CWebEngineControl::IsEditingText() const
+{
+    // Our own notice page has no fields.
+    return m_notice == NoticeKind::None && m_pPage->IsEditingText();
 }
 
 void CWebEngineControl::RunQuery(const QString& script, std::function<void(const QVariant&)> answer)

@@ -48,6 +48,7 @@ public:
     int QueryStatus(int nCmdID) const override;
     bool ExecFind() override;
     bool GetSelectedText(QString* pText) const override;
+    bool IsEditingText() const override;
 
     void QueryElementsAt(const QPoint& ptClient, ElementsDone done) override;
     void QueryDocumentInfo(DocumentDone done) override;
@@ -75,7 +76,7 @@ public:
     // Called by the page.
     bool HandleNavigationRequest(const QUrl& url, QWebEnginePage::NavigationType type,
                                  bool bMainFrame);
-    QWebEnginePage* HandleNewWindow();
+    QWebEnginePage* HandleNewWindow(BrowserWindowRequest request);
 
     // The program's own page shown in place of the engine's; null while the engine's shows.
     const CNoticePage* Notice() const;

@@ -2,6 +2,7 @@
 
 #include "panes/webengine/WebEngineControl.h"
 
+#include <QRandomGenerator>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 
@@ -21,19 +22,62 @@ const char kPopupNoticeScript[] = R"JS((function () {
         return opened;
     };
 })();)JS";
+
+// Tells whether the element that takes the focus takes typing: a text input, a text area, an
+// editable element or a document in design mode. Each frame tells of its own elements; a
+// focus that leaves an element is told at once, before the next element takes it.
+const char kEditingNoticeScript[] = R"JS((function () {
+    var info = console.info, apply = Reflect.apply, mark = '%1';
+    var notTyped = /^(button|checkbox|radio|submit|reset|image|file|color|range|hidden)$/i;
+    function takesTyping(e) {
+        if (!e || e.nodeType !== 1)
+            return false;
+        if (e.isContentEditable || document.designMode === 'on')
+            return true;
+        if (e.tagName === 'TEXTAREA')
+            return !e.readOnly && !e.disabled;
+        if (e.tagName !== 'INPUT')
+            return false;
+        return !e.readOnly && !e.disabled && !notTyped.test(e.type);
+    }
+    function tell(editing) { apply(info, console, [mark + (editing ? '1' : '0')]); }
+    document.addEventListener('focusin', function (ev) {
+        var path = ev.composedPath ? ev.composedPath() : [];
+        tell(takesTyping(path.length ? path[0] : ev.target));
+    }, true);
+    document.addEventListener('focusout', function () { tell(false); }, true);
+})();)JS";
+
+QString RandomMark()
+{
+    return QStringLiteral("nuvBrowser editing %1 ")
+        .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
+}
 } // namespace
 
 CWebEnginePage::CWebEnginePage(QWebEngineProfile* pProfile, CWebEngineControl* pControl)
-    : QWebEnginePage(pProfile, pControl), m_pControl(pControl)
+    : QWebEnginePage(pProfile, pControl), m_pControl(pControl), m_strEditingMark(RandomMark())
 {
-    QWebEngineScript notice;
-    notice.setName(QStringLiteral("nuvBrowser popup notice"));
-    notice.setSourceCode(
-        QString::fromLatin1(kPopupNoticeScript).arg(QLatin1String(kPopupBlockedMark)));
-    notice.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    notice.setWorldId(QWebEngineScript::MainWorld);
-    notice.setRunsOnSubFrames(true);
-    scripts().insert(notice);
+    AddScript("nuvBrowser popup notice",
+              QString::fromLatin1(kPopupNoticeScript).arg(QLatin1String(kPopupBlockedMark)),
+              QWebEngineScript::MainWorld);
+    AddScript("nuvBrowser editing notice",
+              QString::fromLatin1(kEditingNoticeScript).arg(m_strEditingMark),
+              QWebEngineScript::ApplicationWorld);
+    connect(this, &QWebEnginePage::loadStarted, this, [this] { m_bEditingText = false; });
+    connect(this, &QWebEnginePage::renderProcessTerminated, this,
+            [this] { m_bEditingText = false; });
+}
+
+void CWebEnginePage::AddScript(const char* pszName, const QString& source, int nWorld)
+{
+    QWebEngineScript script;
+    script.setName(QLatin1String(pszName));
+    script.setSourceCode(source);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(static_cast<quint32>(nWorld));
+    script.setRunsOnSubFrames(true);
+    scripts().insert(script);
 }
 
 bool CWebEnginePage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
@@ -41,9 +85,16 @@ bool CWebEnginePage::acceptNavigationRequest(const QUrl& url, NavigationType typ
     return m_pControl->HandleNavigationRequest(url, type, isMainFrame);
 }
 
-QWebEnginePage* CWebEnginePage::createWindow(WebWindowType)
+QWebEnginePage* CWebEnginePage::createWindow(WebWindowType type)
 {
-    return m_pControl->HandleNewWindow();
+    switch (type) {
+    case WebBrowserBackgroundTab:
+        return m_pControl->HandleNewWindow(BrowserWindowRequest::BackgroundTab);
+    case WebBrowserTab:
+        return m_pControl->HandleNewWindow(BrowserWindowRequest::ForegroundTab);
+    default:
+        return m_pControl->HandleNewWindow(BrowserWindowRequest::Window);
+    }
 }
 
 void CWebEnginePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level,
@@ -53,6 +104,11 @@ void CWebEnginePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel leve
     // A page may write the same words: it only tells itself that a window was refused.
     if (level == InfoMessageLevel && message == QLatin1String(kPopupBlockedMark)) {
         emit popupBlocked();
+        return;
+    }
+    if (level == InfoMessageLevel && message.size() == m_strEditingMark.size() + 1 &&
+        message.startsWith(m_strEditingMark)) {
+        m_bEditingText = message.endsWith(QLatin1Char('1'));
         return;
     }
     QWebEnginePage::javaScriptConsoleMessage(level, message, nLine, source);

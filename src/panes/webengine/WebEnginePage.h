@@ -13,6 +13,9 @@ public:
     CWebEnginePage(QWebEngineProfile* pProfile, CWebEngineControl* pControl);
 
     CWebEngineControl* Control() const { return m_pControl; }
+    // A field that takes typing has the page's focus (in any frame), as the page's script
+    // last told; false again when another document starts to load.
+    bool IsEditingText() const { return m_bEditingText; }
 
 signals:
     // The page (or a frame of it) asked for a window without the user's gesture, and the
@@ -26,5 +29,11 @@ protected:
                                   int nLine, const QString& source) override;
 
 private:
+    void AddScript(const char* pszName, const QString& source, int nWorld);
+
     CWebEngineControl* m_pControl;
+    // The editing notices of this page's own script begin with it: the page cannot read it
+    // (the script runs out of its reach), so it cannot make such notices up.
+    QString m_strEditingMark;
+    bool m_bEditingText = false;
 };
