@@ -7,6 +7,7 @@
 #include <QTabBar>
 
 class CImageList;
+class QHelpEvent;
 class QToolButton;
 class CPaneWnd;
 
@@ -75,8 +76,11 @@ public:
     void SetImageList(const CImageList* pImages);
     void SetTabImage(int nIndex, int nImage) override;
     int GetTabImage(int nIndex) const;
-    // The text the tab shows.
+    // The tab's whole label ("N : title"); a pane tab's tool tip is its whole title.
     QString GetTabLabel(int nIndex) const;
+    // The label as the tab shows it: at most about 220 pixels wide (less when the tabs share a
+    // fixed width), a longer one cut short at its end with an ellipsis.
+    QString GetShownLabel(int nIndex) const;
     // Where the tab is shown, in the strip's coordinates (left of the strip when scrolled
     // away); empty without a tab.
     QRect GetItemRect(int nIndex) const;
@@ -112,6 +116,9 @@ protected:
     void tabLayoutChange() override;
 
 private:
+    // Where a tab's label is drawn inside its button.
+    static QRect LabelRect(const QRect& rcItem, bool bSelected);
+    bool ShowToolTip(const QHelpEvent* event);
     void SetItemData(int nIndex, PaneTabRecord* pRecord, int nImage);
     void RelabelTab(int nIndex);
     void SetLabel(int nIndex, const QString& label);
