@@ -152,6 +152,7 @@ public:
     QWidget* PaneParent() override { return this; }
     QWidget* MainWindow() override;
     void SetStatusText(const QString& text) override;
+    bool IsStatusBarShown() const override;
     void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel) override;
     void AddTypedAddress(const QString& address) override;
     void StartMailProgram(const QString& address) override;
