@@ -24,7 +24,7 @@ const int kPadRight = 6; // label to button edge
 const int kMinItemWidth = kPadLeft + kImageSize + kGap;
 // A long title is cut short at its end, so that several tabs of long titles fit side by side;
 // the whole title is the tab's tool tip.
-const int kMaxLabelWidth = 220;
+const int kMaxLabelWidth = CPaneTabCtrl::kMaxTabWidth - kPadLeft - kImageSize - kGap - kPadRight;
 
 // The tab bar reads "&" as a mnemonic and would claim Alt+letter for it.
 QString EscapeMnemonics(QString text)

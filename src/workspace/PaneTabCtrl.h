@@ -34,6 +34,8 @@ class CPaneTabCtrl : public QTabBar, public IPaneTabs
     Q_OBJECT
 public:
     static constexpr int kImageFavorites = 6;
+    // The widest a tab grows for its label (unless the tabs share a fixed width).
+    static constexpr int kMaxTabWidth = 220;
 
     explicit CPaneTabCtrl(QWidget* parent = nullptr);
     ~CPaneTabCtrl() override;
@@ -78,8 +80,8 @@ public:
     int GetTabImage(int nIndex) const;
     // The tab's whole label ("N : title"); a pane tab's tool tip is its whole title.
     QString GetTabLabel(int nIndex) const;
-    // The label as the tab shows it: at most about 220 pixels wide (less when the tabs share a
-    // fixed width), a longer one cut short at its end with an ellipsis.
+    // The label as the tab shows it: a label too long for its tab (kMaxTabWidth, or the
+    // shared fixed width) is cut short at its end with an ellipsis.
     QString GetShownLabel(int nIndex) const;
     // Where the tab is shown, in the strip's coordinates (left of the strip when scrolled
     // away); empty without a tab.

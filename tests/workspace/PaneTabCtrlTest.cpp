@@ -19,8 +19,8 @@ struct FakePanes
     CPaneWnd* operator[](int i) { return reinterpret_cast<CPaneWnd*>(bytes.data() + 16 * i); }
 };
 
-// The widest label a tab shows whole.
-const int kLongestWholeLabel = 220;
+// The widest label a tab shows whole: the widest tab less its image and margins.
+const int kLongestWholeLabel = CPaneTabCtrl::kMaxTabWidth - 24;
 
 class PaneTabCtrlTest : public ::testing::Test
 {
@@ -155,7 +155,7 @@ TEST_F(PaneTabCtrlTest, LongTitlesAreCutShortAndWholeInTheToolTip)
     strip.SetCurSel(1);
 
     const QFontMetrics fm = strip.fontMetrics();
-    ASSERT_GT(fm.horizontalAdvance(strip.GetTabLabel(0)), 1.5 * kLongestWholeLabel);
+    ASSERT_GT(fm.horizontalAdvance(strip.GetTabLabel(0)), 1.5 * CPaneTabCtrl::kMaxTabWidth);
     for (int i = 0; i < strip.count(); ++i) {
         SCOPED_TRACE(i);
         const QString label = strip.GetTabLabel(i);
@@ -170,7 +170,7 @@ TEST_F(PaneTabCtrlTest, LongTitlesAreCutShortAndWholeInTheToolTip)
             << qPrintable(shown);
         EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << qPrintable(shown);
         EXPECT_LE(fm.horizontalAdvance(shown), kLongestWholeLabel + 4);
-        EXPECT_LT(strip.GetItemRect(i).width(), kLongestWholeLabel + 40);
+        EXPECT_EQ(strip.GetItemRect(i).width(), CPaneTabCtrl::kMaxTabWidth);
     }
     // All four fit: the strip does not scroll.
     EXPECT_LE(strip.GetItemRect(3).right(), strip.width());
