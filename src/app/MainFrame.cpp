@@ -256,6 +256,11 @@ void CMainFrame::SetStatusText(const QString& strText)
     m_pMessagePane->repaint();
 }
 
+bool CMainFrame::IsStatusBarShown() const
+{
+    return m_pMessagePane != nullptr && !statusBar()->isHidden();
+}
+
 QString CMainFrame::GetStatusText() const
 {
     return m_pMessagePane ? m_pMessagePane->text() : QString();

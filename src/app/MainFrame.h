@@ -56,6 +56,7 @@ public:
 
     // The view's side (IFrameHost).
     void SetStatusText(const QString& strText) override;
+    bool IsStatusBarShown() const override;
     void SetFavoritesWidth(int nWidth) override;
     bool IsCommandBandsShown() const override;
     QComboBox* GetAddressCombo() const override { return m_hAddressCombo; }

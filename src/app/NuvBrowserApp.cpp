@@ -2,6 +2,7 @@
 
 #include "CommandLineOptions.h"
 #include "MainFrame.h"
+#include "WindowPlacement.h"
 #include "favorites/ShortcutFile.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
@@ -227,9 +228,11 @@ void CNuvBrowserApp::RestoreWindowPlacement()
 {
     CRegKey key;
     QByteArray placement;
+    // Placements stored by earlier versions are the toolkit's own; they are read once.
     if (key.Open(QString::fromLatin1(kOptionsKey)) &&
         key.QueryBinary(QStringLiteral("WindowPlacement"), &placement) &&
-        m_pMainWnd->restoreGeometry(placement))
+        (CWindowPlacement::Restore(m_pMainWnd, placement) ||
+         m_pMainWnd->restoreGeometry(placement)))
         return;
     // First start: 1024 x 768, or the available screen when it is smaller.
     QSize size(1024, 768);
@@ -242,7 +245,7 @@ void CNuvBrowserApp::SaveWindowPlacement()
 {
     CRegistryStore().SetValue(
         QString::fromLatin1(kOptionsKey),
-        RegValue::Binary(QStringLiteral("WindowPlacement"), m_pMainWnd->saveGeometry()));
+        RegValue::Binary(QStringLiteral("WindowPlacement"), CWindowPlacement::Save(m_pMainWnd)));
 }
 
 void CNuvBrowserApp::InstallSignalHandlers()

@@ -6,11 +6,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QValidator>
@@ -40,6 +42,23 @@ public:
         return bBindable ? Acceptable : Invalid;
     }
 };
+
+// Some styles (Fusion among them) open a drop-down list as a pop-up with every row at once,
+// which runs past the window with all the command names: this one keeps the list to its
+// visible-row limit, with a scroll bar.
+class CScrollingPopupStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 } // namespace
 
 CNuvOptionKeyPage::CNuvOptionKeyPage(CKeyAccelTable* pKeyTable, QWidget* pParent)
@@ -62,7 +81,7 @@ CNuvOptionKeyPage::CNuvOptionKeyPage(CKeyAccelTable* pKeyTable, QWidget* pParent
     const QFontMetrics metrics(m_listKeys->font());
     m_listKeys->setColumnWidth(0, metrics.horizontalAdvance(QStringLiteral("Ctrl+Alt+Shift+W")) +
                                       metrics.averageCharWidth() * 3);
-    m_listKeys->setMinimumHeight(metrics.lineSpacing() * kListLines);
+    m_listKeys->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(m_listKeys, &QTreeWidget::itemSelectionChanged, this,
             &CNuvOptionKeyPage::OnSelChangeKeys);
 
@@ -84,6 +103,10 @@ CNuvOptionKeyPage::CNuvOptionKeyPage(CKeyAccelTable* pKeyTable, QWidget* pParent
 
     m_cbFunction = new QComboBox(this);
     CNuvDialog::SetDlgItemId(m_cbFunction, IDC_FUNCTION);
+    // The style follows the application's; the widget does not own it.
+    auto* pPopupStyle = new CScrollingPopupStyle();
+    pPopupStyle->setParent(m_cbFunction);
+    m_cbFunction->setStyle(pPopupStyle);
     m_cbFunction->setMaxVisibleItems(kListLines);
     m_cbFunction->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     auto* functionLabel = new QLabel(QStringLiteral("&Func."), this);
@@ -118,7 +141,7 @@ CNuvOptionKeyPage::CNuvOptionKeyPage(CKeyAccelTable* pKeyTable, QWidget* pParent
     grid->addLayout(keyRow, 1, 1);
     grid->addWidget(functionLabel, 2, 0);
     grid->addLayout(functionRow, 2, 1);
-    grid->setRowStretch(0, 1);
+    grid->setRowStretch(3, 1);
     grid->setColumnStretch(1, 1);
 
     setFocusProxy(m_listKeys);
@@ -131,6 +154,28 @@ CNuvOptionKeyPage::CNuvOptionKeyPage(CKeyAccelTable* pKeyTable, QWidget* pParent
     setTabOrder(m_btnSet, m_btnDelete);
 
     RefillKeyPage();
+}
+
+bool CNuvOptionKeyPage::event(QEvent* pEvent)
+{
+    // Sizes are known once the style and the fonts are in place.
+    if (pEvent->type() == QEvent::Polish)
+        FitListToLines();
+    return QWidget::event(pEvent);
+}
+
+void CNuvOptionKeyPage::FitListToLines()
+{
+    // Whole lines only: the last one shown is never cut.
+    m_listKeys->ensurePolished();
+    const bool bTemporary = m_listKeys->topLevelItemCount() == 0;
+    if (bTemporary)
+        new QTreeWidgetItem(m_listKeys, {QStringLiteral("Ctrl+W"), QStringLiteral("Back")});
+    const int nLine = m_listKeys->sizeHintForRow(0);
+    if (bTemporary)
+        delete m_listKeys->takeTopLevelItem(0);
+    m_listKeys->setFixedHeight(2 * m_listKeys->frameWidth() +
+                               m_listKeys->header()->sizeHint().height() + kListLines * nLine);
 }
 
 void CNuvOptionKeyPage::RefillKeyPage()
@@ -220,4 +265,12 @@ void CNuvOptionKeyPage::ApplyKeyControls(bool (CKeyAccelTable::*pfnChange)(int, 
         return;
     (m_pKeyTable->*pfnChange)(nFlags, nKey, nCommand);
     RefillKeyPage();
+    if (pfnChange != &CKeyAccelTable::SetEntry)
+        return;
+    // The line just set is shown and chosen; the controls keep what they show.
+    if (QTreeWidgetItem* item = m_listKeys->topLevelItem(m_pKeyTable->FindEntry(nFlags, nKey))) {
+        const QSignalBlocker blocker(m_listKeys);
+        m_listKeys->setCurrentItem(item);
+        m_listKeys->scrollToItem(item);
+    }
 }

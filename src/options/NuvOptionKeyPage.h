@@ -47,7 +47,12 @@ public:
 
     CKeyAccelTable* m_pKeyTable = nullptr;
 
+protected:
+    bool event(QEvent* pEvent) override;
+
 private:
+    // The binding list's height: its header and a whole number of lines.
+    void FitListToLines();
     void OnSelChangeKeys();
     void OnSet();
     void OnDelete();

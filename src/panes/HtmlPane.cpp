@@ -1,6 +1,7 @@
 #include "panes/HtmlPane.h"
 
 #include "panes/BrowserControlFactory.h"
+#include "panes/LinkOverlay.h"
 #include "panes/NavigationPolicy.h"
 #include "panes/PageInspection.h"
 #include "panes/PaneContinuation.h"
@@ -388,6 +389,12 @@ void CHtmlPane::OnStatusTextChange(const QString& text)
     m_strStatusText = text;
     if (m_bActive && m_pForm)
         m_pForm->SetStatusText(text);
+    // Without the status bar, where a hovered link leads shows over the page.
+    const bool bOverlay = !text.isEmpty() && m_pForm && !m_pForm->IsStatusBarShown();
+    if (m_pLinkOverlay == nullptr && bOverlay && m_pBrowser)
+        m_pLinkOverlay = new CLinkOverlay(m_pBrowser->Widget());
+    if (m_pLinkOverlay && m_pBrowser)
+        m_pLinkOverlay->ShowText(bOverlay ? text : QString(), m_pBrowser->PageView());
 }
 
 void CHtmlPane::OnCommandStateChange(int nCommand, int nEnable)

@@ -4,12 +4,15 @@
 #include "panes/PaneWnd.h"
 
 #include <QMetaObject>
+#include <QPointer>
 #include <QStringList>
 
 // The pane that shows web pages: it hosts one browser control as its window, turns the pane
 // operations into control calls and keeps what the control's events report: address, tab
 // title and image, status text, history state and the recent-address list. It applies the
 // navigation policy and drives the shared progress bar.
+class CLinkOverlay;
+
 class CHtmlPane : public CPaneWnd, public IBrowserEvents
 {
     Q_OBJECT
@@ -91,6 +94,7 @@ private:
     void ExecCommand(int nCmdID, int nCmdExecOpt);
 
     IBrowserControl* m_pBrowser = nullptr;
+    QPointer<CLinkOverlay> m_pLinkOverlay; // a child of the control's window, made when needed
     QMetaObject::Connection m_connBrowserGone;
     bool m_bNavigating = true;
     // The load that Enter in the address field started: the address of the page it arrives

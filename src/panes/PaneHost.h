@@ -19,6 +19,8 @@ public:
 
     // The first pane of the main frame's status bar; nothing while there is no main frame.
     virtual void SetStatusText(const QString& text) = 0;
+    // Whether the main frame's status bar is shown (false without a main frame).
+    virtual bool IsStatusBarShown() const = 0;
 
     // Shows an address in a new HTML pane.
     virtual void NavigateNewPane(const QString& address, bool bRecordTyped) = 0;

@@ -22,6 +22,8 @@ public:
     virtual bool IsCommandBandsShown() const = 0;
     // The message pane of the status bar.
     virtual void SetStatusText(const QString& strText) = 0;
+    // Whether the status bar is shown (ViewStatus).
+    virtual bool IsStatusBarShown() const = 0;
     // The splitter was released at this favorites width: ViewFavoriteWidth takes it and the
     // frame hands it back to its view (ApplyFavoritesWidth).
     virtual void SetFavoritesWidth(int nWidth) = 0;

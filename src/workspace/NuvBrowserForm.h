@@ -154,6 +154,7 @@ public:
     QWidget* PaneParent() override { return this; }
     QWidget* MainWindow() override;
     void SetStatusText(const QString& text) override;
+    bool IsStatusBarShown() const override;
     void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel,
                       BrowserWindowRequest request) override;
     void AddTypedAddress(const QString& address) override;

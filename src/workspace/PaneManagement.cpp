@@ -448,6 +448,11 @@ void CNuvBrowserForm::SetStatusText(const QString& text)
         m_pFrame->SetStatusText(text);
 }
 
+bool CNuvBrowserForm::IsStatusBarShown() const
+{
+    return m_pFrame && m_pFrame->IsStatusBarShown();
+}
+
 void CNuvBrowserForm::AddTypedAddress(const QString& address)
 {
     m_settings.AddTypedAddress(&address, AddressCombo());

@@ -7,11 +7,13 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFocusEvent>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVariantList>
 
 namespace {
@@ -20,6 +22,9 @@ const int kPadLeft = 4;  // button edge to image
 const int kGap = 4;      // image to label
 const int kPadRight = 6; // label to button edge
 const int kMinItemWidth = kPadLeft + kImageSize + kGap;
+// A long title is cut short at its end, so that several tabs of long titles fit side by side;
+// the whole title is the tab's tool tip.
+const int kMaxLabelWidth = CPaneTabCtrl::kMaxTabWidth - kPadLeft - kImageSize - kGap - kPadRight;
 
 // The tab bar reads "&" as a mnemonic and would claim Alt+letter for it.
 QString EscapeMnemonics(QString text)
@@ -191,7 +196,9 @@ void CPaneTabCtrl::RelabelTab(int nIndex)
     if (!m_bFavoritesPanel && nIndex == 0)
         return;
     const int nNumber = m_bFavoritesPanel ? nIndex + 2 : nIndex + 1;
-    SetLabel(nIndex, FormatLabel(nNumber, GetTabTitle(nIndex)));
+    const QString title = GetTabTitle(nIndex);
+    SetLabel(nIndex, FormatLabel(nNumber, title));
+    setTabToolTip(nIndex, title);
 }
 
 void CPaneTabCtrl::SetLabel(int nIndex, const QString& label)
@@ -220,6 +227,21 @@ int CPaneTabCtrl::TextWidth(int nIndex) const
 QString CPaneTabCtrl::GetTabLabel(int nIndex) const
 {
     return tabText(nIndex).replace(QLatin1String("&&"), QLatin1String("&"));
+}
+
+QRect CPaneTabCtrl::LabelRect(const QRect& rcItem, bool bSelected)
+{
+    const int nShift = bSelected ? 1 : 0; // a pressed button's face moves down and right
+    return rcItem.adjusted(kPadLeft + kImageSize + kGap + nShift, nShift, -kPadRight / 2, 0);
+}
+
+QString CPaneTabCtrl::GetShownLabel(int nIndex) const
+{
+    const QRect rcItem = GetItemRect(nIndex);
+    if (rcItem.isEmpty())
+        return QString();
+    const int nWidth = LabelRect(rcItem, nIndex == m_nCurSel).width();
+    return fontMetrics().elidedText(GetTabLabel(nIndex), Qt::ElideRight, qMax(0, nWidth));
 }
 
 void CPaneTabCtrl::SetItemData(int nIndex, PaneTabRecord* pRecord, int nImage)
@@ -406,12 +428,26 @@ void CPaneTabCtrl::tabLayoutChange()
 
 bool CPaneTabCtrl::event(QEvent* event)
 {
+    if (event->type() == QEvent::ToolTip)
+        return ShowToolTip(static_cast<QHelpEvent*>(event));
     const bool bResult = QTabBar::event(event);
     // The bar repaints the hovered tab where it would have put it; the strip's places differ
     // while scrolled.
     if (event->type() == QEvent::HoverMove || event->type() == QEvent::HoverLeave)
         update();
     return bResult;
+}
+
+bool CPaneTabCtrl::ShowToolTip(const QHelpEvent* event)
+{
+    // The bar would look for the tab where it puts the tabs, not where the strip shows them.
+    const int nIndex = HitTest(event->pos());
+    const QString tip = nIndex >= 0 ? tabToolTip(nIndex) : QString();
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(event->globalPos(), tip, this, GetItemRect(nIndex));
+    return true;
 }
 
 void CPaneTabCtrl::changeEvent(QEvent* event)
@@ -478,7 +514,8 @@ QSize CPaneTabCtrl::tabSizeHint(int index) const
 {
     if (m_bAutoWidth && m_nItemWidth > 0)
         return QSize(m_nItemWidth, PreferredHeight());
-    return QSize(kPadLeft + kImageSize + kGap + TextWidth(index) + kPadRight, PreferredHeight());
+    return QSize(kPadLeft + kImageSize + kGap + qMin(TextWidth(index), kMaxLabelWidth) + kPadRight,
+                 PreferredHeight());
 }
 
 QSize CPaneTabCtrl::minimumTabSizeHint(int index) const
@@ -525,13 +562,13 @@ void CPaneTabCtrl::paintEvent(QPaintEvent*)
         if (!image.isNull())
             p.drawPixmap(r.left() + kPadLeft + nShift,
                          r.top() + (r.height() - kImageSize) / 2 + nShift, image);
-        // A label wider than a shared width is cut short of the button's edge.
-        const QRect rcText =
-            r.adjusted(kPadLeft + kImageSize + kGap + nShift, nShift, -kPadRight / 2, 0);
+        // A label wider than its button ends in an ellipsis.
+        const QRect rcText = LabelRect(r, bSelected);
         p.setClipRect(rcText, Qt::IntersectClip);
         p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                  QPalette::ButtonText));
-        p.drawText(rcText, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, GetTabLabel(i));
+        p.drawText(rcText, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   fontMetrics().elidedText(GetTabLabel(i), Qt::ElideRight, rcText.width()));
         p.restore();
 
         if (hasFocus() && i == m_nCurFocus) {

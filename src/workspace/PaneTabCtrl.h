@@ -7,6 +7,7 @@
 #include <QTabBar>
 
 class CImageList;
+class QHelpEvent;
 class QToolButton;
 class CPaneWnd;
 
@@ -33,6 +34,8 @@ class CPaneTabCtrl : public QTabBar, public IPaneTabs
     Q_OBJECT
 public:
     static constexpr int kImageFavorites = 6;
+    // The widest a tab grows for its label (unless the tabs share a fixed width).
+    static constexpr int kMaxTabWidth = 220;
 
     explicit CPaneTabCtrl(QWidget* parent = nullptr);
     ~CPaneTabCtrl() override;
@@ -75,8 +78,11 @@ public:
     void SetImageList(const CImageList* pImages);
     void SetTabImage(int nIndex, int nImage) override;
     int GetTabImage(int nIndex) const;
-    // The text the tab shows.
+    // The tab's whole label ("N : title"); a pane tab's tool tip is its whole title.
     QString GetTabLabel(int nIndex) const;
+    // The label as the tab shows it: a label too long for its tab (kMaxTabWidth, or the
+    // shared fixed width) is cut short at its end with an ellipsis.
+    QString GetShownLabel(int nIndex) const;
     // Where the tab is shown, in the strip's coordinates (left of the strip when scrolled
     // away); empty without a tab.
     QRect GetItemRect(int nIndex) const;
@@ -112,6 +118,9 @@ protected:
     void tabLayoutChange() override;
 
 private:
+    // Where a tab's label is drawn inside its button.
+    static QRect LabelRect(const QRect& rcItem, bool bSelected);
+    bool ShowToolTip(const QHelpEvent* event);
     void SetItemData(int nIndex, PaneTabRecord* pRecord, int nImage);
     void RelabelTab(int nIndex);
     void SetLabel(int nIndex, const QString& label);

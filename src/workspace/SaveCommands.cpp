@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QUrl>
 
 CSaveCommands::CSaveCommands(CNuvBrowserForm* pForm) : QObject(pForm), m_pForm(pForm) {}
 
@@ -24,12 +25,36 @@ void CSaveCommands::MapCommands(CCmdTarget& target)
     target.Map(ID_CONTEXT_SAVE_TARGET_AS, [this] { OnSaveLinkTargetAs(); });
 }
 
+namespace {
+// A web address, not a file path (also not one with a drive letter such as "C:").
+bool IsWebAddress(const QString& address)
+{
+    return QUrl(address).scheme().size() >= 2;
+}
+
+QString WithoutQueryAndFragment(const QString& address)
+{
+    qsizetype nEnd = address.indexOf(QLatin1Char('?'));
+    const qsizetype nHash = address.indexOf(QLatin1Char('#'));
+    if (nHash >= 0 && (nEnd < 0 || nHash < nEnd))
+        nEnd = nHash;
+    return nEnd >= 0 ? address.left(nEnd) : address;
+}
+} // namespace
+
 CSaveCommands::FileName CSaveCommands::SplitFileName(const QString& address)
 {
     FileName result;
+    const bool bWeb = IsWebAddress(address);
+    const QString path = bWeb ? WithoutQueryAndFragment(address) : address;
     const qsizetype nSlash =
-        qMax(address.lastIndexOf(QLatin1Char('/')), address.lastIndexOf(QLatin1Char('\\')));
-    result.name = address.mid(nSlash + 1);
+        qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    result.name = path.mid(nSlash + 1);
+    if (bWeb) {
+        result.name = QUrl::fromPercentEncoding(result.name.toUtf8());
+        result.name.replace(QLatin1Char('/'), QLatin1Char('_'));
+        result.name.replace(QLatin1Char('\\'), QLatin1Char('_'));
+    }
     const qsizetype nDot = result.name.lastIndexOf(QLatin1Char('.'));
     if (nDot >= 0) {
         result.extension = result.name.mid(nDot + 1);
@@ -44,12 +69,23 @@ CSaveCommands::FilterChoice CSaveCommands::ChooseFilter(const QString& type, boo
         return type.startsWith(QLatin1String(prefix), Qt::CaseInsensitive);
     };
     if (begins("HTM"))
-        return {IDS_FILTER_HTML, QStringLiteral("htm"), bDownload};
+        return {IDS_FILTER_HTML, QStringLiteral("htm"), {"htm", "html"}, bDownload};
     if (begins("GIF"))
-        return {IDS_FILTER_GIF, QStringLiteral("gif"), true};
+        return {IDS_FILTER_GIF, QStringLiteral("gif"), {"gif"}, true};
     if (begins("JPG") || begins("JPEG"))
-        return {IDS_FILTER_JPG, QStringLiteral("jpg"), true};
-    return {IDS_FILTER_ALL, QString(), bDownload};
+        return {IDS_FILTER_JPG, QStringLiteral("jpg"), {"jpg", "jpeg", "jpe"}, true};
+    return {IDS_FILTER_ALL, QString(), {}, bDownload};
+}
+
+QString CSaveCommands::ProposedName(const QString& address, const QString& type)
+{
+    const FileName file = SplitFileName(address);
+    const FilterChoice choice = ChooseFilter(type, false);
+    if (choice.suffixes.isEmpty() ||
+        (file.bHasExtension && choice.suffixes.contains(file.extension, Qt::CaseInsensitive)))
+        return file.name;
+    const QString stem = file.name.isEmpty() ? QStringLiteral("index") : file.name;
+    return stem + QLatin1Char('.') + choice.defaultSuffix;
 }
 
 void CSaveCommands::SaveWithDialog(const QString& address, const QString& type, const QString& name,
@@ -148,6 +184,6 @@ void CSaveCommands::OnFileSaveAs()
             self->ShowMessage(IDS_SAVE_BLANK);
             return;
         }
-        self->SaveWithDialog(info.address, info.type, SplitFileName(info.address).name, false);
+        self->SaveWithDialog(info.address, info.type, ProposedName(info.address, info.type), false);
     });
 }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class CCmdTarget;
 class CNuvBrowserForm;
@@ -16,7 +17,9 @@ class CSaveCommands : public QObject
     Q_OBJECT
 public:
     // The file-name part of an address (after its last "/" or "\") and that name's
-    // extension (after its last "."; bHasExtension false when the name has none).
+    // extension (after its last "."; bHasExtension false when the name has none). A web
+    // address's query and fragment are not part of its file name, and its name is shown
+    // decoded ("%20" a blank; a "/" or "\" it encodes becomes "_").
     struct FileName
     {
         QString name;
@@ -29,6 +32,7 @@ public:
     {
         int nFilterID = 0;     // the string of the dialog's filters
         QString defaultSuffix; // empty: none
+        QStringList suffixes;  // the extensions files of the type go by, the default first
         bool bDownload = false;
     };
 
@@ -38,6 +42,10 @@ public:
     void MapCommands(CCmdTarget& target);
 
     static FileName SplitFileName(const QString& address);
+    // The name Save As proposes for a document: the address's file name, with the type's
+    // extension added when the name does not already end in one the type goes by ("index.htm"
+    // for a folder's page of that type).
+    static QString ProposedName(const QString& address, const QString& type);
     // By the beginning of the type text, without regard to case: HTM, GIF, JPG, JPEG, other.
     static FilterChoice ChooseFilter(const QString& type, bool bDownload);
 

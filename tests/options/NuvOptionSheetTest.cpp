@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScrollBar>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -124,6 +126,36 @@ TEST_F(NuvOptionSheetTest, KeyPageShowsTheTableAndTheCommandNames)
     ASSERT_TRUE(Gone(sheet));
 }
 
+TEST_F(NuvOptionSheetTest, KeyListShowsWholeLinesAndTheFunctionListScrolls)
+{
+    Open();
+    CNuvOptionSheetDlg* sheet = OpenSheet();
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_TRUE(BecomesActive(sheet));
+    auto* list = Item<QTreeWidget>(sheet, CNuvOptionKeyPage::IDC_KEY_LIST);
+    const int nLine = list->visualItemRect(list->topLevelItem(0)).height();
+    ASSERT_GT(nLine, 0);
+    EXPECT_EQ(list->viewport()->height() % nLine, 0) << "the last line shown is whole";
+    EXPECT_GE(list->viewport()->height() / nLine, 10);
+
+    // The style lists a drop-down's rows all at once unless told otherwise.
+    auto* functions = Item<QComboBox>(sheet, CNuvOptionKeyPage::IDC_FUNCTION);
+    QStyleOptionComboBox option;
+    option.initFrom(functions);
+    ASSERT_TRUE(QApplication::style()->styleHint(QStyle::SH_ComboBox_Popup, &option, nullptr));
+    functions->showPopup();
+    QAbstractItemView* popup = functions->view();
+    ASSERT_TRUE(WaitFor([&] { return popup->isVisible(); }));
+    const int nRow = popup->visualRect(functions->model()->index(0, 0)).height();
+    ASSERT_GT(nRow, 0);
+    EXPECT_LE(popup->height(), 13 * nRow) << "about twelve rows at most";
+    EXPECT_GT(popup->verticalScrollBar()->maximum(), 0) << "the other rows scroll";
+    EXPECT_LE(popup->window()->frameGeometry().bottom(), sheet->screen()->geometry().bottom());
+    functions->hidePopup();
+    QTest::keyClick(sheet, Qt::Key_Escape);
+    ASSERT_TRUE(Gone(sheet));
+}
+
 TEST_F(NuvOptionSheetTest, KeyFieldTakesOneBindableCharacterInUpperCase)
 {
     Open();
@@ -189,7 +221,18 @@ TEST_F(NuvOptionSheetTest, SetReplaceAndDeleteEditTheListInPlace)
         EXPECT_EQ(page->GetLineCount(), c.nCount);
         EXPECT_EQ(page->GetLineText(c.nLine), c.line);
         EXPECT_EQ(frame->m_keyAccelTable.GetEntryCount(), c.nCount);
-        // After a change nothing is chosen: a second Set does nothing.
+        // The line Set made is chosen and shown; nothing is chosen after a Delete.
+        auto* list = Item<QTreeWidget>(sheet, CNuvOptionKeyPage::IDC_KEY_LIST);
+        const bool bSetLine = !c.bDelete && !c.function.isEmpty();
+        EXPECT_EQ(list->selectedItems(), bSetLine
+                                             ? QList<QTreeWidgetItem*>{list->topLevelItem(c.nLine)}
+                                             : QList<QTreeWidgetItem*>{});
+        if (bSetLine) {
+            EXPECT_TRUE(list->viewport()->rect().contains(
+                list->visualItemRect(list->topLevelItem(c.nLine))))
+                << "line " << c.nLine << " is scrolled into view";
+        }
+        // After a change no function is chosen: a second Set does nothing.
         EXPECT_EQ(Item<QComboBox>(sheet, CNuvOptionKeyPage::IDC_FUNCTION)->currentIndex(), -1);
         Click(sheet->GetDlgItem(CNuvOptionKeyPage::IDC_SET));
         EXPECT_EQ(page->GetLineCount(), c.nCount);

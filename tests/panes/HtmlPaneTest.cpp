@@ -1,10 +1,13 @@
 // The HTML pane's reactions to its control's events, driven through the fake control.
 #include "FakeBrowserControl.h"
 #include "FakePaneHost.h"
+#include "WaitFor.h"
 
 #include "panes/HtmlPane.h"
 
 #include <QCoreApplication>
+#include <QCursor>
+#include <QLabel>
 #include <QPointer>
 #include <gtest/gtest.h>
 
@@ -280,6 +283,49 @@ TEST_F(HtmlPaneTest, StatusTextReachesTheFrameOnlyFromTheActivePane)
     m_pControl->RaiseStatusTextChange("http://other/");
     EXPECT_EQ(m_host.m_statusTexts.last(), "http://link/");
     EXPECT_EQ(m_pPane->StatusText(), "http://other/");
+}
+
+TEST_F(HtmlPaneTest, HoveredLinkShowsOverThePageWhileTheStatusBarIsHidden)
+{
+    QWidget* page = m_pControl;
+    ASSERT_TRUE(page->isVisible());
+    const auto overlay = [&] { return page->findChild<QLabel*>("linkOverlay"); };
+    const auto shown = [&] { return overlay() && overlay()->isVisible(); };
+    QCursor::setPos(page->mapToGlobal(page->rect().center()));
+
+    m_pControl->RaiseStatusTextChange("http://link.example/a.html");
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(overlay()->text(), "http://link.example/a.html");
+    EXPECT_EQ(m_host.m_statusTexts.last(), "http://link.example/a.html");
+    EXPECT_TRUE(overlay()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    const QRect rcLeft = overlay()->geometry();
+    EXPECT_EQ(rcLeft.left(), 0);
+    EXPECT_EQ(rcLeft.bottom(), page->height() - 1);
+    EXPECT_LE(rcLeft.width(), page->width() / 2);
+
+    // The pointer comes to the lower left corner: the overlay gets out of its way.
+    QCursor::setPos(page->mapToGlobal(QPoint(rcLeft.left() + 4, rcLeft.center().y())));
+    ASSERT_TRUE(WaitFor([&] { return overlay()->geometry().right() == page->width() - 1; }));
+    EXPECT_EQ(overlay()->geometry().bottom(), page->height() - 1);
+    QCursor::setPos(page->mapToGlobal(page->rect().center()));
+    ASSERT_TRUE(WaitFor([&] { return overlay()->geometry().left() == 0; }));
+
+    // A long address keeps its beginning and end.
+    const QString longAddress = "http://link.example/" + QString(300, 'x') + "/end.html";
+    m_pControl->RaiseStatusTextChange(longAddress);
+    EXPECT_TRUE(overlay()->text().startsWith("http://link.example/"));
+    EXPECT_TRUE(overlay()->text().endsWith("/end.html"));
+    EXPECT_LE(overlay()->width(), page->width() / 2);
+
+    // The pointer leaves the link.
+    m_pControl->RaiseStatusTextChange("");
+    EXPECT_FALSE(shown());
+
+    // With the status bar shown, the status bar alone tells.
+    m_host.m_bStatusBarShown = true;
+    m_pControl->RaiseStatusTextChange("http://link.example/b.html");
+    EXPECT_FALSE(shown());
+    EXPECT_EQ(m_host.m_statusTexts.last(), "http://link.example/b.html");
 }
 
 TEST_F(HtmlPaneTest, StopRefreshAndCommandsGoToTheControl)

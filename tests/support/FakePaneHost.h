@@ -36,6 +36,7 @@ public:
     QWidget* PaneParent() override { return &m_form; }
     QWidget* MainWindow() override { return m_bHasMainWindow ? &m_main : nullptr; }
     void SetStatusText(const QString& text) override { m_statusTexts << text; }
+    bool IsStatusBarShown() const override { return m_bStatusBarShown; }
     void NavigateNewPane(const QString& address, bool bRecordTyped) override;
     void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel,
                       BrowserWindowRequest request) override;
@@ -73,6 +74,7 @@ public:
     bool m_bMakeNewWindowPanes = true;
 
     QStringList m_statusTexts;
+    bool m_bStatusBarShown = false;
     QStringList m_newPaneAddresses;
     QStringList m_typedAddresses;
     QStringList m_mailAddresses;

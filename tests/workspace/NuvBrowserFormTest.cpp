@@ -30,6 +30,7 @@ public:
     QWidget* PaneParent() override { return m_pForm; }
     QWidget* MainWindow() override { return m_pMain; }
     void SetStatusText(const QString&) override {}
+    bool IsStatusBarShown() const override { return true; }
     void NavigateNewPane(const QString&, bool) override {}
     void OnNewWindow2(IBrowserControl**, bool*, BrowserWindowRequest) override {}
     void AddTypedAddress(const QString&) override {}

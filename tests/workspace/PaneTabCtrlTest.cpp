@@ -2,9 +2,11 @@
 
 #include "workspace/PaneTabCtrl.h"
 
+#include <QHelpEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -16,6 +18,9 @@ struct FakePanes
     alignas(16) std::array<char, 16 * 16> bytes{};
     CPaneWnd* operator[](int i) { return reinterpret_cast<CPaneWnd*>(bytes.data() + 16 * i); }
 };
+
+// The widest label a tab shows whole: the widest tab less its image and margins.
+const int kLongestWholeLabel = CPaneTabCtrl::kMaxTabWidth - 24;
 
 class PaneTabCtrlTest : public ::testing::Test
 {
@@ -107,15 +112,19 @@ TEST_F(PaneTabCtrlTest, RecordsTitlesAndRenumbering)
 TEST_F(PaneTabCtrlTest, TabWidthsFollowTheirLabelsAndTheFont)
 {
     Fill(12, true);
-    // Every tab is its label's width plus the same padding, and the tabs lie side by side.
+    // Every tab is its label's width (up to the longest label shown whole) plus the same
+    // padding, and the tabs lie side by side.
     auto expectWidthsFitLabels = [&](const char* step) {
         SCOPED_TRACE(step);
         const QFontMetrics fm = strip.fontMetrics();
-        const int nPad = strip.GetItemRect(0).width() - fm.horizontalAdvance(strip.GetTabLabel(0));
+        const auto labelWidth = [&](int i) {
+            return qMin(fm.horizontalAdvance(strip.GetTabLabel(i)), kLongestWholeLabel);
+        };
+        const int nPad = strip.GetItemRect(0).width() - labelWidth(0);
         EXPECT_GT(nPad, 0);
         for (int i = 0; i < strip.count(); ++i) {
             const QRect r = strip.GetItemRect(i);
-            EXPECT_EQ(r.width() - fm.horizontalAdvance(strip.GetTabLabel(i)), nPad) << "tab " << i;
+            EXPECT_EQ(r.width() - labelWidth(i), nPad) << "tab " << i;
             if (i > 0) {
                 EXPECT_EQ(r.left(), strip.GetItemRect(i - 1).right() + 1) << "tab " << i;
             }
@@ -133,6 +142,47 @@ TEST_F(PaneTabCtrlTest, TabWidthsFollowTheirLabelsAndTheFont)
     strip.AddTab(panes[12], true);
     strip.SetTabTitle(strip.count() - 1, QStringLiteral("p1")); // a label seen before
     expectWidthsFitLabels("a tab came");
+}
+
+TEST_F(PaneTabCtrlTest, LongTitlesAreCutShortAndWholeInTheToolTip)
+{
+    strip.resize(1000, strip.height());
+    const QString longTitle = QStringLiteral(
+        "The Python Standard Library \u2014 Python 3.11.2 documentation, with every chapter");
+    Fill(4, true);
+    for (int i : {0, 1, 3})
+        strip.SetTabTitle(i, longTitle + QString::number(i));
+    strip.SetCurSel(1);
+
+    const QFontMetrics fm = strip.fontMetrics();
+    ASSERT_GT(fm.horizontalAdvance(strip.GetTabLabel(0)), 1.5 * CPaneTabCtrl::kMaxTabWidth);
+    for (int i = 0; i < strip.count(); ++i) {
+        SCOPED_TRACE(i);
+        const QString label = strip.GetTabLabel(i);
+        const QString shown = strip.GetShownLabel(i);
+        EXPECT_EQ(label, CPaneTabCtrl::FormatLabel(i + 2, strip.GetTabTitle(i)));
+        EXPECT_EQ(strip.tabToolTip(i), strip.GetTabTitle(i)) << "the whole title";
+        if (i == 2) {
+            EXPECT_EQ(shown, label) << "a short label is shown whole";
+            continue;
+        }
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("%1 : The Python").arg(i + 2)))
+            << qPrintable(shown);
+        EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << qPrintable(shown);
+        EXPECT_LE(fm.horizontalAdvance(shown), kLongestWholeLabel + 4);
+        EXPECT_EQ(strip.GetItemRect(i).width(), CPaneTabCtrl::kMaxTabWidth);
+    }
+    // All four fit: the strip does not scroll.
+    EXPECT_LE(strip.GetItemRect(3).right(), strip.width());
+    for (QToolButton* b : strip.findChildren<QToolButton*>())
+        EXPECT_FALSE(b->isVisible());
+
+    // The tool tip is the title of the tab under the pointer.
+    const QPoint pt = strip.GetItemRect(3).center();
+    QHelpEvent help(QEvent::ToolTip, pt, strip.mapToGlobal(pt));
+    QApplication::sendEvent(&strip, &help);
+    EXPECT_EQ(QToolTip::text(), longTitle + "3");
+    QToolTip::hideText();
 }
 
 TEST_F(PaneTabCtrlTest, SelectionMayBeNoneAndOnlyTheUserNotifies)
@@ -196,6 +246,7 @@ TEST_F(PaneTabCtrlTest, AutoWidthSharesTheAvailableWidth)
     strip.SetAutoWidth(true);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(strip.tabRect(i).width(), 65) << i;
+    EXPECT_TRUE(strip.GetShownLabel(0).endsWith(QChar(0x2026))) << "cut short in a shared width";
     strip.AddTab(panes[4], false);
     EXPECT_EQ(strip.tabRect(4).width(), 50);
 

@@ -33,6 +33,12 @@ TEST(SaveCommandsNames, SplitFileNameTakesTheLastSegmentAndItsExtension)
         {"page.", "page.", ""},
         {"plain", "plain", nullptr},
         {"", "", nullptr},
+        // A web address's query and fragment are not part of the name; its name is decoded.
+        {"http://h.example/3/library/index.html#library-index", "index.html", "html"},
+        {"https://h.example/find.php?q=a/b.c&x=1#top", "find.php", "php"},
+        {"http://h.example/dir/#frag.x", "", nullptr},
+        {"http://h.example/my%20notes%2Fv2.txt", "my notes_v2.txt", "txt"},
+        {"C:\\files\\a#b.txt", "a#b.txt", "txt"},
     };
     for (const auto& c : cases) {
         const CSaveCommands::FileName f = CSaveCommands::SplitFileName(c.address);
@@ -70,6 +76,29 @@ TEST(SaveCommandsNames, FilterFollowsTheBeginningOfTheTypeText)
         EXPECT_EQ(f.defaultSuffix, c.suffix) << c.type;
         EXPECT_EQ(f.bDownload, c.bDownload) << c.type;
     }
+}
+
+TEST(SaveCommandsNames, SaveAsProposesTheNameWithTheExtensionOfTheType)
+{
+    const struct
+    {
+        const char* address;
+        const char* type;
+        const char* proposed;
+    } cases[] = {
+        {"http://h.example/3/library/index.html#library-index", "HTML Document", "index.html"},
+        {"http://h.example/a/Page.HTM?x=1", "HTML Document", "Page.HTM"},
+        {"http://h.example/a/page.php?id=3", "HTML Document", "page.php.htm"},
+        {"http://h.example/3/library/", "HTML Document", "index.htm"},
+        {"http://h.example/search?q=x", "HTML Document", "search.htm"},
+        {"http://h.example/p/photo.jpeg", "JPEG Image", "photo.jpeg"},
+        {"http://h.example/p/photo?size=2", "JPEG Image", "photo.jpg"},
+        {"http://h.example/p/anim.gif#x", "GIF Image", "anim.gif"},
+        {"http://h.example/notes.txt?v=2", "Text Document", "notes.txt"},
+        {"http://h.example/", "Text Document", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CSaveCommands::ProposedName(c.address, c.type), c.proposed) << c.address;
 }
 
 class SaveCommandsTest : public WorkspaceTest
@@ -173,7 +202,7 @@ TEST_F(SaveCommandsTest, SaveAsSavesAPageAndDownloadsAPicture)
         const char* proposed;
         const char* call;
     } cases[] = {
-        {"http://h.example/dir/page.html", "HTML Document", kHtml, "htm", "page.html",
+        {"http://h.example/dir/page.html#part", "HTML Document", kHtml, "htm", "page.html",
          "SaveDocument "},
         {"http://h.example/p/photo.gif", "GIF Image", kGif, "gif", "photo.gif",
          "SaveAddressToFile http://h.example/p/photo.gif "},

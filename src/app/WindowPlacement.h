@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+
+class QWidget;
+
+// The main window's placement as the registry keeps it: the window's own rectangle (without
+// the window manager's frame) while it is neither maximized nor full screen, and whether it
+// is maximized. Restored, the window gets that very rectangle back, moved and sized only as
+// far as it takes to keep it on a screen: started again and again, it stays where it was.
+//
+// The record: the text "NUVW", a 32-bit version (1), a 32-bit state (bit 0 maximized), then
+// left, top, width and height as signed 32-bit numbers, all little-endian (28 bytes).
+class CWindowPlacement
+{
+public:
+    static QByteArray Save(const QWidget* pWindow);
+    // False for data that is not such a record (nothing is changed then) or that cannot be a
+    // window's rectangle.
+    static bool Restore(QWidget* pWindow, const QByteArray& data);
+};
