@@ -398,7 +398,8 @@ bool CWebEngineControl::Navigate2(const QString& address)
     // platform's browser did it.
     const QUrl url =
         IsSearchText(address)
-            ? SearchUrl(MainValue("Search Page", CBrowserMainKey::DefaultSearchPage()), address)
+            ? SearchUrl(CBrowserMainKey::Value("Search Page", CBrowserMainKey::DefaultSearchPage()),
+                        address)
             : UrlFromAddress(address);
     if (!url.isValid())
         return false;
@@ -429,19 +430,9 @@ bool CWebEngineControl::RestoreHistory(const QByteArray& bytes)
     return RestoreEngineHistory(m_pPage->history(), bytes);
 }
 
-QString CWebEngineControl::MainValue(const char* name, const QString& fallback)
-{
-    QString address;
-    CRegKey key;
-    if (!key.Open(QString::fromLatin1(CBrowserMainKey::kPath)) ||
-        !key.QueryString(QString::fromLatin1(name), &address) || address.isEmpty())
-        address = fallback;
-    return address;
-}
-
 void CWebEngineControl::NavigateToMainValue(const char* name, const QString& fallback)
 {
-    const QString address = MainValue(name, fallback);
+    const QString address = CBrowserMainKey::Value(name, fallback);
     if (!address.isEmpty())
         Navigate2(address);
 }

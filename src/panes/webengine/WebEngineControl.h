@@ -115,8 +115,8 @@ private:
     void HideNotice();
     // The page above, the find bar docked below it, the notice over the page's area.
     void LayOutBars();
-    // A text value of the platform browser's Main key; the fallback when it is missing or empty.
-    static QString MainValue(const char* name, const QString& fallback);
+    // Loads the address a text value of the platform browser's Main key holds (the fallback
+    // when it is missing or empty).
     void NavigateToMainValue(const char* name, const QString& fallback);
     // Runs one of our scripts; `answer` gets its result, or an invalid value (later, outside
     // the page's destruction) when the page went away.
