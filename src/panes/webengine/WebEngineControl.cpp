@@ -182,6 +182,23 @@ void CWebEngineControl::HandleTitleChanged(const QString& title)
     m_pSink->OnTitleChange(title, false);
 }
 
+void CWebEngineControl::NameUntitledDocument()
+{
+    // The engine's viewer shows a PDF without a title of its own under its address; like a
+    // document of the file system, it goes by its file name instead.
+    const QUrl url = m_pPage->url();
+    if (!m_strReportedTitle.isEmpty() || url.isLocalFile() || url.fileName().isEmpty())
+        return;
+    QPointer<CWebEngineControl> self(this);
+    RunQuery(QStringLiteral("document.contentType"), [self, url](const QVariant& type) {
+        if (!self || !self->m_pSink || type.toString() != QLatin1String("application/pdf") ||
+            self->m_pPage->url() != url || !self->m_strReportedTitle.isEmpty())
+            return;
+        self->m_strReportedTitle = url.fileName();
+        self->m_pSink->OnTitleChange(self->m_strReportedTitle, false);
+    });
+}
+
 void CWebEngineControl::HandleHistoryChanged()
 {
     const bool bBack = m_pPage->action(QWebEnginePage::Back)->isEnabled();
@@ -216,6 +233,8 @@ void CWebEngineControl::HandleLoadingChanged(const QWebEngineLoadingInfo& info)
     // pane learns from it that a page arrived.
     if (info.status() != QWebEngineLoadingInfo::LoadStoppedStatus && !m_bAddressReported)
         ReportAddressAndTitle();
+    if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
+        NameUntitledDocument();
     if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && IsOffline() &&
         COfflineInterceptor::IsBlocked(info.url(), true))
         ShowNotice(NoticeKind::Offline);

@@ -111,6 +111,8 @@ private:
     bool HasShownDocument() const;
     // The address of the page that is shown, then its own title when it has one.
     void ReportAddressAndTitle();
+    // A PDF document without a title of its own is reported by its file name.
+    void NameUntitledDocument();
     void ShowNotice(NoticeKind kind);
     void HideNotice();
     // The page above, the find bar docked below it, the notice over the page's area.
