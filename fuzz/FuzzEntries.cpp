@@ -253,8 +253,9 @@ void FuzzSessionFile(const uint8_t* data, size_t size)
             "the front pane is one of the panes");
     for (qsizetype i = 0; i < parsed.addresses.size(); ++i)
         Require(!parsed.addresses[i].isEmpty() &&
-                    parsed.History(i).size() <= CSessionFile::kMaxHistoryBytes,
-                "every pane has an address and a history within its bound");
+                    parsed.History(i).size() <= CSessionFile::kMaxHistoryBytes &&
+                    parsed.Title(i).size() <= CSessionFile::kMaxTitleChars,
+                "every pane has an address, and a history and a title within their bounds");
 
     const QByteArray written = CSessionFile::Format(parsed);
     SessionData again;

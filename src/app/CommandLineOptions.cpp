@@ -2,9 +2,21 @@
 
 #include <cstdio>
 
-CCommandLineOptions::CCommandLineOptions(const QStringList& args)
+qsizetype CCommandLineOptions::EndOfOptions(const QStringList& args)
 {
     for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("-u"))
+            ++i; // the shortcut file's path, whatever it looks like
+        else if (args[i] == QLatin1String("--"))
+            return i;
+    }
+    return args.size();
+}
+
+CCommandLineOptions::CCommandLineOptions(const QStringList& args)
+{
+    const qsizetype nEnd = EndOfOptions(args);
+    for (qsizetype i = 0; i < nEnd; ++i) {
         const QString& arg = args[i];
         if (arg == QLatin1String("-u")) {
             ++i; // the shortcut file's path, whatever it looks like
@@ -37,7 +49,7 @@ QString CCommandLineOptions::VersionLine()
 QString CCommandLineOptions::Usage()
 {
     return QStringLiteral(
-        "Usage: nuvbrowser [ADDRESS]\n"
+        "Usage: nuvbrowser [--] [ADDRESS]\n"
         "       nuvbrowser -u FILE.url\n"
         "       nuvbrowser --help | --version\n"
         "\n"
@@ -48,11 +60,16 @@ QString CCommandLineOptions::Usage()
         "  -u FILE      open the address of an Internet Shortcut (.url) file\n"
         "  --help       print this help and exit\n"
         "  --version    print the version and exit\n"
+        "  --           end of the options: what follows is the address, even when it\n"
+        "               begins with a dash\n"
         "\n"
         "Files:\n"
         "  ~/.config/nuvBrowser/registry.reg        settings and key bindings\n"
         "  ~/.local/share/nuvBrowser/Favorites      favorites (.url files)\n"
-        "  ~/.local/share/nuvBrowser                cookies, cache and log-ins\n");
+        "  ~/.local/share/nuvBrowser                cookies and log-ins\n"
+        "  ~/.local/share/nuvBrowser/session        the pages of the running browser\n"
+        "  ~/.local/share/nuvBrowser/session.bak    sessions put aside (and .bak.1 ...)\n"
+        "  ~/.cache/nuvBrowser                      the cache of the web pages\n");
 }
 
 int CCommandLineOptions::Answer() const

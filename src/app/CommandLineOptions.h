@@ -19,8 +19,12 @@ public:
 
     // Looks at argv[1..]. The first of --help and --version wins; any other argument that
     // begins with "--" is an unknown option. The argument after a separate "-u" is a file
-    // path and is never taken for an option.
+    // path and is never taken for an option, and a separate "--" ends the options: every
+    // argument after it is part of the address.
     explicit CCommandLineOptions(const QStringList& args);
+
+    // The index of the "--" that ends the options; the argument count when there is none.
+    static qsizetype EndOfOptions(const QStringList& args);
 
     Action GetAction() const { return m_action; }
     QString Message() const { return m_strMessage; }

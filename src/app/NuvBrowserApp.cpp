@@ -110,6 +110,18 @@ QString CNuvBrowserApp::StartAddressFromCommandLine(const QString& commandLine)
     return commandLine;
 }
 
+QString CNuvBrowserApp::StartAddressFromArgs(const QStringList& args)
+{
+    const qsizetype nEnd = CCommandLineOptions::EndOfOptions(args);
+    const QString options = CommandLineFromArgs(args.mid(0, nEnd));
+    const QString addresses = args.mid(nEnd + 1).join(QLatin1Char(' '));
+    // Only a "-u" before the end of the options names a shortcut file.
+    if (options.isEmpty())
+        return addresses;
+    return StartAddressFromCommandLine(
+        addresses.isEmpty() ? options : options + QLatin1Char(' ') + addresses);
+}
+
 int CNuvBrowserApp::GetProfileInt(const QString& section, const QString& entry, int nDefault)
 {
     CRegKey key;
@@ -144,7 +156,7 @@ bool CNuvBrowserApp::InitInstance(const QStringList& args)
 {
     ReadSettings();
 
-    m_strStartAddress = StartAddressFromCommandLine(CommandLineFromArgs(args));
+    m_strStartAddress = StartAddressFromArgs(args);
 
     // A relative path to an existing file is meant for this process's working folder.
     if (!m_strStartAddress.isEmpty() && QUrl(m_strStartAddress).scheme().size() <= 1) {

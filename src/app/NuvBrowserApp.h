@@ -33,6 +33,9 @@ public:
     // The start address for a command line: the line itself, or the address of the
     // shortcut file named after a leading "-u".
     static QString StartAddressFromCommandLine(const QString& commandLine);
+    // The start address for argv[1..]: after a separate "--" every argument is taken as
+    // (part of) the address as it is, never as an option or a shortcut file.
+    static QString StartAddressFromArgs(const QStringList& args);
 
     bool InitInstance(const QStringList& args);
     int Run();

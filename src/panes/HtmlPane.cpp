@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 namespace {
@@ -40,6 +41,15 @@ bool IsAddressTitle(const QString& text)
            text.startsWith(QLatin1String("https:"), Qt::CaseInsensitive);
 }
 } // namespace
+
+QString CHtmlPane::AddressLabel(const QString& address)
+{
+    // A document of the file system is known by its file name, as in a file manager.
+    const QUrl url(address);
+    if (url.isLocalFile() && !url.fileName().isEmpty())
+        return url.fileName();
+    return address;
+}
 
 CHtmlPane::CHtmlPane() = default;
 
@@ -114,9 +124,10 @@ bool CHtmlPane::StartLoad(const std::function<bool()>& start, bool bActivate)
     m_bNavigating = true;
     OnProgressChange(1, kProgressRange);
     if (!start()) {
-        // Nothing started: the pane is idle, not loading.
+        // Nothing started: the pane is idle, not loading, and shows what it showed.
         m_bNavigating = false;
         OnProgressChange(0, kProgressRange);
+        ShowPageTitle();
         return false;
     }
     m_nTabImage = -1;
@@ -239,6 +250,8 @@ void CHtmlPane::GoSearch()
 void CHtmlPane::Stop()
 {
     ForgetTypedLoad();
+    // A page that has not arrived will not: the tab goes back to the one the pane shows.
+    ShowPageTitle();
     SetProgress(0, 0);
     UpdateTabImage(0, 0);
     if (m_pBrowser)
@@ -463,7 +476,9 @@ void CHtmlPane::OnTitleChange(const QString& text, bool bAddress)
         return;
     // A page may call itself anything, an address too: only the control's own reports move
     // the pane to an address.
+    QString title = text;
     if (bAddress && IsAddressTitle(text)) {
+        title = AddressLabel(text);
         const QString address = WithoutFragment(text);
         m_strAddress = address;
         ShowAddress();
@@ -474,7 +489,7 @@ void CHtmlPane::OnTitleChange(const QString& text, bool bAddress)
         }
         AddRecentAddress(address);
     }
-    SetTitle(text);
+    SetTitle(title);
 }
 
 void CHtmlPane::AddRecentAddress(const QString& address)
@@ -497,11 +512,15 @@ void CHtmlPane::OnBeforeNavigate2(const BrowserNavigation& nav, bool* pbCancel)
         break;
     case NavigateAction::StartMail:
         *pbCancel = true;
+        if (nav.bMainFrame)
+            ShowPageTitle(); // nothing arrives here
         if (m_pForm)
             m_pForm->StartMailProgram(decision.address);
         break;
     case NavigateAction::NewPane:
         *pbCancel = true;
+        if (nav.bMainFrame)
+            ShowPageTitle();
         if (m_pForm)
             m_pForm->NavigateNewPane(decision.address, false);
         break;
@@ -555,5 +574,7 @@ void CHtmlPane::OnDocumentComplete(const QString&)
     if (m_pBrowser && m_pBrowser->ReadyState() == READYSTATE_COMPLETE) {
         OnProgressChange(kProgressRange, kProgressRange);
         m_bNavigating = false;
+        // A load that ended without a page (stopped, refused) leaves the page that was there.
+        ShowPageTitle();
     }
 }

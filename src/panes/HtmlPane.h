@@ -23,6 +23,10 @@ public:
     CHtmlPane();
     ~CHtmlPane() override;
 
+    // The tab title of a page that has no title of its own: its address, or the file name
+    // of a document of the file system.
+    static QString AddressLabel(const QString& address);
+
     bool Create(IPaneHost* pForm, const PaneRect& rc, IBrowserControl** ppDisp,
                 bool bFavoritesShown, bool bActivate) override;
     int GetPaneKind() const override { return PANE_HTML; }

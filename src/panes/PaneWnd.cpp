@@ -91,6 +91,22 @@ QString CPaneWnd::GetTitle() const
 
 void CPaneWnd::SetTitle(const QString& title)
 {
+    m_strPageTitle = title;
+    SetLabelTitle(title);
+}
+
+void CPaneWnd::ShowLoadingTitle(const QString& text)
+{
+    SetLabelTitle(text);
+}
+
+void CPaneWnd::ShowPageTitle()
+{
+    SetLabelTitle(m_strPageTitle);
+}
+
+void CPaneWnd::SetLabelTitle(const QString& title)
+{
     const int nIndex = GetTabIndex();
     if (nIndex == -1)
         return;

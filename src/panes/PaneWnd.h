@@ -150,8 +150,15 @@ public:
     void Activate(bool bFavoritesShown);
     void Deactivate();
     int GetTabIndex() const;
+    // The title the pane's tab shows.
     QString GetTitle() const;
+    // The title of what the pane shows: the tab shows it.
     void SetTitle(const QString& title);
+    const QString& PageTitle() const { return m_strPageTitle; }
+    // The tab shows the text (an address on its way) in place of the pane's title until
+    // ShowPageTitle, or SetTitle for the page that arrives.
+    void ShowLoadingTitle(const QString& text);
+    void ShowPageTitle();
     void SetFavoritesShown(bool bShown);
     void SetProgress(int nProgress, int nProgressMax);
     // Resets the progress bar, removes the tab, tells the workspace and deletes the pane.
@@ -193,7 +200,10 @@ protected:
     QPointer<QWidget> m_hWnd;
 
 private:
+    void SetLabelTitle(const QString& title);
+
     int m_nQueryTimeoutMs = 2000;
+    QString m_strPageTitle;
 };
 
 // A new pane of the kind (not yet created); null for an unknown kind.

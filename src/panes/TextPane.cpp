@@ -87,6 +87,18 @@ QWidget* CTextPane::SetParentWnd(QWidget* pParent)
     return ReparentWindow(pParent);
 }
 
+void CTextPane::SetSourceAddress(const QString& address)
+{
+    m_strSourceAddress = address;
+    ShowAddress();
+}
+
+void CTextPane::ShowAddress()
+{
+    if (m_bActive && m_hAddressEdit)
+        m_hAddressEdit->setText(m_strSourceAddress);
+}
+
 void CTextPane::GetSource(SourceDone done)
 {
     done(false, QString());

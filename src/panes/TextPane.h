@@ -7,7 +7,8 @@
 #include <QPlainTextEdit>
 
 // The pane that shows plain text (the source view): a read-only, multi-line text control
-// that is the pane's window. It has no address, history or page.
+// that is the pane's window. It has no address, history or page of its own; the address
+// field shows the address of the page whose source it is while it is in front.
 class CTextPane : public CPaneWnd
 {
     Q_OBJECT
@@ -52,12 +53,16 @@ public:
     QStringList GetRecentAddresses() const override { return QStringList(); }
     void GetProperties(PropertiesDone done) override;
     QWidget* SetParentWnd(QWidget* pParent) override;
-    void ShowAddress() override {}
+    void ShowAddress() override;
     void GetSource(SourceDone done) override;
     void SetText(const QString& text) override;
 
     QPlainTextEdit* Edit() const { return m_edit; }
+    // The address of the page whose source the pane shows.
+    void SetSourceAddress(const QString& address);
+    const QString& SourceAddress() const { return m_strSourceAddress; }
 
 private:
     QPointer<QPlainTextEdit> m_edit;
+    QString m_strSourceAddress;
 };

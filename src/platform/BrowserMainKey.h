@@ -13,4 +13,9 @@ public:
     // The start page shipped with the program.
     static QString DefaultStartPage();
     static QString DefaultSearchPage();
+    // The text value of the key, or the fallback where it has none (or an empty one).
+    static QString Value(const char* name, const QString& fallback);
+    // The address is the start page: the key's "Start Page", or the one shipped with the
+    // program.
+    static bool IsStartPage(const QString& address);
 };

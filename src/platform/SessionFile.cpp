@@ -7,13 +7,39 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
-const char* const CSessionFile::kHeader = "nuvBrowser session 2";
+#include <utility>
+
+const char* const CSessionFile::kHeader = "nuvBrowser session 3";
 
 namespace {
-// The version before histories were kept: still read.
+// The versions before: 1 kept no histories and no titles, 2 no titles. Both still read.
 const char* const kHeaderWithoutHistories = "nuvBrowser session 1";
+const char* const kHeaderWithoutTitles = "nuvBrowser session 2";
 // Everything printable but "%" stays as it is, so the file reads as a list of addresses.
 const QByteArray kPlain = "!\"#$&'()*+,-./:;<=>?@[\\]^_`{|}~";
+// Titles keep their blanks as well.
+const QByteArray kPlainTitle = kPlain + ' ';
+
+QByteArray Encoded(const QString& text, const QByteArray& plain)
+{
+    return text.toUtf8().toPercentEncoding(plain);
+}
+
+QString Decoded(const QString& line, qsizetype nFrom)
+{
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(nFrom).toUtf8()));
+}
+
+// A title within its bound, never ending in half of a character.
+QString BoundedTitle(const QString& title)
+{
+    if (title.size() <= CSessionFile::kMaxTitleChars)
+        return title;
+    QString bounded = title.left(CSessionFile::kMaxTitleChars);
+    if (bounded.back().isHighSurrogate())
+        bounded.chop(1);
+    return bounded;
+}
 
 // The history bytes of a "history" line; empty when they cannot be decoded or are too large.
 QByteArray DecodeHistory(const QString& text)
@@ -33,7 +59,7 @@ bool SessionData::operator==(const SessionData& other) const
     if (addresses != other.addresses || nActive != other.nActive)
         return false;
     for (qsizetype i = 0; i < addresses.size(); ++i) {
-        if (History(i) != other.History(i))
+        if (History(i) != other.History(i) || Title(i) != other.Title(i))
             return false;
     }
     return true;
@@ -47,11 +73,16 @@ QByteArray CSessionFile::Format(const SessionData& data)
 {
     QByteArray bytes = QByteArray(kHeader) + '\n';
     bytes += "active " + QByteArray::number(data.nActive) + '\n';
+    // A pane's own lines: its address and its title.
     QList<QByteArray> paneLines;
     qsizetype nSize = bytes.size();
-    for (const QString& address : data.addresses) {
-        paneLines << "pane " + address.toUtf8().toPercentEncoding(kPlain) + '\n';
-        nSize += paneLines.last().size();
+    for (qsizetype i = 0; i < data.addresses.size(); ++i) {
+        QByteArray lines = "pane " + Encoded(data.addresses[i], kPlain) + '\n';
+        const QString title = BoundedTitle(data.Title(i));
+        if (!title.isEmpty())
+            lines += "title " + Encoded(title, kPlainTitle) + '\n';
+        paneLines << lines;
+        nSize += lines.size();
     }
     // The histories take what room is left below the size a reader accepts, in tab order.
     for (qsizetype i = 0; i < paneLines.size(); ++i) {
@@ -79,27 +110,41 @@ bool CSessionFile::Parse(const QByteArray& bytes, SessionData* pData)
     if (lines.isEmpty())
         return false;
     const QString header = lines.takeFirst();
-    const bool bHistories = header == QLatin1String(kHeader);
-    if (!bHistories && header != QLatin1String(kHeaderWithoutHistories))
+    int nVersion = 3;
+    if (header == QLatin1String(kHeaderWithoutHistories))
+        nVersion = 1;
+    else if (header == QLatin1String(kHeaderWithoutTitles))
+        nVersion = 2;
+    else if (header != QLatin1String(kHeader))
         return false;
     SessionData data;
     bool bActiveSeen = false;
-    bool bAfterPane = false; // the line before was a pane line: its history may follow
+    // What the line before was: a pane's title and then its history may follow its pane line.
+    enum class Line
+    {
+        Other,
+        Pane,
+        Title
+    } before = Line::Other;
     for (const QString& line : lines) {
-        const bool bHistoryLine = line.startsWith(QLatin1String("history "));
-        if (bHistoryLine && !(bHistories && bAfterPane))
-            return false;
-        bAfterPane = false;
-        if (bHistoryLine) {
+        const Line previous = std::exchange(before, Line::Other);
+        if (line.startsWith(QLatin1String("title "))) {
+            if (nVersion < 3 || previous != Line::Pane)
+                return false;
+            data.titles.resize(data.addresses.size());
+            data.titles.last() = BoundedTitle(Decoded(line, 6));
+            before = Line::Title;
+        } else if (line.startsWith(QLatin1String("history "))) {
+            if (nVersion < 2 || previous == Line::Other)
+                return false;
             data.histories.resize(data.addresses.size());
             data.histories.last() = DecodeHistory(line.mid(8));
         } else if (line.startsWith(QLatin1String("pane "))) {
-            const QByteArray encoded = line.mid(5).toUtf8();
-            const QString address = QString::fromUtf8(QByteArray::fromPercentEncoding(encoded));
+            const QString address = Decoded(line, 5);
             if (address.isEmpty())
                 return false;
             data.addresses << address;
-            bAfterPane = true;
+            before = Line::Pane;
         } else if (line.startsWith(QLatin1String("active ")) && !bActiveSeen) {
             bool ok = false;
             data.nActive = line.mid(7).toInt(&ok);

@@ -7,13 +7,13 @@
 #include <QString>
 #include <QStringList>
 
-// What the browser had open: the panes' addresses in tab order, which one was in front, and
-// each page's back/forward history as the engine saved it.
+// What the browser had open: the panes' addresses in tab order, which one was in front, each
+// page's title and its back/forward history as the engine saved it.
 struct SessionData
 {
     SessionData(const QStringList& addresses_ = {}, int nActive_ = 0,
-                const QList<QByteArray>& histories_ = {})
-        : addresses(addresses_), nActive(nActive_), histories(histories_)
+                const QList<QByteArray>& histories_ = {}, const QStringList& titles_ = {})
+        : addresses(addresses_), nActive(nActive_), histories(histories_), titles(titles_)
     {
     }
 
@@ -21,22 +21,28 @@ struct SessionData
     int nActive = 0; // index into addresses
     // Beside each address; empty, or missing at the end, where a pane has none.
     QList<QByteArray> histories;
+    QStringList titles;
 
     QByteArray History(qsizetype i) const { return histories.value(i); }
+    QString Title(qsizetype i) const { return titles.value(i); }
     bool operator==(const SessionData& other) const;
 };
 
 // The session file, $XDG_DATA_HOME/nuvBrowser/session: text in UTF-8, a first line naming the
 // format and its version, then "active <index>" and one "pane <address>" line per pane, the
-// addresses percent-encoded where they hold blanks, line ends or "%". A pane's history follows
-// its pane line as "history <base64>". The file exists while a browser runs with pages open;
-// a start that finds it knows the last run did not end normally. Sessions put aside are kept
-// beside it as session.bak, session.bak.1 ... (see CBackupSlots). The file and its backups
-// are the user's own to read (mode 0600): the histories hold what pages showed.
+// addresses percent-encoded where they hold blanks, line ends or "%". A pane's title follows
+// its pane line as "title <text>" (percent-encoded the same way, blanks kept), then its history
+// as "history <base64>"; either is left out where the pane has none. The file exists while a
+// browser runs with pages open; a start that finds it knows the last run did not end normally.
+// Sessions put aside are kept beside it as session.bak, session.bak.1 ... (see CBackupSlots). The
+// file and its backups are the user's own to read (mode 0600): the histories hold what pages
+// showed.
 //
 // A history is only an extra: one larger than kMaxHistoryBytes, or one that would take the
 // file beyond what Read accepts, is left out, and one that cannot be decoded reads as none.
-// Files of version 1 (no histories) still read; any other version is refused.
+// A title is kept to its first kMaxTitleChars characters, written and read.
+// Files of version 1 (no histories, no titles) and 2 (no titles) still read; any other
+// version is refused.
 class CSessionFile
 {
 public:
@@ -68,9 +74,10 @@ public:
     static QByteArray Format(const SessionData& data);
     static bool Parse(const QByteArray& bytes, SessionData* pData);
 
-    static const char* const kHeader; // "nuvBrowser session 2"
+    static const char* const kHeader; // "nuvBrowser session 3"
     static constexpr qsizetype kMaxFileBytes = 16 * 1024 * 1024;
     static constexpr qsizetype kMaxHistoryBytes = 256 * 1024;
+    static constexpr qsizetype kMaxTitleChars = 512;
 
 private:
     QString m_strPath;

@@ -37,3 +37,9 @@ QString CStartPageFile::Address()
     }
     return QUrl::fromLocalFile(path).toString();
 }
+
+bool CStartPageFile::IsAddress(const QString& address)
+{
+    const QUrl url(address);
+    return url == QUrl::fromLocalFile(Path()) || url == QUrl(QString::fromLatin1(kResourceAddress));
+}

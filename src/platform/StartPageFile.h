@@ -13,4 +13,6 @@ public:
     // (the page still shows, only without an address).
     static QString Address();
     static QString Path();
+    // The address is this page's, as the file's or as the resource's (nothing is written).
+    static bool IsAddress(const QString& address);
 };

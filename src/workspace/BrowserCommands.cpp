@@ -5,6 +5,7 @@
 
 #include "commands/CmdUI.h"
 #include "panes/PaneWnd.h"
+#include "panes/TextPane.h"
 #include "res/Resource.h"
 #include "workspace/FrameHost.h"
 #include "workspace/InternetOptionsCommand.h"
@@ -188,6 +189,8 @@ void CNuvBrowserForm::OnViewSource()
     if (pText == nullptr)
         return;
     pText->SetTitle(QStringLiteral("Source"));
+    if (auto* pTextPane = qobject_cast<CTextPane*>(pText))
+        pTextPane->SetSourceAddress(pSource->GetAddress());
     // The markup arrives a moment later; the text pane may be closed by then.
     QPointer<CPaneWnd> guard(pText);
     pSource->GetSource([guard](bool bOk, const QString& text) {

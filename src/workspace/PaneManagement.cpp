@@ -122,7 +122,8 @@ void CNuvBrowserForm::NavigateActivePane(const QString& address, bool bRecordTyp
 {
     if (m_pActivePane == nullptr)
         return;
-    m_pActivePane->SetTitle(address);
+    // The tab names the address until its page arrives, or goes back when none does.
+    m_pActivePane->ShowLoadingTitle(address);
     NavigatePane(m_pActivePane, address, bRecordTyped);
 }
 

@@ -1,13 +1,17 @@
 #include "workspace/SessionKeeper.h"
 
 #include "options/AppSettings.h"
-#include "panes/PaneWnd.h"
+#include "panes/HtmlPane.h"
+#include "platform/BrowserMainKey.h"
 #include "workspace/NuvBrowserForm.h"
 #include "workspace/PaneTabCtrl.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QUrl>
+
+#include <algorithm>
 
 #include <cstdio>
 
@@ -50,7 +54,8 @@ void CSessionKeeper::RestoreAtStart(const std::function<void(int)>& done)
     case CSessionFile::ReadResult::Ok:
         break;
     }
-    if (data.addresses.isEmpty()) {
+    if (!HoldsPages(data)) {
+        // Nothing the start would not open anyway: nothing to offer.
         m_file.Remove();
         done(-1);
         return;
@@ -63,6 +68,14 @@ void CSessionKeeper::RestoreAtStart(const std::function<void(int)>& done)
     Offer(data, done);
 }
 
+bool CSessionKeeper::HoldsPages(const SessionData& data)
+{
+    return std::any_of(data.addresses.cbegin(), data.addresses.cend(), [](const QString& address) {
+        return QUrl(address) != QUrl(QStringLiteral("about:blank")) &&
+               !CBrowserMainKey::IsStartPage(address);
+    });
+}
+
 void CSessionKeeper::Offer(const SessionData& data, const std::function<void(int)>& done)
 {
     // Asked without a loop of its own: the answer continues the start. Until then nothing
@@ -72,9 +85,10 @@ void CSessionKeeper::Offer(const SessionData& data, const std::function<void(int
                                  QStringLiteral("nuvBrowser did not close normally. Open the "
                                                 "pages of the last session?"),
                                  QMessageBox::Yes | QMessageBox::No, m_pForm->window());
+    // The pages that come back, as the file holds them (a source view, for one, does not).
     const qsizetype n = data.addresses.size();
-    pBox->setInformativeText(n == 1 ? QStringLiteral("1 page was open.")
-                                    : QStringLiteral("%1 pages were open.").arg(n));
+    pBox->setInformativeText(n == 1 ? QStringLiteral("1 page will open again.")
+                                    : QStringLiteral("%1 pages will open again.").arg(n));
     pBox->setDefaultButton(QMessageBox::Yes);
     pBox->setEscapeButton(QMessageBox::No);
     pBox->setAttribute(Qt::WA_DeleteOnClose);
@@ -134,8 +148,10 @@ void CSessionKeeper::Restore(const SessionData& data)
         CPaneWnd* pPane = m_pForm->AddPaneAs(PANE_HTML, nullptr, false);
         if (pPane == nullptr)
             continue;
-        const Restored restored{data.addresses[i], data.History(i)};
-        pPane->SetTitle(restored.address);
+        const Restored restored{data.addresses[i], data.History(i), data.Title(i)};
+        // Until it loads, the pane is known by the title its page had.
+        pPane->SetTitle(restored.title.isEmpty() ? CHtmlPane::AddressLabel(restored.address)
+                                                 : restored.title);
         m_pending.insert(pPane, restored);
         m_restored.insert(pPane, restored);
         connect(pPane, &QObject::destroyed, this, [this, pPane] {
@@ -168,9 +184,10 @@ SessionData CSessionKeeper::Snapshot() const
         // A page not loaded yet, still on its way or that never arrived keeps what it came
         // back with. The engine's history is read as it is now.
         const auto pending = m_pending.constFind(pPane);
-        Restored pane = pending != m_pending.cend()
-                            ? pending.value()
-                            : Restored{pPane->GetAddress(), pPane->SaveHistory()};
+        Restored pane =
+            pending != m_pending.cend()
+                ? pending.value()
+                : Restored{pPane->GetAddress(), pPane->SaveHistory(), pPane->PageTitle()};
         if (pane.address.isEmpty())
             pane = m_restored.value(pPane);
         if (pane.address.isEmpty())
@@ -179,6 +196,8 @@ SessionData CSessionKeeper::Snapshot() const
             data.nActive = int(data.addresses.size());
         data.addresses << pane.address;
         data.histories << pane.history;
+        // A page without a title of its own is named by its address: nothing to keep.
+        data.titles << (pane.title == pane.address ? QString() : pane.title);
     }
     return data;
 }

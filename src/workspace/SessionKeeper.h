@@ -13,15 +13,16 @@ class CNuvBrowserForm;
 class CPaneWnd;
 
 // Keeps the session file of a running browser: a moment after the open pages change (at most
-// once a second, from a timer, never while a key is handled) it writes their addresses and
-// back/forward histories (read from the engine at that moment), and on
-// a normal road out it removes the file again, or keeps it when the pages are to come back at
-// the next start (RunRestoreSession).
+// once a second, from a timer, never while a key is handled) it writes their addresses,
+// titles and back/forward histories (read from the engine at that moment), and on a normal
+// road out it removes the file again, or keeps it when the pages are to come back at the next
+// start (RunRestoreSession).
 //
 // At start, before the first pane, a session left behind by a run that did not end normally
-// is offered: the panes come back in their order with their addresses as titles, and each
-// loads only when it first comes to the front, with its history where the file has one. A session
-// that is refused, damaged, or whose restore ended abnormally again within its first 30 seconds
+// is offered, unless it held only blank panes or the start page: the panes come back in their
+// order, named by the titles their pages had (or by their addresses), and each loads only
+// when it first comes to the front, with its history where the file has one. A session that
+// is refused, damaged, or whose restore ended abnormally again within its first 30 seconds
 // is put aside among the session's backups (session.bak, session.bak.1 ...; an older one is
 // not written over), and a line on stderr names the file it went to. One that cannot be put
 // aside stays as it is, and that run keeps no session.
@@ -55,6 +56,9 @@ public:
 
     const CSessionFile& File() const { return m_file; }
 
+    // The session holds a page worth offering: one that is not blank and not the start page.
+    static bool HoldsPages(const SessionData& data);
+
 private:
     // The question, open while the loop runs; its answer calls done.
     void Offer(const SessionData& data, const std::function<void(int)>& done);
@@ -65,11 +69,12 @@ private:
     CNuvBrowserForm* m_pForm;
     CAppSettings* m_pApp;
     CSessionFile m_file;
-    // A restored pane's address and history, as the session file had them.
+    // A restored pane's address, history and title, as the session file had them.
     struct Restored
     {
         QString address;
         QByteArray history;
+        QString title;
     };
 
     QHash<const CPaneWnd*, Restored> m_pending;  // restored, not loaded yet

@@ -28,6 +28,14 @@ QStringList StoredNames()
     return names;
 }
 
+// A shortcut file to http://example.org/a.
+void WriteShortcut(const QString& path)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[InternetShortcut]\r\nURL=http://example.org/a\r\n");
+}
+
 TEST(CommandLine, ArgumentsBecomeOneLineAndUTakesTheNextArgumentWhole)
 {
     struct Case
@@ -49,14 +57,37 @@ TEST(CommandLine, ArgumentsBecomeOneLineAndUTakesTheNextArgumentWhole)
             << c.args.join('|').toStdString();
 }
 
+TEST(CommandLine, AfterTheEndOfTheOptionsEveryArgumentIsTheAddress)
+{
+    CTempHome home;
+    const QString path = home.Path() + "/x.url";
+    ASSERT_NO_FATAL_FAILURE(WriteShortcut(path));
+    struct Case
+    {
+        QStringList args;
+        QString address;
+    };
+    const Case cases[] = {
+        {{"--", "--version"}, "--version"},
+        {{"--", "-u", path}, "-u " + path},
+        {{"--", "-u" + path}, "-u" + path},
+        {{"--", "a", "--", "b"}, "a -- b"},
+        {{"--"}, ""},
+        {{"http://a/", "--", "-x"}, "http://a/ -x"},
+        {{"-u", path}, "http://example.org/a"},
+        {{"-u", "--", "x"}, ""}, // the shortcut file "-- x", which is not there
+        {{"two", "words"}, "two words"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CNuvBrowserApp::StartAddressFromArgs(c.args), c.address)
+            << c.args.join('|').toStdString();
+}
+
 TEST(CommandLine, LeadingLowerCaseUNamesAShortcutFile)
 {
     CTempHome home;
     const QString path = home.Path() + "/x y.url";
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[InternetShortcut]\r\nURL=http://example.org/a\r\n");
-    f.close();
+    ASSERT_NO_FATAL_FAILURE(WriteShortcut(path));
 
     EXPECT_EQ(CNuvBrowserApp::StartAddressFromCommandLine("-u" + path), "http://example.org/a");
     EXPECT_EQ(CNuvBrowserApp::StartAddressFromCommandLine("-U" + path), "-U" + path)

@@ -9,7 +9,7 @@
 namespace {
 using Action = CCommandLineOptions::Action;
 
-TEST(CommandLineOptions, OnlyDoubleDashArgumentsAreOptionsAndTheFileAfterUNever)
+TEST(CommandLineOptions, OnlyDoubleDashArgumentsBeforeTheEndAreOptionsAndTheFileAfterUNever)
 {
     struct Case
     {
@@ -32,9 +32,17 @@ TEST(CommandLineOptions, OnlyDoubleDashArgumentsAreOptionsAndTheFileAfterUNever)
         {{"--bogus"}, Action::Error},
         {{"--Help"}, Action::Error},
         {{"--help=x"}, Action::Error},
-        {{"--"}, Action::Error},
         {{"-u"}, Action::Start},
         {{"x", "-u", "y", "--z"}, Action::Error},
+        // A separate "--" ends the options; the path after "-u" is never that end.
+        {{"--"}, Action::Start},
+        {{"--", "--version"}, Action::Start},
+        {{"--", "--bogus", "--help"}, Action::Start},
+        {{"x", "--", "--help"}, Action::Start},
+        {{"--version", "--"}, Action::Version},
+        {{"--bogus", "--", "x"}, Action::Error},
+        {{"-u", "--", "--version"}, Action::Version},
+        {{"---"}, Action::Error},
     };
     for (const Case& c : cases)
         EXPECT_EQ(int(CCommandLineOptions(c.args).GetAction()), int(c.action))

@@ -74,7 +74,7 @@ TEST_F(SessionRestoreTest, AKilledBrowsersPagesComeBackInOrderLoadingWhenChosen)
     ASSERT_TRUE(WaitFor([&] { return Stored().addresses == pages.mid(0, 1); }, 60000));
     ASSERT_TRUE(HandOver(pages[1]));
     ASSERT_TRUE(HandOver(pages[2]));
-    const SessionData three{pages, 2};
+    const SessionData three{pages, 2, {}, {"Page a", "Page b", "Page c"}};
     ASSERT_TRUE(WaitFor([&] { return WithoutHistories(Stored()) == three; }, 60000))
         << Stored().addresses.join(' ').toStdString();
 
@@ -87,7 +87,7 @@ TEST_F(SessionRestoreTest, AKilledBrowsersPagesComeBackInOrderLoadingWhenChosen)
     CModalDriver driver({[](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->informativeText(), "3 pages were open.");
+        EXPECT_EQ(box->informativeText(), "3 pages will open again.");
         box->button(QMessageBox::Yes)->click();
     }});
     Open(true);
@@ -97,9 +97,9 @@ TEST_F(SessionRestoreTest, AKilledBrowsersPagesComeBackInOrderLoadingWhenChosen)
     ASSERT_TRUE(WaitFor([&] { return Shows(Pane(2), "/c.html"); }, 30000));
     EXPECT_TRUE(WaitFor([&] { return Pane(2)->GetTitle() == "Page c"; }));
     EXPECT_EQ(Requests("/c.html"), nC + 1);
-    // The others wait, titled by their addresses, unasked.
-    EXPECT_EQ(Pane(0)->GetTitle(), pages[0]);
-    EXPECT_EQ(Pane(1)->GetTitle(), pages[1]);
+    // The others wait, unasked, named by the titles their pages had.
+    EXPECT_EQ(Pane(0)->GetTitle(), "Page a");
+    EXPECT_EQ(Pane(1)->GetTitle(), "Page b");
     EXPECT_EQ(Requests("/a.html"), nA);
     EXPECT_EQ(Requests("/b.html"), nB);
 
@@ -111,7 +111,7 @@ TEST_F(SessionRestoreTest, AKilledBrowsersPagesComeBackInOrderLoadingWhenChosen)
 
     // The restored session is kept as it goes on, and a normal end removes it.
     const SessionData now = m_pForm->Session()->Snapshot();
-    EXPECT_EQ(WithoutHistories(now), (SessionData{pages, 0}));
+    EXPECT_EQ(WithoutHistories(now), (SessionData{pages, 0, {}, three.titles}));
     // The page that waits still has the history it came back with.
     EXPECT_FALSE(now.History(1).isEmpty());
     EXPECT_EQ(now.History(1), left.History(1));

@@ -9,6 +9,7 @@
 #include <QCursor>
 #include <QLabel>
 #include <QPointer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -37,12 +38,13 @@ TEST_F(HtmlPaneTest, OnlyTheControlsAddressReportsSetTheAddress)
     struct Case
     {
         const char* title;
-        bool bAddressReport; // the control's own report, or a title the page gave itself
-        const char* address; // expected afterwards
+        bool bAddressReport;         // the control's own report, or a title the page gave itself
+        const char* address;         // expected afterwards
+        const char* label = nullptr; // the tab's, when not the title
     };
     const Case cases[] = {
         {"http://a.example/x", true, "http://a.example/x"},
-        {"file:///doc/p.html#part", true, "file:///doc/p.html"},
+        {"file:///doc/p.html#part", true, "file:///doc/p.html", "p.html"},
         {"HTTPS://B.example/#top", true, "HTTPS://B.example/"},
         {"about:blank", true, "about:blank"},
         {"#frag", false, "about:blank"}, // not an address: the address stays
@@ -61,7 +63,7 @@ TEST_F(HtmlPaneTest, OnlyTheControlsAddressReportsSetTheAddress)
             m_pControl->RaiseAddressChange(c.title);
         else
             m_pControl->RaiseTitleChange(c.title);
-        EXPECT_EQ(TabTitle(), c.title);
+        EXPECT_EQ(TabTitle(), c.label ? c.label : c.title);
         EXPECT_EQ(m_pPane->GetAddress(), c.address) << c.title;
     }
     // The active pane shows its address in the address field; the page's own titles reached
@@ -71,6 +73,80 @@ TEST_F(HtmlPaneTest, OnlyTheControlsAddressReportsSetTheAddress)
               (QStringList{"Http:", "about:blank", "HTTPS://B.example/", "file:///doc/p.html",
                            "http://a.example/x", ""}));
     EXPECT_EQ(m_host.m_typedAddresses, QStringList{"http://a.example/x"});
+}
+
+TEST_F(HtmlPaneTest, ADocumentOfTheFileSystemWithoutATitleIsLabelledByItsFileName)
+{
+    const struct
+    {
+        const char* address;
+        const char* label;
+    } cases[] = {
+        {"file:///home/u/My%20Report.pdf", "My Report.pdf"},
+        {"FILE:///tmp/a.txt#x", "a.txt"},
+        {"file:///tmp/", "file:///tmp/"}, // a folder: no file name
+        {"http://a.example/doc.html", "http://a.example/doc.html"},
+        {"about:blank", "about:blank"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        m_pControl->RaiseAddressChange(c.address);
+        EXPECT_EQ(TabTitle(), c.label);
+        EXPECT_EQ(m_pPane->PageTitle(), c.label);
+    }
+    // Its own title, once it has one, names it.
+    m_pControl->RaiseTitleChange("Report");
+    EXPECT_EQ(TabTitle(), "Report");
+}
+
+TEST_F(HtmlPaneTest, ALoadThatBringsNoPageGivesTheLabelBack)
+{
+    // The tab shows a typed address over the page that is there until its page arrives;
+    // when none does, the tab goes back to the page's title.
+    const struct
+    {
+        const char* name;
+        std::function<void(CHtmlPane*, CFakeBrowserControl*)> end;
+        const char* label; // afterwards
+    } cases[] = {
+        {"the control refuses the address",
+         [](CHtmlPane* p, CFakeBrowserControl* c) {
+             c->m_bNavigateFails = true;
+             EXPECT_FALSE(p->Navigate("http://[bad", true, true));
+             c->m_bNavigateFails = false;
+         },
+         "Page A"},
+        {"stopped", [](CHtmlPane* p, CFakeBrowserControl*) { p->Stop(); }, "Page A"},
+        {"the load ends without a page",
+         [](CHtmlPane*, CFakeBrowserControl* c) { c->RaiseDocumentComplete("http://a.example/"); },
+         "Page A"},
+        {"a mail address goes to the mail program",
+         [](CHtmlPane*, CFakeBrowserControl* c) { c->RaiseBeforeNavigate2("mailto:x@example"); },
+         "Page A"},
+        {"the page arrives",
+         [](CHtmlPane*, CFakeBrowserControl* c) {
+             c->RaiseAddressChange("http://b.example/");
+             c->RaiseTitleChange("Page B");
+             c->RaiseDocumentComplete("http://b.example/");
+         },
+         "Page B"},
+        {"the page arrives without a title",
+         [](CHtmlPane*, CFakeBrowserControl* c) {
+             c->RaiseAddressChange("http://b.example/");
+             c->RaiseDocumentComplete("http://b.example/");
+         },
+         "http://b.example/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_pControl->RaiseAddressChange("http://a.example/");
+        m_pControl->RaiseTitleChange("Page A");
+        m_pPane->ShowLoadingTitle("typed.example");
+        ASSERT_TRUE(m_pPane->Navigate("typed.example", true, true));
+        EXPECT_EQ(TabTitle(), "typed.example");
+        c.end(m_pPane, m_pControl);
+        EXPECT_EQ(TabTitle(), c.label);
+    }
 }
 
 TEST_F(HtmlPaneTest, TitleEventsNeedTheTabStrip)

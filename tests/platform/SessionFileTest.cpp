@@ -35,7 +35,7 @@ TEST(SessionFileTest, WrittenPagesReadBackAsTheyWere)
         EXPECT_EQ(CSessionFile::Format(data).count('\n'), data.addresses.size() + 2);
         EXPECT_EQ(QDir(NuvDataHome()).entryList(QDir::Files), QStringList{"session"});
     }
-    EXPECT_TRUE(CSessionFile::Format(cases[0]).startsWith("nuvBrowser session 2\nactive 0\n"));
+    EXPECT_TRUE(CSessionFile::Format(cases[0]).startsWith("nuvBrowser session 3\nactive 0\n"));
 }
 
 TEST(SessionFileTest, DamagedOrForeignFilesAreRefused)
@@ -45,7 +45,7 @@ TEST(SessionFileTest, DamagedOrForeignFilesAreRefused)
     ASSERT_TRUE(CSessionFile::Parse(good, &data));
     const QByteArray cases[] = {
         "",
-        "nuvBrowser session 3\nactive 0\npane http://a/\n", // a newer version
+        "nuvBrowser session 4\nactive 0\npane http://a/\n", // a newer version
         "Some other file\n",
         good.left(good.size() - 3),                                         // cut short
         "nuvBrowser session 1\npane http://a/\n",                           // no active line
@@ -70,7 +70,7 @@ TEST(SessionFileTest, DamagedOrForeignFilesAreRefused)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(cases[1]);
     f.close();
-    ASSERT_TRUE(cases[1].startsWith("nuvBrowser session 3"));
+    ASSERT_TRUE(cases[1].startsWith("nuvBrowser session 4"));
     EXPECT_EQ(file.Read(&data), CSessionFile::ReadResult::Damaged);
     // A folder in its place is damaged too, not missing.
     ASSERT_TRUE(QFile::remove(file.Path()));
@@ -99,6 +99,53 @@ TEST(SessionFileTest, HistoriesGoBesideTheirPanes)
                                     "http://b/\n",
                                     &read));
     EXPECT_EQ(read, (SessionData{{"http://a/", "http://b/"}, 1}));
+}
+
+TEST(SessionFileTest, TitlesGoBesideTheirPanesWithinTheirBound)
+{
+    CTempHome home;
+    const CSessionFile file;
+    // A page may call itself anything: line ends, "%", blanks at either end, text that looks
+    // like lines of the file. A title beyond the bound is cut, never inside a character.
+    const QString smile = QString::fromUtf8("\xf0\x9f\x98\x80");
+    const QString longTitle = QString(CSessionFile::kMaxTitleChars - 1, 'x') + smile + "tail";
+    const SessionData data{{"http://a/", "http://b/", "file:///tmp/report.pdf", "http://d/"},
+                           1,
+                           {"fake history a", {}, {}, "fake history d"},
+                           {" 100% sure \n\rpane http://x/\ntitle y ", "Größe", {}, longTitle}};
+    ASSERT_TRUE(file.Write(data));
+    SessionData read;
+    ASSERT_EQ(file.Read(&read), CSessionFile::ReadResult::Ok);
+    EXPECT_EQ(read.addresses, data.addresses);
+    EXPECT_EQ(read.Title(0), data.Title(0));
+    EXPECT_EQ(read.Title(1), "Größe");
+    EXPECT_TRUE(read.Title(2).isEmpty());
+    EXPECT_EQ(read.Title(3), QString(CSessionFile::kMaxTitleChars - 1, 'x'));
+    EXPECT_EQ(read.History(0), "fake history a");
+    EXPECT_EQ(read.History(3), "fake history d");
+    const QByteArray bytes = CSessionFile::Format(data);
+    EXPECT_EQ(bytes.count("\ntitle "), 3);
+    EXPECT_TRUE(bytes.contains("\ntitle Gr%C3%B6%C3%9Fe\n")) << bytes.left(300).constData();
+
+    // The files of the versions before read as they did: without titles.
+    for (const char* header : {"nuvBrowser session 1", "nuvBrowser session 2"}) {
+        SCOPED_TRACE(header);
+        ASSERT_TRUE(
+            CSessionFile::Parse(QByteArray(header) + "\nactive 0\npane http://a/\n", &read));
+        EXPECT_EQ(read, (SessionData{{"http://a/"}, 0}));
+    }
+
+    // A title out of its place is a damaged file.
+    const QByteArray misplaced[] = {
+        "nuvBrowser session 3\nactive 0\ntitle A\npane http://a/\n",
+        "nuvBrowser session 3\nactive 0\npane http://a/\ntitle A\ntitle A\n",
+        "nuvBrowser session 3\nactive 0\npane http://a/\nhistory aGk=\ntitle A\n",
+        "nuvBrowser session 2\nactive 0\npane http://a/\ntitle A\n",
+    };
+    for (const QByteArray& bytes : misplaced) {
+        SessionData parsed;
+        EXPECT_FALSE(CSessionFile::Parse(bytes, &parsed)) << bytes.constData();
+    }
 }
 
 TEST(SessionFileTest, ADamagedHistoryReadsAsNone)

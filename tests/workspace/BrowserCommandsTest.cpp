@@ -191,6 +191,48 @@ TEST_F(BrowserCommandsTest, SourceViewOpensATextPaneWithTheMarkup)
     EXPECT_EQ(PaneCount(), 3);
 }
 
+TEST_F(BrowserCommandsTest, TheSourceViewInFrontShowsTheAddressOfItsPage)
+{
+    Open();
+    Control(Pane(0))->RaiseAddressChange("http://a.example/");
+    ASSERT_TRUE(frame->SendCommand(ID_FILE_NEW));
+    Control(Pane(1))->RaiseAddressChange("http://b.example/");
+    ASSERT_TRUE(frame->SendCommand(ID_VIEW_SOURCE)); // of b
+    EXPECT_EQ(AddressEdit()->text(), "http://b.example/");
+    // Chosen from another pane, and as the neighbour of a page that closes.
+    ASSERT_TRUE(frame->SendCommand(ID_SELECT_PANE_FIRST));
+    EXPECT_EQ(AddressEdit()->text(), "http://a.example/");
+    ASSERT_TRUE(frame->SendCommand(ID_SELECT_PANE_FIRST + 2));
+    EXPECT_EQ(AddressEdit()->text(), "http://b.example/");
+    ASSERT_TRUE(frame->SendCommand(ID_FILE_NEW));
+    Control(Pane(3))->RaiseAddressChange("http://d.example/");
+    ASSERT_TRUE(frame->SendCommand(ID_FILE_CLOSE));
+    ASSERT_EQ(ActiveIndex(), 2);
+    EXPECT_EQ(AddressEdit()->text(), "http://b.example/");
+    // The page moving on later does not change what the source view is of.
+    Control(Pane(1))->RaiseAddressChange("http://b2.example/");
+    EXPECT_EQ(AddressEdit()->text(), "http://b.example/");
+}
+
+TEST_F(BrowserCommandsTest, ATypedAddressThatLoadsNothingGivesTheTabBack)
+{
+    Open();
+    CFakeBrowserControl* page = Control(Pane(0));
+    page->RaiseAddressChange("http://a.example/");
+    page->RaiseTitleChange("Page A");
+    // The control refuses the address (as a malformed one): the tab is the page's again.
+    page->m_bNavigateFails = true;
+    form->NavigateActivePane("http://[bad", true);
+    EXPECT_EQ(Pane(0)->GetTitle(), "Page A");
+    // A load that is stopped before its page arrives.
+    page->m_bNavigateFails = false;
+    form->NavigateActivePane("http://slow.example/", true);
+    EXPECT_EQ(Pane(0)->GetTitle(), "http://slow.example/");
+    ASSERT_TRUE(frame->SendCommand(ID_VIEW_STOP));
+    EXPECT_EQ(Pane(0)->GetTitle(), "Page A");
+    EXPECT_EQ(Tabs()->GetTabLabel(0), "2 : Page A");
+}
+
 TEST_F(BrowserCommandsTest, EditCommandsServeTheAddressFieldOrThePage)
 {
     Open();

@@ -3,14 +3,18 @@
 #include "ModalDriver.h"
 #include "WorkspaceFixture.h"
 
+#include "platform/BrowserMainKey.h"
 #include "platform/Paths.h"
+#include "platform/RegistryStore.h"
 #include "platform/SessionFile.h"
+#include "platform/StartPageFile.h"
 #include "workspace/SessionKeeper.h"
 
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QUrl>
 
 namespace {
 
@@ -139,8 +143,8 @@ TEST_F(SessionKeeperTest, ASessionLeftBehindAtStart)
         {"damaged", leftBytes.left(40), false, 0, NotAsked, false, leftBytes.left(40), "<missing>"},
         {"the version before histories", v1Bytes, false, 1, NotAsked, true, "<missing>",
          laterBytes},
-        {"a newer version", "nuvBrowser session 3\nactive 0\npane http://a.example/\n", false, 0,
-         NotAsked, false, "nuvBrowser session 3\nactive 0\npane http://a.example/\n", "<missing>"},
+        {"a newer version", "nuvBrowser session 4\nactive 0\npane http://a.example/\n", false, 0,
+         NotAsked, false, "nuvBrowser session 4\nactive 0\npane http://a.example/\n", "<missing>"},
         {"not text", QByteArray("\xff\xfe\x00\x01", 4), false, 0, NotAsked, false,
          QByteArray("\xff\xfe\x00\x01", 4), "<missing>"},
         {"crashed again while restoring", leftBytes, true, 1, NotAsked, false, leftBytes,
@@ -158,7 +162,7 @@ TEST_F(SessionKeeperTest, ASessionLeftBehindAtStart)
                 ASSERT_NE(box, nullptr);
                 EXPECT_EQ(box->text(), "nuvBrowser did not close normally. Open the pages of "
                                        "the last session?");
-                EXPECT_EQ(box->informativeText(), "3 pages were open.");
+                EXPECT_EQ(box->informativeText(), "3 pages will open again.");
                 EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
                 EXPECT_EQ(PaneCount(), 0) << "asked before the first pane";
                 // The keeper's tick while the user thinks leaves the file alone.
@@ -250,6 +254,118 @@ TEST_F(SessionKeeperTest, HistoriesAreKeptAndComeBackWithTheirPanes)
         ASSERT_TRUE(frame->SendCommand(ID_SELECT_PANE_FIRST + c.nPane));
         EXPECT_EQ(Loads(Pane(c.nPane)), c.loads);
     }
+}
+
+TEST_F(SessionKeeperTest, TitlesAreKeptAndNameTheirPanesUntilThePagesLoad)
+{
+    app.RunRestoreSession = 1;
+    Open();
+    const QString pdf = "file:///tmp/docs/report.pdf";
+    ShowPages({"http://a.example/", pdf, "http://c.example/"});
+    Control(Pane(0))->RaiseTitleChange("Page A");
+    // A page on its way does not name its pane in the file: the page it shows does.
+    Control(Pane(2))->RaiseTitleChange("Page C");
+    form->NavigateActivePane("http://slow.example/", true);
+    ASSERT_EQ(Pane(2)->GetTitle(), "http://slow.example/");
+    const SessionData shown{
+        {"http://a.example/", pdf, "http://c.example/"}, 2, {}, {"Page A", "report.pdf", "Page C"}};
+    ASSERT_TRUE(WaitFor([&] { return Stored() == shown; })) << Bytes(file.Path()).constData();
+    Close();
+    EXPECT_EQ(Stored(), shown);
+
+    // The next start: each pane named by its page's title, or, without one, by its address
+    // or the file name of its document, until its page loads.
+    const SessionData left{{"http://a.example/", "http://b.example/", pdf, "http://d.example/"},
+                           1,
+                           {},
+                           {"Page A", {}, {}, "Page D"}};
+    ASSERT_TRUE(file.Write(left));
+    Open();
+    ASSERT_EQ(PaneCount(), 4);
+    EXPECT_EQ(Titles(), (QStringList{"Page A", "http://b.example/", "report.pdf", "Page D"}));
+    EXPECT_EQ(form->Session()->Snapshot(), left) << "the waiting panes keep their titles";
+
+    // Chosen, a pane loads; its title stays until its page reports its own.
+    ASSERT_TRUE(frame->SendCommand(ID_SELECT_PANE_FIRST + 0));
+    ASSERT_TRUE(Loaded(Pane(0), "http://a.example/"));
+    EXPECT_EQ(Pane(0)->GetTitle(), "Page A");
+    Control(Pane(0))->RaiseAddressChange("http://a.example/");
+    Control(Pane(0))->RaiseTitleChange("Page A, later");
+    EXPECT_EQ(Pane(0)->GetTitle(), "Page A, later");
+    // One whose load ends without a page keeps the title it came back with.
+    ASSERT_TRUE(frame->SendCommand(ID_SELECT_PANE_FIRST + 3));
+    ASSERT_TRUE(Loaded(Pane(3), "http://d.example/"));
+    Control(Pane(3))->RaiseDocumentComplete("");
+    EXPECT_EQ(Pane(3)->GetTitle(), "Page D");
+}
+
+TEST_F(SessionKeeperTest, OnlyASessionWithPagesBeyondTheStartPageIsOffered)
+{
+    const QString startFile = QUrl::fromLocalFile(CStartPageFile::Path()).toString();
+    const struct
+    {
+        const char* name;
+        QStringList addresses;
+        const char* question; // the count it tells; nullptr: not asked
+    } cases[] = {
+        {"a blank pane", {"about:blank"}, nullptr},
+        {"the start page and blank panes", {startFile, "about:blank", startFile}, nullptr},
+        {"the start page the user chose", {"http://home.example/"}, nullptr},
+        {"the start page and a page", {startFile, "http://a.example/"}, "2 pages will open again."},
+        {"a page", {"http://a.example/"}, "1 page will open again."},
+    };
+    ASSERT_TRUE(CRegistryStore().SetValue(QString::fromLatin1(CBrowserMainKey::kPath),
+                                          RegValue::String("Start Page", "home.example")));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(file.BackupPath());
+        ASSERT_TRUE(file.Write({c.addresses, 0}));
+        QList<CModalDriver::Handler> handlers;
+        if (c.question) {
+            handlers << [&](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                ASSERT_NE(box, nullptr);
+                EXPECT_EQ(box->informativeText(), c.question);
+                box->button(QMessageBox::No)->click();
+            };
+        }
+        CModalDriver driver(handlers); // a question nobody expects fails the case
+        Open();
+        ASSERT_TRUE(WaitFor([&] { return PaneCount() > 0; }));
+        EXPECT_EQ(driver.Handled(), int(handlers.size()));
+        // A start as without a session: the home page, in one pane.
+        ASSERT_EQ(PaneCount(), 1);
+        EXPECT_TRUE(Control(Pane(0))->Calls().contains("GoHome"));
+        EXPECT_EQ(QFile::exists(file.BackupPath()), c.question != nullptr);
+        Close();
+        EXPECT_FALSE(QFile::exists(file.Path()));
+    }
+}
+
+TEST_F(SessionKeeperTest, TheQuestionCountsThePagesAsTheFileHoldsThem)
+{
+    // Two pages and the source view of one: the file holds two pages, and the question that
+    // offers them says two.
+    app.RunRestoreSession = 1; // kept at the end, as a browser that was killed leaves it
+    Open();
+    ShowPages({"http://a.example/", "http://b.example/"});
+    ASSERT_TRUE(frame->SendCommand(ID_VIEW_SOURCE));
+    ASSERT_EQ(PaneCount(), 3);
+    Close();
+    ASSERT_EQ(Stored().addresses.size(), 2);
+
+    app.RunRestoreSession = 0;
+    QString told;
+    CModalDriver driver({[&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        told = box->informativeText();
+        box->button(QMessageBox::Yes)->click();
+    }});
+    Open();
+    ASSERT_TRUE(WaitFor([&] { return driver.Handled() == 1; }));
+    EXPECT_EQ(told, "2 pages will open again.");
+    EXPECT_EQ(PaneCount(), 2);
 }
 
 TEST_F(SessionKeeperTest, AStartAddressOpensAfterTheRestoredPanes)

@@ -182,6 +182,23 @@ void CWebEngineControl::HandleTitleChanged(const QString& title)
     m_pSink->OnTitleChange(title, false);
 }
 
+void CWebEngineControl::NameUntitledDocument()
+{
+    // The engine's viewer shows a PDF without a title of its own under its address; like a
+    // document of the file system, it goes by its file name instead.
+    const QUrl url = m_pPage->url();
+    if (!m_strReportedTitle.isEmpty() || url.isLocalFile() || url.fileName().isEmpty())
+        return;
+    QPointer<CWebEngineControl> self(this);
+    RunQuery(QStringLiteral("document.contentType"), [self, url](const QVariant& type) {
+        if (!self || !self->m_pSink || type.toString() != QLatin1String("application/pdf") ||
+            self->m_pPage->url() != url || !self->m_strReportedTitle.isEmpty())
+            return;
+        self->m_strReportedTitle = url.fileName();
+        self->m_pSink->OnTitleChange(self->m_strReportedTitle, false);
+    });
+}
+
 void CWebEngineControl::HandleHistoryChanged()
 {
     const bool bBack = m_pPage->action(QWebEnginePage::Back)->isEnabled();
@@ -216,6 +233,8 @@ void CWebEngineControl::HandleLoadingChanged(const QWebEngineLoadingInfo& info)
     // pane learns from it that a page arrived.
     if (info.status() != QWebEngineLoadingInfo::LoadStoppedStatus && !m_bAddressReported)
         ReportAddressAndTitle();
+    if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
+        NameUntitledDocument();
     if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && IsOffline() &&
         COfflineInterceptor::IsBlocked(info.url(), true))
         ShowNotice(NoticeKind::Offline);
@@ -397,7 +416,8 @@ bool CWebEngineControl::Navigate2(const QString& address)
     // platform's browser did it.
     const QUrl url =
         IsSearchText(address)
-            ? SearchUrl(MainValue("Search Page", CBrowserMainKey::DefaultSearchPage()), address)
+            ? SearchUrl(CBrowserMainKey::Value("Search Page", CBrowserMainKey::DefaultSearchPage()),
+                        address)
             : UrlFromAddress(address);
     if (!url.isValid())
         return false;
@@ -435,19 +455,9 @@ bool CWebEngineControl::RestoreHistory(const QByteArray& bytes)
     return RestoreEngineHistory(m_pPage->history(), bytes);
 }
 
-QString CWebEngineControl::MainValue(const char* name, const QString& fallback)
-{
-    QString address;
-    CRegKey key;
-    if (!key.Open(QString::fromLatin1(CBrowserMainKey::kPath)) ||
-        !key.QueryString(QString::fromLatin1(name), &address) || address.isEmpty())
-        address = fallback;
-    return address;
-}
-
 void CWebEngineControl::NavigateToMainValue(const char* name, const QString& fallback)
 {
-    const QString address = MainValue(name, fallback);
+    const QString address = CBrowserMainKey::Value(name, fallback);
     if (!address.isEmpty())
         Navigate2(address);
 }

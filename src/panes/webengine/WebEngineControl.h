@@ -113,12 +113,14 @@ private:
     bool HasShownDocument() const;
     // The address of the page that is shown, then its own title when it has one.
     void ReportAddressAndTitle();
+    // A PDF document without a title of its own is reported by its file name.
+    void NameUntitledDocument();
     void ShowNotice(NoticeKind kind);
     void HideNotice();
     // The page above, the find bar docked below it, the notice over the page's area.
     void LayOutBars();
-    // A text value of the platform browser's Main key; the fallback when it is missing or empty.
-    static QString MainValue(const char* name, const QString& fallback);
+    // Loads the address a text value of the platform browser's Main key holds (the fallback
+    // when it is missing or empty).
     void NavigateToMainValue(const char* name, const QString& fallback);
     // Runs one of our scripts; `answer` gets its result, or an invalid value (later, outside
     // the page's destruction) when the page went away.
