@@ -1,5 +1,7 @@
 #include "CommandLineOptions.h"
 
+#include "favorites/FavoritesExchange.h"
+
 #include <cstdio>
 
 CCommandLineOptions::CCommandLineOptions(const QStringList& args)
@@ -18,6 +20,17 @@ CCommandLineOptions::CCommandLineOptions(const QStringList& args)
         }
         if (arg == QLatin1String("--version")) {
             m_action = Action::Version;
+            return;
+        }
+        const bool bImport = arg == QLatin1String("--import-favorites");
+        if (bImport || arg == QLatin1String("--export-favorites")) {
+            if (i + 1 >= args.size()) {
+                m_action = Action::Error;
+                m_strMessage = QStringLiteral("nuvbrowser: option '%1' needs a FILE\n").arg(arg);
+                return;
+            }
+            m_action = bImport ? Action::ImportFavorites : Action::ExportFavorites;
+            m_strFile = args[i + 1];
             return;
         }
         if (m_action == Action::Start) {
@@ -39,6 +52,7 @@ QString CCommandLineOptions::Usage()
     return QStringLiteral(
         "Usage: nuvbrowser [ADDRESS]\n"
         "       nuvbrowser -u FILE.url\n"
+        "       nuvbrowser --import-favorites FILE | --export-favorites FILE\n"
         "       nuvbrowser --help | --version\n"
         "\n"
         "A tabbed web browser. Opens ADDRESS, or the address of the Internet Shortcut\n"
@@ -46,6 +60,12 @@ QString CCommandLineOptions::Usage()
         "already runs for this user, the address is handed to it and this start ends.\n"
         "\n"
         "  -u FILE      open the address of an Internet Shortcut (.url) file\n"
+        "  --import-favorites FILE\n"
+        "               add the bookmarks of FILE (a bookmark file exported by another\n"
+        "               browser) to the favorites, print how many, and exit\n"
+        "  --export-favorites FILE\n"
+        "               write the favorites to FILE as a bookmark file other browsers\n"
+        "               import, and exit\n"
         "  --help       print this help and exit\n"
         "  --version    print the version and exit\n"
         "\n"
@@ -69,6 +89,9 @@ int CCommandLineOptions::Answer() const
     case Action::Error:
         std::fputs(m_strMessage.toLocal8Bit().constData(), stderr);
         return 2;
+    case Action::ImportFavorites:
+    case Action::ExportFavorites:
+        return CFavoritesExchange::RunCommand(m_action == Action::ImportFavorites, m_strFile);
     }
     return -1;
 }
