@@ -141,6 +141,20 @@ TEST_F(FavoritesExchangeTest, AFailedImportWritesNothing)
     ::chmod(QFile::encodeName(m_folder + "/Locked").constData(), 0755);
 }
 
+// Folders nested until the path is longer than the system takes: the deepest cannot be made,
+// whatever the rights of the user.
+TEST_F(FavoritesExchangeTest, AnImportFailingHalfWayTakesBackWhatItWrote)
+{
+    BookmarkNode deep = Link("Deep", "https://deep.example/");
+    for (int i = 0; i < 25; ++i)
+        deep = Folder(QString(200, QLatin1Char('a' + i)), {deep, Link("L", "https://l.example/")});
+    const auto result =
+        CFavoritesExchange::Import({Link("First", "https://first.example/"), deep}, m_folder);
+    EXPECT_FALSE(result.bOk);
+    EXPECT_FALSE(result.strError.isEmpty());
+    EXPECT_TRUE(Listing(m_folder).isEmpty()) << Listing(m_folder).join('\n').toStdString();
+}
+
 TEST_F(FavoritesExchangeTest, ImportFileRefusesBadFilesWithoutWriting)
 {
     const QString bad = m_home.Path() + "/notes.txt";
