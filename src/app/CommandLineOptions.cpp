@@ -1,5 +1,7 @@
 #include "CommandLineOptions.h"
 
+#include "favorites/FavoritesExchange.h"
+
 #include <cstdio>
 
 qsizetype CCommandLineOptions::EndOfOptions(const QStringList& args)
@@ -32,6 +34,17 @@ CCommandLineOptions::CCommandLineOptions(const QStringList& args)
             m_action = Action::Version;
             return;
         }
+        const bool bImport = arg == QLatin1String("--import-favorites");
+        if (bImport || arg == QLatin1String("--export-favorites")) {
+            if (i + 1 >= args.size()) {
+                m_action = Action::Error;
+                m_strMessage = QStringLiteral("nuvbrowser: option '%1' needs a FILE\n").arg(arg);
+                return;
+            }
+            m_action = bImport ? Action::ImportFavorites : Action::ExportFavorites;
+            m_strFile = args[i + 1];
+            return;
+        }
         if (m_action == Action::Start) {
             m_action = Action::Error;
             m_strMessage = QStringLiteral("nuvbrowser: unknown option '%1'\n"
@@ -51,6 +64,7 @@ QString CCommandLineOptions::Usage()
     return QStringLiteral(
         "Usage: nuvbrowser [--] [ADDRESS]\n"
         "       nuvbrowser -u FILE.url\n"
+        "       nuvbrowser --import-favorites FILE | --export-favorites FILE\n"
         "       nuvbrowser --help | --version\n"
         "\n"
         "A tabbed web browser. Opens ADDRESS, or the address of the Internet Shortcut\n"
@@ -58,6 +72,12 @@ QString CCommandLineOptions::Usage()
         "already runs for this user, the address is handed to it and this start ends.\n"
         "\n"
         "  -u FILE      open the address of an Internet Shortcut (.url) file\n"
+        "  --import-favorites FILE\n"
+        "               add the bookmarks of FILE (a bookmark file exported by another\n"
+        "               browser) to the favorites, print how many, and exit\n"
+        "  --export-favorites FILE\n"
+        "               write the favorites to FILE as a bookmark file other browsers\n"
+        "               import, and exit\n"
         "  --help       print this help and exit\n"
         "  --version    print the version and exit\n"
         "  --           end of the options: what follows is the address, even when it\n"
@@ -86,6 +106,9 @@ int CCommandLineOptions::Answer() const
     case Action::Error:
         std::fputs(m_strMessage.toLocal8Bit().constData(), stderr);
         return 2;
+    case Action::ImportFavorites:
+    case Action::ExportFavorites:
+        return CFavoritesExchange::RunCommand(m_action == Action::ImportFavorites, m_strFile);
     }
     return -1;
 }

@@ -11,13 +11,16 @@ class CCommandLineOptions
 public:
     enum class Action
     {
-        Start,   // go on: the arguments are an address or a shortcut file
-        Help,    // print Usage() on the standard output, exit 0
-        Version, // print VersionLine() on the standard output, exit 0
-        Error    // print Message() on the standard error, exit 2
+        Start,           // go on: the arguments are an address or a shortcut file
+        Help,            // print Usage() on the standard output, exit 0
+        Version,         // print VersionLine() on the standard output, exit 0
+        Error,           // print Message() on the standard error, exit 2
+        ImportFavorites, // read the bookmark file File() into the Favorites folder, exit 0 or 1
+        ExportFavorites  // write the Favorites folder as the bookmark file File(), exit 0 or 1
     };
 
-    // Looks at argv[1..]. The first of --help and --version wins; any other argument that
+    // Looks at argv[1..]. The first of --help, --version, --import-favorites FILE and
+    // --export-favorites FILE wins; any other argument that
     // begins with "--" is an unknown option. The argument after a separate "-u" is a file
     // path and is never taken for an option, and a separate "--" ends the options: every
     // argument after it is part of the address.
@@ -28,6 +31,7 @@ public:
 
     Action GetAction() const { return m_action; }
     QString Message() const { return m_strMessage; }
+    QString File() const { return m_strFile; }
 
     static QString VersionLine();
     static QString Usage();
@@ -39,4 +43,5 @@ public:
 private:
     Action m_action = Action::Start;
     QString m_strMessage;
+    QString m_strFile;
 };

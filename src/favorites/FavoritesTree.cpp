@@ -1,5 +1,6 @@
 #include "FavoritesTree.h"
 
+#include "FavoritesExchange.h"
 #include "FavoritesHost.h"
 #include "FavoritesStore.h"
 #include "ShortcutFile.h"
@@ -10,6 +11,7 @@
 #include "res/Resources.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -209,11 +211,7 @@ bool CFavoritesTree::AddToFavorites()
         RebuildFavorites();
         return true;
     }
-    QPointer<QMessageBox> box =
-        new QMessageBox(QMessageBox::NoIcon, QStringLiteral("nuvBrowser"),
-                        LoadString(IDS_FAVORITE_BLANK), QMessageBox::Ok, m_pTree);
-    ExecDialog(box.data());
-    delete box.data();
+    ShowMessage(LoadString(IDS_FAVORITE_BLANK));
     return false;
 }
 
@@ -270,6 +268,56 @@ void CFavoritesTree::OnFavoritesOrganize()
     // Looked up afresh: the folder may have been made again since the start. Nothing waits
     // for the file manager, and a missing one changes nothing.
     OpenWithDesktop(GetFavoritesFolder());
+}
+
+void CFavoritesTree::OnFavoritesImport()
+{
+    QPointer<CFavoritesTree> self(this);
+    const QString path = AskBookmarkFile(false);
+    if (!self || path.isEmpty())
+        return;
+    const CFavoritesExchange::Result result =
+        CFavoritesExchange::ImportFile(path, GetFavoritesFolder());
+    if (result.nAdded > 0)
+        RebuildFavorites();
+    ShowMessage(CFavoritesExchange::Summary(result));
+}
+
+void CFavoritesTree::OnFavoritesExport()
+{
+    QPointer<CFavoritesTree> self(this);
+    const QString path = AskBookmarkFile(true);
+    if (!self || path.isEmpty())
+        return;
+    QString error;
+    if (!CFavoritesExchange::ExportFile(GetFavoritesFolder(), path, &error))
+        ShowMessage(error);
+}
+
+QString CFavoritesTree::AskBookmarkFile(bool bSave)
+{
+    QPointer<CFavoritesTree> self(this);
+    QPointer<QFileDialog> dialog =
+        new QFileDialog(m_pTree, bSave ? tr("Export Favorites") : tr("Import Favorites"),
+                        QDir::homePath(), tr("Bookmark files (*.html *.htm);;All files (*)"));
+    dialog->setAcceptMode(bSave ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(bSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (bSave) {
+        dialog->setDefaultSuffix(QStringLiteral("html"));
+        dialog->selectFile(QStringLiteral("bookmarks.html"));
+    }
+    const bool bAccepted = ExecDialog(dialog.data()) == QDialog::Accepted;
+    const QStringList files = dialog && bAccepted ? dialog->selectedFiles() : QStringList();
+    delete dialog.data();
+    return self && !files.isEmpty() ? files.first() : QString();
+}
+
+void CFavoritesTree::ShowMessage(const QString& strText)
+{
+    QPointer<QMessageBox> box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("nuvBrowser"),
+                                                strText, QMessageBox::Ok, m_pTree);
+    ExecDialog(box.data());
+    delete box.data();
 }
 
 QString CFavoritesTree::ProposedFileName(const QString& strTitle)
@@ -386,4 +434,6 @@ void MapFavoritesCommands(CCmdTarget& target, CFavoritesTree& tree)
     target.Map(ID_FAVORITES_ADD, [&tree] { tree.OnFavoritesAdd(); });
     target.Map(ID_FAVORITES_REFRESH, [&tree] { tree.OnFavoritesRefresh(); });
     target.Map(ID_FAVORITES_ORGANIZE, [&tree] { tree.OnFavoritesOrganize(); });
+    target.Map(ID_FAVORITES_IMPORT, [&tree] { tree.OnFavoritesImport(); });
+    target.Map(ID_FAVORITES_EXPORT, [&tree] { tree.OnFavoritesExport(); });
 }

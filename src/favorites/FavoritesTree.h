@@ -73,6 +73,11 @@ public:
     void OnFavoritesAdd();
     void OnFavoritesRefresh();
     void OnFavoritesOrganize();
+    // Import Favorites...: a bookmark file the user picks is added to the Favorites folder,
+    // the tree rebuilt, and a message says what was added, skipped, or why nothing was.
+    void OnFavoritesImport();
+    // Export Favorites...: the Favorites folder written as a bookmark file the user names.
+    void OnFavoritesExport();
 
     // The file name offered for a page with this title: the title with "/", "\", control
     // characters and a leading "~" made "_", shortened to fit a file name with ".url" after
@@ -84,6 +89,9 @@ protected:
 
 private:
     bool ConfirmReplace(const QString& strPath);
+    // The bookmark file the user picks (bSave: names), empty when cancelled or gone.
+    QString AskBookmarkFile(bool bSave);
+    void ShowMessage(const QString& strText);
     bool IsOnItem(const QTreeWidgetItem* pItem, const QPoint& ptViewport) const;
     bool IsOnExpandButton(const QTreeWidgetItem* pItem, const QPoint& ptViewport) const;
     bool HandleViewportEvent(QEvent* pEvent);
@@ -112,6 +120,7 @@ private:
     bool m_bFillWhenRead = false; // FillFavorites came first: the reading's end fills
 };
 
-// Binds Add to Favorites (1016), Refresh Favorites (32839) and Organize Favorites (32840),
-// always enabled, to the tree's handlers. The tree must outlive the target's table.
+// Binds Add to Favorites (1016), Refresh Favorites (32839), Organize Favorites (32840), Import
+// Favorites (32851) and Export Favorites (32852), always enabled, to the tree's handlers. The tree
+// must outlive the target's table.
 void MapFavoritesCommands(CCmdTarget& target, CFavoritesTree& tree);

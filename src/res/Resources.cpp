@@ -28,6 +28,8 @@ const MENUITEMDEF kMainMenu[] = {
     {I, "&Add to Favorites", ID_FAVORITES_ADD, false},
     {I, "&Organize Favorites", ID_FAVORITES_ORGANIZE, false},
     {I, "&Refresh Favorites", ID_FAVORITES_REFRESH, false},
+    {I, "&Import Favorites...", ID_FAVORITES_IMPORT, false},
+    {I, "&Export Favorites...", ID_FAVORITES_EXPORT, false},
     {E, nullptr, 0, false},
     {I, "S&end Shortcut to Desktop", ID_FILE_SEND_SHORTCUT, false},
     {S, nullptr, 0, false},

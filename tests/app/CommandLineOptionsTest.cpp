@@ -3,6 +3,7 @@
 #include "TempHome.h"
 
 #include <QDirIterator>
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -43,6 +44,9 @@ TEST(CommandLineOptions, OnlyDoubleDashArgumentsBeforeTheEndAreOptionsAndTheFile
         {{"--bogus", "--", "x"}, Action::Error},
         {{"-u", "--", "--version"}, Action::Version},
         {{"---"}, Action::Error},
+        {{"--import-favorites", "b.html"}, Action::ImportFavorites},
+        {{"--export-favorites", "--help"}, Action::ExportFavorites},
+        {{"--import-favorites"}, Action::Error},
     };
     for (const Case& c : cases)
         EXPECT_EQ(int(CCommandLineOptions(c.args).GetAction()), int(c.action))
@@ -60,6 +64,18 @@ QStringList FilesBelow(const QString& root)
         found << it.next();
     found.sort();
     return found;
+}
+
+// Starts the program with no display at all: a program that went on to open a window would
+// fail instead.
+void StartWithoutDisplay(QProcess& program, const QStringList& args)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(NUV_BINARY_DIR "/nuvbrowser"), args);
 }
 
 TEST(CommandLineOptions, ProgramAnswersWithoutDisplayAndWritesNothing)
@@ -82,13 +98,7 @@ TEST(CommandLineOptions, ProgramAnswersWithoutDisplayAndWritesNothing)
         CTempHome home;
         const QStringList before = FilesBelow(home.Path());
         QProcess program;
-        // No display at all: a program that went on to open a window would fail instead.
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        program.setProcessEnvironment(env);
-        program.start(QStringLiteral(NUV_BINARY_DIR "/nuvbrowser"), c.args);
+        StartWithoutDisplay(program, c.args);
         ASSERT_TRUE(program.waitForFinished(30000));
         const std::string what = c.args.join(' ').toStdString();
         const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
@@ -105,5 +115,55 @@ TEST(CommandLineOptions, ProgramAnswersWithoutDisplayAndWritesNothing)
             EXPECT_TRUE(err.isEmpty()) << what << "\n" << err.toStdString();
         EXPECT_EQ(FilesBelow(home.Path()), before) << what;
     }
+}
+
+// The favorites forms work without a display too; they write the Favorites folder or the
+// file named and nothing else (no settings).
+TEST(CommandLineOptions, FavoritesFormsRunWithoutDisplay)
+{
+    CTempHome home;
+    const QString bookmarks = home.Path() + "/in.html";
+    QFile in(bookmarks);
+    ASSERT_TRUE(in.open(QIODevice::WriteOnly));
+    in.write("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><H3>F</H3>\n<DL><p>\n"
+             "<DT><A HREF=\"https://a.example/\">A</A>\n</DL><p>\n"
+             "<DT><A HREF=\"javascript:x()\">J</A>\n</DL><p>\n");
+    in.close();
+    const auto run = [](const QStringList& args, int* pCode, QString* pErr) {
+        QProcess program;
+        StartWithoutDisplay(program, args);
+        EXPECT_TRUE(program.waitForFinished(30000));
+        *pCode = program.exitCode();
+        *pErr = QString::fromLocal8Bit(program.readAllStandardError());
+        return QString::fromLocal8Bit(program.readAllStandardOutput());
+    };
+    int code = -1;
+    QString err;
+    QString out = run({"--import-favorites", bookmarks}, &code, &err);
+    EXPECT_EQ(code, 0) << err.toStdString();
+    EXPECT_TRUE(out.contains("1 favorites added")) << out.toStdString();
+    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+    const QString favorites = home.Path() + "/.local/share/nuvBrowser/Favorites";
+    EXPECT_TRUE(QFile::exists(favorites + "/F/A.url"));
+
+    const QString exported = home.Path() + "/out.html";
+    out = run({"--export-favorites", exported}, &code, &err);
+    EXPECT_EQ(code, 0) << err.toStdString();
+    EXPECT_TRUE(out.isEmpty());
+    QFile outFile(exported);
+    ASSERT_TRUE(outFile.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(outFile.readAll().contains("<A HREF=\"https://a.example/\""));
+
+    const QStringList before = FilesBelow(home.Path());
+    for (const QStringList& args :
+         {QStringList{"--import-favorites", home.Path() + "/missing.html"},
+          QStringList{"--import-favorites", home.Path() + "/.local"},
+          QStringList{"--export-favorites", home.Path() + "/no/dir/out.html"}}) {
+        out = run(args, &code, &err);
+        EXPECT_EQ(code, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(out.isEmpty());
+        EXPECT_TRUE(err.startsWith("nuvbrowser: ")) << err.toStdString();
+    }
+    EXPECT_EQ(FilesBelow(home.Path()), before);
 }
 } // namespace

@@ -168,7 +168,8 @@ TEST_F(MainFrameTest, MenuBarHoldsMenu128WithDecoratedKeys)
               "Favori&tes>|S&end Shortcut to Desktop|-|P&roperties...|&Work Offline|E&xit|"
               "&Close\tCtrl+Z");
     EXPECT_EQ(Outline(SubMenu(file, "Favori&tes")),
-              "&Add to Favorites\tCtrl+T|&Organize Favorites|&Refresh Favorites");
+              "&Add to Favorites\tCtrl+T|&Organize Favorites|&Refresh Favorites|"
+              "&Import Favorites...|&Export Favorites...");
     EXPECT_EQ(Outline(SubMenu(bar, "&Edit")),
               "Cu&t\tCtrl+X|&Copy\tCtrl+C|&Paste\tCtrl+V|-|Select &All|-|&Find...\tCtrl+F");
     EXPECT_EQ(Outline(view), "&Focus to New Window|&Show/Hide>|-|Sto&p\tEsc|"
