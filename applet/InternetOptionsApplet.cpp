@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Internet Options control-panel applet: one applet, shown as a modal dialog over the
 // window that asks for it.
 #include "InternetOptionsDialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fills the favorites tree from generated folders of 10,000 and of 100,000 shortcut files in
 // 100 folders and sets the time of the fill beside the time of only listing and reading them.
 #include "favorites/FavoritesStore.h"

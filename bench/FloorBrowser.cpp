@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The least a Qt WebEngine shell costs here: one plain QWebEngineView per address, each in a
 // tab of a QTabWidget, on a profile kept on disk. Every line read from standard input is one
 // more address, opened in a new tab.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opens, switches among and closes 500 panes of the real workspace whose controls are the
 // scripted fake, and prints the time per operation in blocks of 100, to show whether an
 // operation grows with the number of panes already open.

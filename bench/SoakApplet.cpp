@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the real Internet Options applet the way a user does, for the soak run: loads the
 // library, picks a text size in its dialog and presses OK, ROUNDS times, then checks that the
 // registry file still reads whole and holds the last choice. It runs beside a running browser,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The entry functions of the fuzz targets. The fuzzers (built with clang and libFuzzer) call

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One libFuzzer target; NUV_FUZZ_ENTRY names the entry function it drives.
 #include "FuzzEntries.h"
 

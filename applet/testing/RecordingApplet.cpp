@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in applet for the loader's tests. It appends one line per event to the file named
 // by NUV_APPLET_RECORD: "load" and "unload" when the library is loaded and freed, and
 // "<message> <lParam1> <lParam2> <window>" for each call of its entry point. Built with

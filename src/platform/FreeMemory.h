@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Gives the free pages of the heap back to the system a moment after the last call. A page's

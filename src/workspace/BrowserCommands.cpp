@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The browser commands of the workspace: they act on the active pane (or, for the edit
 // commands, on the address field when it has the focus), and the switches of the platform
 // browser's settings.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The workspace's dialog commands: Open Internet Address, History, Properties and the options
 // sheet. The dialogs are modal but shown without waiting: each command continues when its
 // dialog ends, and finds the workspace as it is then.

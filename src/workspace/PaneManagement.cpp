@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The workspace's panes: making them, bringing one to the front, closing them, choosing them
 // by number, the focus commands, pages that ask for a new window, and the start-up job.
 #include "workspace/NuvBrowserForm.h"

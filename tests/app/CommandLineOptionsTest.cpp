@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // --help, --version and unknown options: answered by the program before it starts anything.
 #include "app/CommandLineOptions.h"
 #include "TempHome.h"

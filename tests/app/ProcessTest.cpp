@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program, started as a user would: a first start becomes the browser, a second
 // one hands its address over and ends; a signal ends the browser with its settings written.
 #include "LoopbackHttpServer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's stored placement: a window started again and again comes back where the
 // user left it, kept on the screen, and bad records change nothing.
 #include "app/WindowPlacement.h"

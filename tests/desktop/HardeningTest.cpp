@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program and its applet, as the build made them, carry Debian's hardening set: a
 // position-independent program, relocations made read-only and bound at start, the stack
 // protector and checked libc calls. Read from the files themselves with readelf.

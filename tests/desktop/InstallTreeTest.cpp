@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What `make install` puts in place, installed into a temporary DESTDIR and checked with the
 // desktop's own validators: desktop entries, AppStream metadata, icons, manual page, and the
 // program with its applet where the program looks for it.
@@ -5,6 +6,7 @@
 #include "platform/AppletLoader.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QMap>
@@ -169,3 +171,27 @@ TEST_F(InstallTreeTest, ProgramRunsFromItsPlaceAndFindsItsApplet)
     ::dlclose(library);
 }
 } // namespace
+
+TEST_F(InstallTreeTest, LicenceIsNamedInThePackageTheMetadataAndEverySourceFile)
+{
+    QFile copyright(s_usr + "/share/doc/nuvbrowser/copyright");
+    ASSERT_TRUE(copyright.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(copyright.readAll().contains("License: GPL-3+"));
+    QFile metadata(s_usr + "/share/metainfo/org.qorval.nuvbrowser.metainfo.xml");
+    ASSERT_TRUE(metadata.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(metadata.readAll().contains("<project_license>GPL-3.0-or-later</project_license>"));
+    EXPECT_TRUE(QFile::exists(QStringLiteral(NUV_SOURCE_DIR "/COPYING")));
+
+    QStringList unnamed;
+    for (const char* folder : {"src", "applet", "tests", "bench", "fuzz"}) {
+        QDirIterator it(QStringLiteral(NUV_SOURCE_DIR "/") + folder, {"*.cpp", "*.h"},
+                        QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            if (!file.open(QIODevice::ReadOnly) ||
+                !file.readLine().startsWith("// SPDX-License-Identifier: GPL-3.0-or-later"))
+                unnamed << file.fileName();
+        }
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join('\n').toStdString();
+}

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The manual page as a terminal shows it: the key lists read as lists wherever the page breaks
 // them, and the files the program keeps are all named.
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader finds in each dialog: every control on the screen has a name.
 #include "AccessibleTree.h"
 #include "DialogFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Words typed into the address field go to the search page; addresses load as they are.
 #include "EngineWorkspace.h"
 

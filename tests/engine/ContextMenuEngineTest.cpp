@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page menu on real pages of the real frame and workspace: what a right click offers, what
 // it leaves of the page, and opening links in new panes.
 #include "EngineWorkspace.h"

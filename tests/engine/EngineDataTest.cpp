@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the engine keeps its data, and which pages it gives us on the program's own profile:
 // the start page, files, pages refused while working offline.
 #include "EngineFixture.h"

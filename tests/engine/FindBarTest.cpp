@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The find bar of a page on the real engine: it searches its own page as the user types,
 // steps through the matches, counts them, stays out of the page's way and closes on Esc.
 #include "EngineFixture.h"

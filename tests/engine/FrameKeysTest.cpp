@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys typed into a page of the real workspace: the frame's keys run their commands, the rest
 // reach the page.
 #include "CommandLog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a page opened from a local file may reach: the files of its own folder (pictures,
 // style sheets, reads), but nothing of other folders or of web sites.
 #include "EngineFixture.h"

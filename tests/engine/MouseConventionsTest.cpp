@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's mouse conventions in a page: the back and forward buttons move in the
 // history, Ctrl with the wheel changes the page's size.
 #include "EngineFixture.h"

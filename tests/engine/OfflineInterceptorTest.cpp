@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Working offline: which requests the engine may still make, and a real page load refused
 // before it reaches the (loopback) network.
 #include "LoopbackHttpServer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Downloads a page starts on its own: the user picks the file, and only a complete download
 // ever replaces it.
 #include "EngineFixture.h"

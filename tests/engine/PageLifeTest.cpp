@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a pane learns about its page over the page's life on the real engine: an address and
 // a title for every load, a loading state from the first moment, a page whose process ended.
 #include "EngineFixture.h"

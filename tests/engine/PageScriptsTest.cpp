@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page scripts' arguments and the reading of their answers, without an engine.
 #include "panes/webengine/PageScripts.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Twenty real engine panes loading at once from the loopback server, closed in a random (but
 // fixed) order while their pages are still coming: no crash, and every pane object is gone.
 #include "EngineFixture.h"

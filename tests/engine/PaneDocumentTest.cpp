@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an HTML pane learns from its page through the engine: elements at a point, document
 // properties, markup; saving and downloading into files; editing commands and zoom.
 #include "EngineFixture.h"

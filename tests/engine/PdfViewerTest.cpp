@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PDF documents from the network are shown in the page by the engine's own viewer; saving
 // the link target or the page still writes the file.
 #include "EngineFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing a page on the real engine: a PDF file keeps the text as text.
 #include "EngineFixture.h"
 #include "EventLog.h"

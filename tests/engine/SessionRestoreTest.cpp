@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A browser that is killed leaves its pages behind; the next start offers them and brings
 // them back in order, each page loading only when its pane first comes to the front, with
 // its back/forward history.

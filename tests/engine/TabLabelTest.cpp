@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a tab is labelled on the real engine: the page's title; a document without one by its
 // file name; a typed address only until its page arrives, or until it is clear none will.
 #include "EngineWorkspace.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a page may do only on the user's behalf, in the real workspace: start the mail program
 // or another program of the desktop, and open windows. Fake programs on the PATH record every
 // start.

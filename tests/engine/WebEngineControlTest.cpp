@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt WebEngine control against a loopback server: the events it raises and in what
 // order, and the panes on top of it.
 #include "EngineFixture.h"

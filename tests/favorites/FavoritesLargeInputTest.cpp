@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Favorites folders and shortcut files far larger than anyone makes by hand: the walk and
 // the reads stay bounded and nothing crashes.
 #include "favorites/FavoritesStore.h"
@@ -126,7 +127,7 @@ TEST_F(FavoritesLargeInputTest, HundredThousandShortcutsInOneFolder)
         const QByteArray path = root + "/s" + QByteArray::number(i) + ".url";
         const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0600);
         ASSERT_GE(fd, 0) << i;
-        ::write(fd, kShortcut.constData(), kShortcut.size());
+        ASSERT_EQ(::write(fd, kShortcut.constData(), kShortcut.size()), kShortcut.size()) << i;
         ::close(fd);
     }
     QTreeWidget tree;

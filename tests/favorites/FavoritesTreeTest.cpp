@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The favorites tree over a real tree widget and a recording host: opening by tap, double tap
 // and Enter, the status text, Add to Favorites through its file dialog, Refresh and Organize.
 #include "ModalDriver.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every kept fuzz input (the seed corpora and the inputs that once broke a rule) fed again
 // to the function its fuzzer drives: a fault fixed once stays fixed.
 #include "FuzzEntries.h"

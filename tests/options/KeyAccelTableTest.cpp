@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "options/KeyAccelTable.h"
 #include "TempHome.h"
 #include "commands/CommandRouter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Typed text: an address to load, or words for the search page.
 #include "panes/AddressInput.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HTML pane's reactions to its control's events, driven through the fake control.
 #include "FakeBrowserControl.h"
 #include "FakePaneHost.h"

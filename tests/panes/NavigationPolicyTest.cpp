@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The navigation policy as a table, and its use by the pane.
 #include "FakeBrowserControl.h"
 #include "FakePaneHost.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Operations that continue when the engine answers: exactly one answer, a failure when the
 // engine is silent, nothing once the pane is gone.
 #include "FakeBrowserControl.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shared pane state and non-virtual operations, on real widgets with a fake host.
 #include "FakeBrowserControl.h"
 #include "FakePaneHost.h"

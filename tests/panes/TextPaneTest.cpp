@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The read-only text pane of the source view.
 #include "FakePaneHost.h"
 

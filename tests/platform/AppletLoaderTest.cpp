@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The applet loader against the applets the build makes: a stand-in that records the calls
 // it gets, one without an entry point, and the real Internet Options applet with its dialog.
 #include "AccessibleTree.h"

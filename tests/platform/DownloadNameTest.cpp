@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The names a server proposes for a download, reduced to plain file names.
 #include "platform/DownloadName.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry file under faults: a writer killed in the middle of its writes, a full disk,
 // a folder nobody may write, two writers at once, and a very large file. Writers run in
 // child processes, so a kill or a resource limit hits them and not the test.

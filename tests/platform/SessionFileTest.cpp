@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session file: what a browser that did not end normally leaves for the next start.
 #include "TempHome.h"
 

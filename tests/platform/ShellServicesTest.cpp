@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mail program and the file manager are started with argument vectors: whatever an
 // address or a file name holds reaches the program as one argument, never a shell. Fake
 // programs on the PATH record the arguments they get. The desktop's mail handler is asked

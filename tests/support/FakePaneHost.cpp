@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakePaneHost.h"
 
 CFakePaneHost::CFakePaneHost() : m_form(&m_main), m_progress(&m_form)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main() of every test program: a temporary home for the whole process, the offscreen
 // platform, the engine's settings for running as root, one QApplication, and Qt warnings
 // turned into test failures.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader can say about the main window: every control on the screen has a
 // name, and the names say what the controls do.
 #include "AccessibleTree.h"

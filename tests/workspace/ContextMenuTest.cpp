@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The context menus of the page and of the address field on the real frame and workspace with
 // fake controls: what they offer, where they open, what asks for them, and their commands.
 #include "MenuText.h"

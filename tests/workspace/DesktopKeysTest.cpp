@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keys and buttons of desktop browsers, and the keys a text field keeps for itself: which
 // command a key runs depends on where the focus is.
 #include "CommandLog.h"

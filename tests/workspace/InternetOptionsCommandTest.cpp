@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Internet Options command: the real applet shown for the form, then the settings and
 // the address list taken again from the registry.
 #include "ModalDriver.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Work Offline: the connected-state option of the internet layer, the command that flips it
 // and the check rule that shows it.
 #include "workspace/OfflineCommand.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hundreds of panes opened, chosen, stepped through and closed in a random (but fixed) order:
 // after every step the tab strip, the active pane and the labels agree with a model of what
 // the user did, and every closed pane is gone.

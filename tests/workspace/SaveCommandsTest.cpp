@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving from the workspace with fake controls: the name and filters the save dialog offers,
 // the folder it opens in, download versus document save, and what a failure says.
 #include "WorkspaceFixture.h"

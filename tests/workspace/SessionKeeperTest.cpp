@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session file of the workspace: written while pages are open, gone after a normal end,
 // and offered back at a start that finds it.
 #include "ModalDriver.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "panes/webengine/WebEngineControl.h"
 
 #include "panes/AddressInput.h"
@@ -387,9 +388,12 @@ bool CWebEngineControl::HandleExternalAddress(const QUrl& url, QWebEnginePage::N
         if (!bCancel)
             OpenWithDesktop(url.toString(QUrl::FullyEncoded));
     }
-    // Nothing loads here.
-    if (bMainFrame)
+    // Nothing loads here: a pane that shows a page ends its navigation over that page.
+    if (bMainFrame) {
         QuitIfOpenedInVain();
+        if (HasShownDocument() && m_pSink)
+            m_pSink->OnDocumentComplete(LocationURL());
+    }
     return false;
 }
 
