@@ -184,8 +184,8 @@ TEST_F(InstallTreeTest, LicenceIsNamedInThePackageTheMetadataAndEverySourceFile)
 
     QStringList unnamed;
     for (const char* folder : {"src", "applet", "tests", "bench", "fuzz"}) {
-        QDirIterator it(QStringLiteral(NUV_SOURCE_DIR "/") + folder, {"*.cpp", "*.h"},
-                        QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator it(QStringLiteral(NUV_SOURCE_DIR "/") + folder, {"*.cpp", "*.h"}, QDir::Files,
+                        QDirIterator::Subdirectories);
         while (it.hasNext()) {
             QFile file(it.next());
             if (!file.open(QIODevice::ReadOnly) ||
