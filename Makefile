@@ -123,8 +123,7 @@ sanitize: deps
 	  ctest -j$(JOBS) --output-on-failure --timeout 600
 
 # The engine tests in the same sanitizer build: our code instrumented, the engine as it is, its
-# own leaks left out (tests/sanitizer/lsan-engine.supp). Part of `make soak`, not of `make test`:
-# they take about as long as the whole normal test run again.
+# own leaks left out (tests/sanitizer/lsan-engine.supp). Run by hand, not part of `make test`.
 sanitize-engine: deps
 	cmake -S . -B $(SAN_BUILD) -DNUV_SANITIZE=ON -DNUV_SANITIZE_ENGINE=ON -DCMAKE_BUILD_TYPE=None \
 	  $(filter-out -DCMAKE_BUILD_TYPE=%,$(CMAKE_FLAGS))
