@@ -124,12 +124,14 @@ sanitize: deps
 
 # The engine tests in the same sanitizer build: our code instrumented, the engine as it is, its
 # own leaks left out (tests/sanitizer/lsan-engine.supp). Run by hand, not part of `make test`.
+# The engine's library frees some objects with a sized delete of a base class (ASan reports a
+# new-delete type mismatch inside libQt6WebEngineCore on every page): that check is off here.
 sanitize-engine: deps
 	cmake -S . -B $(SAN_BUILD) -DNUV_SANITIZE=ON -DNUV_SANITIZE_ENGINE=ON -DCMAKE_BUILD_TYPE=None \
 	  $(filter-out -DCMAKE_BUILD_TYPE=%,$(CMAKE_FLAGS))
 	CCACHE_SLOPPINESS=pch_defines,time_macros cmake --build $(SAN_BUILD) -j$(JOBS) --target test_engine
 	cd $(SAN_BUILD) && QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
-	  QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu $(SAN_ENV) \
+	  QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu $(SAN_ENV):new_delete_type_mismatch=0 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan-engine.supp:print_suppressions=0:exitcode=23 \
 	  ctest -j$(JOBS) -L '^engine$$' --output-on-failure --timeout 900
 
