@@ -131,7 +131,8 @@ sanitize-engine: deps
 	  $(filter-out -DCMAKE_BUILD_TYPE=%,$(CMAKE_FLAGS))
 	CCACHE_SLOPPINESS=pch_defines,time_macros cmake --build $(SAN_BUILD) -j$(JOBS) --target test_engine
 	cd $(SAN_BUILD) && QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
-	  QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu $(SAN_ENV):new_delete_type_mismatch=0 \
+	  QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu $(SAN_ENV) \
+	  ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:exitcode=1:new_delete_type_mismatch=0 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan-engine.supp:print_suppressions=0:exitcode=23 \
 	  ctest -j$(JOBS) -L '^engine$$' --output-on-failure --timeout 900
 
