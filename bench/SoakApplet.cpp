@@ -79,8 +79,9 @@ int main(int argc, char** argv)
         }
         const int nStored = StoredTextSize();
         if (nChosen == 0 || nStored != nChosen) {
-            std::fprintf(stderr, "soak_applet: round %d chose text size %d, the registry holds %d\n",
-                         round, nChosen, nStored);
+            std::fprintf(stderr,
+                         "soak_applet: round %d chose text size %d, the registry holds %d\n", round,
+                         nChosen, nStored);
             ++nFailures;
         }
     }

@@ -98,7 +98,8 @@ TEST(BookmarkFileTest, RefusesWhatIsNoBookmarkFileOrTooLarge)
     }
     std::vector<BookmarkNode> roots;
     QString error;
-    EXPECT_TRUE(CBookmarkFile::Parse(Nested(CBookmarkFile::kMaxDepth), &roots, &error)) << error.toStdString();
+    EXPECT_TRUE(CBookmarkFile::Parse(Nested(CBookmarkFile::kMaxDepth), &roots, &error))
+        << error.toStdString();
 }
 
 TEST(BookmarkFileTest, ToleratesBrokenMarkup)
