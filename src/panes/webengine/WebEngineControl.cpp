@@ -107,6 +107,7 @@ CWebEngineControl::~CWebEngineControl()
 {
     // No events and no answers while the page goes away.
     m_bClosing = true;
+    *m_pClosed = true;
     m_pSink = nullptr;
     delete m_pPrinter;
     m_pPage->disconnect(this);
@@ -577,21 +578,22 @@ bool CWebEngineControl::IsEditingText() const
 
 void CWebEngineControl::RunQuery(const QString& script, std::function<void(const QVariant&)> answer)
 {
-    QPointer<CWebEngineControl> self(this);
     if (m_notice != NoticeKind::None) {
         // Our own page stands in for the document: there is nothing to ask.
         QTimer::singleShot(0, QCoreApplication::instance(), [answer] { answer(QVariant()); });
         return;
     }
-    m_pPage->runJavaScript(
-        script, QWebEngineScript::ApplicationWorld, [self, answer](const QVariant& result) {
-            // WORKAROUND: the engine calls back with an invalid result while the page is
-            // being destroyed; touch nothing of it then.
-            const bool bGone = !self || self->m_bClosing || !result.isValid();
-            const QVariant value = bGone ? QVariant() : result;
-            // Answer outside the engine's callback: the caller may open a dialog.
-            QTimer::singleShot(0, QCoreApplication::instance(), [answer, value] { answer(value); });
-        });
+    m_pPage->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                           [closed = m_pClosed, answer](const QVariant& result) {
+                               // WORKAROUND: the engine calls back with an invalid result while the
+                               // page is being destroyed; touch nothing of it then.
+                               const bool bGone = *closed || !result.isValid();
+                               const QVariant value = bGone ? QVariant() : result;
+                               // Answer outside the engine's callback: the caller may open a
+                               // dialog.
+                               QTimer::singleShot(0, QCoreApplication::instance(),
+                                                  [answer, value] { answer(value); });
+                           });
 }
 
 void CWebEngineControl::QueryElementsAt(const QPoint& ptClient, ElementsDone done)

@@ -135,6 +135,9 @@ private:
     bool m_bCanGoBack = false;
     bool m_bCanGoForward = false;
     bool m_bClosing = false;
+    // Set with m_bClosing. The engine answers pending questions while the page, a child, is
+    // destroyed, when this object is no longer one: the answers look at this flag alone.
+    std::shared_ptr<bool> m_pClosed = std::make_shared<bool>(false);
     bool m_bLoading = false;         // from the start of a navigation until it ends
     bool m_bAddressReported = false; // since the last navigation started
     QString m_strReportedTitle;      // the page's own title, last reported
