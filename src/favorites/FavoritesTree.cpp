@@ -3,6 +3,7 @@
 
 #include "FavoritesExchange.h"
 #include "FavoritesHost.h"
+#include "FavoritesOrganizer.h"
 #include "FavoritesStore.h"
 #include "ShortcutFile.h"
 #include "commands/CmdTarget.h"
@@ -267,8 +268,32 @@ void CFavoritesTree::OnFavoritesRefresh()
 void CFavoritesTree::OnFavoritesOrganize()
 {
     // Looked up afresh: the folder may have been made again since the start. Nothing waits
-    // for the file manager, and a missing one changes nothing.
-    OpenWithDesktop(GetFavoritesFolder());
+    // for the file manager; where none shows the folder, our own organiser does.
+    const QString folder = GetFavoritesFolder();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        ShowMessage(tr("There is no Favorites folder to organize."));
+        return;
+    }
+    ShowFolderWithDesktop(folder, this, [this](bool bShown) {
+        if (!bShown)
+            OpenOrganizer(tr("No file manager could show the Favorites folder, so it is "
+                             "organized here."));
+    });
+}
+
+void CFavoritesTree::OpenOrganizer(const QString& notice)
+{
+    const QString folder = GetFavoritesFolder();
+    if (m_pOrganizer == nullptr && !folder.isEmpty()) {
+        m_pOrganizer = new CFavoritesOrganizer(folder, notice, m_pTree->window());
+        m_pOrganizer->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_pOrganizer, &CFavoritesOrganizer::Changed, this, [this] { RebuildFavorites(); });
+        m_pOrganizer->show();
+    }
+    if (m_pOrganizer) {
+        m_pOrganizer->raise();
+        m_pOrganizer->activateWindow();
+    }
 }
 
 void CFavoritesTree::OnFavoritesImport()

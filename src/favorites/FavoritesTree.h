@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "FavoritesOrganizer.h"
 #include "FavoritesStore.h"
 
 #include <QFuture>
 #include <QFutureWatcher>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 
 class CCmdTarget;
@@ -73,7 +75,13 @@ public:
     // Commands 1016, 32839 and 32840.
     void OnFavoritesAdd();
     void OnFavoritesRefresh();
+    // Shows the Favorites folder in the desktop's file manager; where that fails, in our own
+    // organiser, which says why it opened.
     void OnFavoritesOrganize();
+    // Our own organiser (one at a time), with a notice line; the tree is read again after
+    // every change it makes. Null while none is open.
+    void OpenOrganizer(const QString& notice = QString());
+    CFavoritesOrganizer* Organizer() const { return m_pOrganizer; }
     // Import Favorites...: a bookmark file the user picks is added to the Favorites folder,
     // the tree rebuilt, and a message says what was added, skipped, or why nothing was.
     void OnFavoritesImport();
@@ -102,6 +110,7 @@ private:
     void DropReading();
 
     QTreeWidget* m_pTree;
+    QPointer<CFavoritesOrganizer> m_pOrganizer;
     // Kept apart: the viewport's last events come while the tree is half destroyed, when
     // asking the tree for it is no longer allowed.
     QObject* m_pViewport = nullptr;

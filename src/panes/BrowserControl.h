@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -103,6 +104,15 @@ struct BrowserDocumentInfo
     std::optional<QString> fileSize;
 };
 
+// The element that has the keyboard focus in the page (a link or field reached with Tab): its
+// first box, in the window's client coordinates. bOk is false when no element has it (the
+// document itself has it) or there was no answer.
+struct BrowserFocus
+{
+    bool bOk = false;
+    QRect rect;
+};
+
 // The markup of the page's body element; bOk false when it could not be read.
 struct BrowserMarkup
 {
@@ -136,6 +146,7 @@ public:
     using ElementsDone = std::function<void(const BrowserElementPath&)>;
     using DocumentDone = std::function<void(const BrowserDocumentInfo&)>;
     using MarkupDone = std::function<void(const BrowserMarkup&)>;
+    using FocusDone = std::function<void(const BrowserFocus&)>;
     using ResultDone = std::function<void(bool)>;
 
     virtual ~IBrowserControl() = default; // Quit: the page ends with the control
@@ -194,6 +205,7 @@ public:
     virtual void QueryElementsAt(const QPoint& ptClient, ElementsDone done) = 0;
     virtual void QueryDocumentInfo(DocumentDone done) = 0;
     virtual void QueryBodyMarkup(MarkupDone done) = 0;
+    virtual void QueryFocus(FocusDone done) = 0;
     // Saves the shown document into a file; true once the file is complete.
     virtual void SaveDocument(const QString& path, ResultDone done) = 0;
     // Downloads an address into a file with the page's cookies; the file appears only when

@@ -5,9 +5,11 @@
 #include "panes/LinkOverlay.h"
 #include "panes/NavigationPolicy.h"
 #include "panes/PageInspection.h"
+#include "panes/PageNote.h"
 #include "panes/PaneContinuation.h"
 #include "panes/PaneHost.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QTimer>
@@ -158,29 +160,55 @@ void CHtmlPane::GetSaveInfo(SaveInfoDone done)
         }));
 }
 
-void CHtmlPane::SaveAddressToFile(const QString& address, const QString& path, ResultDone done)
+void CHtmlPane::SaveAddressToFile(const QString& address, const QString& path, SaveDone done)
 {
     if (!m_pBrowser) {
-        done(false);
+        done(SaveResult::Failed);
         return;
     }
     // A download takes as long as it keeps receiving (Stop cancels it): no time limit, but
     // the busy cursor shows until it ends or the pane goes.
     QPointer<CWaitCursor> pWait = new CWaitCursor(this);
-    m_pBrowser->SaveAddressToFile(address, path,
-                                  GuardContinuation<bool>(this, -1, [pWait, done](bool bOk) {
+    m_pBrowser->SaveAddressToFile(address, path, FollowSave(path, [pWait, done](SaveResult result) {
                                       delete pWait.data();
-                                      done(bOk);
+                                      done(result);
                                   }));
 }
 
-void CHtmlPane::SaveDocument(const QString& path, ResultDone done)
+void CHtmlPane::SaveDocument(const QString& path, SaveDone done)
 {
     if (!m_pBrowser) {
-        done(false);
+        done(SaveResult::Failed);
         return;
     }
-    m_pBrowser->SaveDocument(path, GuardContinuation<bool>(this, -1, std::move(done)));
+    m_pBrowser->SaveDocument(path, FollowSave(path, std::move(done)));
+}
+
+IBrowserControl::ResultDone CHtmlPane::FollowSave(const QString& path, SaveDone done)
+{
+    const QString name = QFileInfo(path).fileName();
+    m_runningSaves.append(name);
+    ShowSaveNote();
+    const int nStops = m_nStops;
+    return GuardContinuation<bool>(this, -1, [this, name, nStops, done](bool bOk) {
+        m_runningSaves.removeOne(name);
+        ShowSaveNote();
+        if (bOk)
+            done(SaveResult::Saved);
+        else
+            done(m_nStops != nStops ? SaveResult::Cancelled : SaveResult::Failed);
+    });
+}
+
+void CHtmlPane::ShowSaveNote()
+{
+    const QString text = m_runningSaves.isEmpty()
+                             ? QString()
+                             : tr("Saving \"%1\"... (Esc cancels)").arg(m_runningSaves.constLast());
+    if (m_pSaveNote == nullptr && !text.isEmpty() && m_pBrowser)
+        m_pSaveNote = new CPageNote(m_pBrowser->Widget());
+    if (m_pSaveNote && m_pBrowser)
+        m_pSaveNote->ShowText(text, m_pBrowser->PageView());
 }
 
 void CHtmlPane::ExecCommand(int nCmdID, int nCmdExecOpt)
@@ -250,6 +278,7 @@ void CHtmlPane::GoSearch()
 
 void CHtmlPane::Stop()
 {
+    ++m_nStops;
     ForgetTypedLoad();
     // A page that has not arrived will not: the tab goes back to the one the pane shows.
     ShowPageTitle();
@@ -308,6 +337,19 @@ void CHtmlPane::InspectAt(const QPoint& ptScreen, InspectDone done)
                           }
                           done(nFlags);
                       }));
+}
+
+void CHtmlPane::GetFocusRect(FocusDone done)
+{
+    if (!m_pBrowser || !m_hWnd) {
+        done(QRect());
+        return;
+    }
+    m_pBrowser->QueryFocus(GuardContinuation<const BrowserFocus&>(
+        this, QueryTimeout(), [this, done](const BrowserFocus& focus) {
+            done(focus.bOk && m_hWnd ? focus.rect.translated(m_hWnd->mapToGlobal(QPoint(0, 0)))
+                                     : QRect());
+        }));
 }
 
 void CHtmlPane::SetHeight(int cy)

@@ -13,6 +13,7 @@
 // title and image, status text, history state and the recent-address list. It applies the
 // navigation policy and drives the shared progress bar.
 class CLinkOverlay;
+class CPageNote;
 
 class CHtmlPane : public CPaneWnd, public IBrowserEvents
 {
@@ -33,8 +34,8 @@ public:
     int GetPaneKind() const override { return PANE_HTML; }
     bool Navigate(const QString& address, bool bRecordTyped, bool bActivate) override;
     void GetSaveInfo(SaveInfoDone done) override;
-    void SaveAddressToFile(const QString& address, const QString& path, ResultDone done) override;
-    void SaveDocument(const QString& path, ResultDone done) override;
+    void SaveAddressToFile(const QString& address, const QString& path, SaveDone done) override;
+    void SaveDocument(const QString& path, SaveDone done) override;
     void Copy() override;
     void Cut() override;
     void Find() override;
@@ -51,6 +52,7 @@ public:
     bool OwnsWindow(const QWidget* pWnd) const override;
     bool IsEditingText() const override;
     void InspectAt(const QPoint& ptScreen, InspectDone done) override;
+    void GetFocusRect(FocusDone done) override;
     bool CanGoBack() const override { return m_bCanGoBack; }
     bool CanGoForward() const override { return m_bCanGoForward; }
     void SetHeight(int cy) override;
@@ -97,9 +99,16 @@ private:
     // The typed load ended (recorded, replaced or gone elsewhere): nothing is recorded for it.
     void ForgetTypedLoad();
     void ExecCommand(int nCmdID, int nCmdExecOpt);
+    // The control's answer to a save into path: shows the note over the page while the save
+    // runs, and tells a save the user stopped from one that failed.
+    IBrowserControl::ResultDone FollowSave(const QString& path, SaveDone done);
+    void ShowSaveNote();
 
     IBrowserControl* m_pBrowser = nullptr;
     QPointer<CLinkOverlay> m_pLinkOverlay; // a child of the control's window, made when needed
+    QPointer<CPageNote> m_pSaveNote;       // likewise
+    QStringList m_runningSaves;            // the file names of the saves that run, oldest first
+    int m_nStops = 0;                      // how often Stop was asked for
     QMetaObject::Connection m_connBrowserGone;
     bool m_bNavigating = true;
     // The load that Enter in the address field started: the address of the page it arrives

@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QProgressBar>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -54,6 +55,14 @@ struct PaneSaveInfo
     QString type;
 };
 
+// How a save ended: the file is complete, it failed, or the user stopped it (Stop while it ran).
+enum class SaveResult
+{
+    Saved,
+    Failed,
+    Cancelled,
+};
+
 // Document properties for the Properties dialog; a property that could not be read is
 // empty (std::nullopt), and the dialog leaves its field as it was.
 struct PaneProperties
@@ -78,11 +87,12 @@ class CPaneWnd : public QObject
 {
     Q_OBJECT
 public:
-    using ResultDone = std::function<void(bool)>;
+    using SaveDone = std::function<void(SaveResult)>;
     using SaveInfoDone = std::function<void(const PaneSaveInfo&)>;
     using InspectDone = std::function<void(int nFlags)>;
     using PropertiesDone = std::function<void(const PaneProperties&)>;
     using SourceDone = std::function<void(bool bOk, const QString& text)>;
+    using FocusDone = std::function<void(const QRect& rcScreen)>;
 
     CPaneWnd();
     ~CPaneWnd() override;
@@ -93,9 +103,8 @@ public:
     virtual int GetPaneKind() const = 0;
     virtual bool Navigate(const QString& address, bool bRecordTyped, bool bActivate) = 0;
     virtual void GetSaveInfo(SaveInfoDone done) = 0;
-    virtual void SaveAddressToFile(const QString& address, const QString& path,
-                                   ResultDone done) = 0;
-    virtual void SaveDocument(const QString& path, ResultDone done) = 0;
+    virtual void SaveAddressToFile(const QString& address, const QString& path, SaveDone done) = 0;
+    virtual void SaveDocument(const QString& path, SaveDone done) = 0;
     virtual void Copy() = 0;
     virtual void Cut() = 0;
     virtual void Find() = 0;
@@ -115,6 +124,9 @@ public:
     virtual bool IsEditingText() const { return false; }
     // Classifies the element at a point in screen coordinates: PANE_HAS_* flags.
     virtual void InspectAt(const QPoint& ptScreen, InspectDone done) = 0;
+    // The box of the element that has the keyboard focus in the pane's document, in screen
+    // coordinates; a null rectangle when no element has it.
+    virtual void GetFocusRect(FocusDone done) { done(QRect()); }
     virtual bool CanGoBack() const = 0;
     virtual bool CanGoForward() const = 0;
     virtual void SetHeight(int cy) = 0;

@@ -19,6 +19,9 @@ bool CTextPane::Create(IPaneHost* pForm, const PaneRect& rc, IBrowserControl**,
     m_edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_edit->setFocusPolicy(Qt::StrongFocus);
+    // No menu of the text control's own: its stock items name keys that mean other commands
+    // here (Ctrl+A is Focus to Favorites), and a right press on the pane opens nothing else.
+    m_edit->setContextMenuPolicy(Qt::PreventContextMenu);
     m_edit->setGeometry(rcWork.left, rcWork.top, rcWork.Width(), rcWork.Height());
     m_hWnd = m_edit.data();
     // Unlike an HTML pane, a text pane made behind the others is parked by the workspace.
@@ -36,14 +39,14 @@ void CTextPane::GetSaveInfo(SaveInfoDone done)
     done(info);
 }
 
-void CTextPane::SaveAddressToFile(const QString&, const QString&, ResultDone done)
+void CTextPane::SaveAddressToFile(const QString&, const QString&, SaveDone done)
 {
-    done(false);
+    done(SaveResult::Failed);
 }
 
-void CTextPane::SaveDocument(const QString&, ResultDone done)
+void CTextPane::SaveDocument(const QString&, SaveDone done)
 {
-    done(false);
+    done(SaveResult::Failed);
 }
 
 void CTextPane::Copy()

@@ -24,8 +24,8 @@ public:
     int GetPaneKind() const override { return PANE_TEXT; }
     bool Navigate(const QString&, bool, bool) override { return false; }
     void GetSaveInfo(SaveInfoDone done) override;
-    void SaveAddressToFile(const QString&, const QString&, ResultDone done) override;
-    void SaveDocument(const QString&, ResultDone done) override;
+    void SaveAddressToFile(const QString&, const QString&, SaveDone done) override;
+    void SaveDocument(const QString&, SaveDone done) override;
     void Copy() override;
     void Cut() override {}
     void Find() override {}

@@ -8,11 +8,15 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <memory>
 #include <utility>
 
 namespace {
 // How long the desktop may take to name its mail handler before it counts as having none.
 const int kMailQueryTimeoutMs = 3000;
+
+// How long xdg-open may run before a folder counts as shown.
+const int kShowFolderWaitMs = 3000;
 
 // The one background question for the mailto handler and the answers waiting for it.
 struct MailHandlerQuery
@@ -117,6 +121,48 @@ bool OpenWithDesktop(const QString& target)
     if (program.isEmpty())
         return false;
     return QProcess::startDetached(program, {target});
+}
+
+void ShowFolderWithDesktop(const QString& folder, QObject* pContext,
+                           std::function<void(bool bShown)> done)
+{
+    QPointer<QObject> context(pContext);
+    auto answered = std::make_shared<bool>(false);
+    auto answer = [context, answered, done](bool bShown) {
+        if (std::exchange(*answered, true) || !context)
+            return;
+        done(bShown);
+    };
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (folder.isEmpty() || folder.startsWith(QLatin1Char('-')) || program.isEmpty()) {
+        QTimer::singleShot(0, QCoreApplication::instance(), [answer] { answer(false); });
+        return;
+    }
+    // Owned by nobody but this list until it ended: a file manager that keeps xdg-open
+    // waiting stays open when the caller goes, and also when the program ends (a process
+    // object that is destroyed kills its process).
+    static QList<QProcess*> s_running;
+    auto* pProcess = new QProcess;
+    s_running.append(pProcess);
+    const auto finish = [pProcess] {
+        s_running.removeOne(pProcess);
+        pProcess->deleteLater();
+    };
+    pProcess->setProcessChannelMode(QProcess::ForwardedChannels);
+    QObject::connect(pProcess, &QProcess::finished, pProcess,
+                     [answer, finish](int nExitCode, QProcess::ExitStatus status) {
+                         answer(status == QProcess::NormalExit && nExitCode == 0);
+                         finish();
+                     });
+    QObject::connect(pProcess, &QProcess::errorOccurred, pProcess,
+                     [answer, finish](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         answer(false);
+                         finish();
+                     });
+    QTimer::singleShot(kShowFolderWaitMs, pProcess, [answer] { answer(true); });
+    pProcess->start(program, {folder});
 }
 
 void QueryMailHandler(QObject* pContext, std::function<void(const QString& handler)> answer)

@@ -13,6 +13,14 @@ class QObject;
 // xdg-open would read as an option.
 bool OpenWithDesktop(const QString& target);
 
+// Shows a folder in the desktop's file manager (xdg-open) and tells `done` whether that
+// worked: false when xdg-open is missing, cannot start or reports a failure (no file manager
+// for folders); true when it ended well or still runs after a few seconds (some file managers
+// keep it waiting while they are open). Never waits: `done` runs later on the event loop,
+// unless `pContext` was destroyed before.
+void ShowFolderWithDesktop(const QString& folder, QObject* pContext,
+                           std::function<void(bool bShown)> done);
+
 // Hands a "mailto:" address to the mail program: the desktop's registered mailto handler
 // (through xdg-open) when there is one, otherwise the program "pmail" on the PATH with
 // -to "recipient". The desktop is asked for its handler only once, in the background (see

@@ -79,14 +79,39 @@ void CContextCommands::OnContextRequest(int nKind, QWidget* pWindow, const QPoin
         ShowPageMenu(ptScreen);
 }
 
-void CContextCommands::ShowPageMenu(const QPoint& ptScreen)
+void CContextCommands::ShowPageMenu(const QPoint& ptScreen, std::optional<QPoint> ptMenu)
 {
     CPaneWnd* pPane = m_pForm->GetActivePane();
     QPointer<CContextCommands> self(this);
-    pPane->InspectAt(ptScreen, [self, pPane, ptScreen](int nFlags) {
+    const QPoint ptShow = ptMenu.value_or(ptScreen);
+    pPane->InspectAt(ptScreen, [self, pPane, ptShow](int nFlags) {
         // The answer comes later: the menu belongs to the page only while it is in front.
         if (self && self->m_pForm->GetActivePane() == pPane)
-            self->ShowMenu(ComposePageMenu(pPane, nFlags), ptScreen);
+            self->ShowMenu(ComposePageMenu(pPane, nFlags), ptShow);
+    });
+}
+
+void CContextCommands::OnContextKey()
+{
+    CPaneWnd* pPane = m_pForm->GetActivePane();
+    if (pPane == nullptr || pPane->Window() == nullptr)
+        return;
+    QPointer<CContextCommands> self(this);
+    pPane->GetFocusRect([self, pPane](const QRect& rcFocus) {
+        if (!self || self->m_pForm->GetActivePane() != pPane || pPane->Window() == nullptr)
+            return;
+        QWidget* pPage = pPane->Window();
+        const QRect rcPage(pPage->mapToGlobal(QPoint(0, 0)), pPage->size());
+        // The menu of the element with the keyboard focus, beside it (below its first box).
+        const QRect rcShown = rcFocus.intersected(rcPage);
+        if (!rcShown.isEmpty()) {
+            self->ShowPageMenu(rcShown.center(),
+                               QPoint(rcShown.left(), qMin(rcFocus.bottom(), rcPage.bottom())));
+            return;
+        }
+        // Else the page's: at the pointer when it is over the page, else at its top-left corner.
+        const QPoint ptPointer = QCursor::pos();
+        self->ShowPageMenu(rcPage.contains(ptPointer) ? ptPointer : rcPage.topLeft());
     });
 }
 
@@ -195,12 +220,7 @@ bool CContextCommands::PreTranslateMessage(QObject* pReceiver, QEvent* pEvent)
         auto* pKey = static_cast<QKeyEvent*>(pEvent);
         if (!IsContextKey(pKey) || !m_pForm->IsOnActivePage(pReceiver))
             return false;
-        // At the pointer when it is over the page, else at the page's top-left corner.
-        QWidget* pPage = m_pForm->GetActivePane()->Window();
-        QPoint pt = pPage->mapFromGlobal(QCursor::pos());
-        if (!pPage->rect().contains(pt))
-            pt = QPoint(0, 0);
-        PostContextRequest(pPage, CONTEXT_PAGE, pt);
+        QMetaObject::invokeMethod(this, &CContextCommands::OnContextKey, Qt::QueuedConnection);
         return true;
     }
     if (pEvent->type() != QEvent::MouseButtonPress)

@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QPointer>
 
+#include <optional>
+
 class CCmdTarget;
 class CNuvBrowserForm;
 class CPaneWnd;
@@ -54,7 +56,8 @@ public:
 
     // Sees the pointer presses and keys aimed at the workspace's widgets first: the right
     // button, Alt + left button, the Menu key and Shift+F10 on the active page ask for the
-    // page menu; a right press on the favorites tree or the tab strip acts as a left press.
+    // page menu (the keys for the element with the keyboard focus, beside it); a right press on the
+    // favorites tree or the tab strip acts as a left press.
     bool PreTranslateMessage(QObject* pReceiver, QEvent* pEvent);
 
     // The items of the page menu for the flags of an inspection of the pane.
@@ -80,7 +83,10 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
-    void ShowPageMenu(const QPoint& ptScreen);
+    // The menu of what lies at ptScreen, shown at ptMenu (default: the same point).
+    void ShowPageMenu(const QPoint& ptScreen, std::optional<QPoint> ptMenu = std::nullopt);
+    // The Menu key or Shift+F10 on the page.
+    void OnContextKey();
     void ShowMenu(const QList<MenuItem>& items, const QPoint& ptScreen);
     void PostCommand(int nID);
     void OpenInNewPane(const CPaneWnd* pFrom, const QString& address);

@@ -12,7 +12,6 @@
 
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
 #include <QUrl>
@@ -124,21 +123,15 @@ void CSaveCommands::Save(const QString& address, const QString& path, bool bDown
         return;
     }
     QPointer<CSaveCommands> self(this);
-    const auto done = [self, bDownload](bool bOk) {
-        if (!self)
-            return;
-        if (bDownload)
-            self->m_pForm->SetStatusText(QString());
-        if (!bOk)
+    // A save the user stopped (Esc) ends without a word; the pane shows the running one.
+    const auto done = [self](SaveResult result) {
+        if (self && result == SaveResult::Failed)
             self->ShowMessage(IDS_SAVE_TARGET_BLANK);
     };
-    if (bDownload) {
-        m_pForm->SetStatusText(
-            tr("Saving \"%1\"... (Esc cancels)").arg(QFileInfo(path).fileName()));
+    if (bDownload)
         pPane->SaveAddressToFile(address, path, done);
-    } else {
+    else
         pPane->SaveDocument(path, done);
-    }
 }
 
 void CSaveCommands::ShowMessage(int nID)

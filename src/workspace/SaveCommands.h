@@ -12,7 +12,8 @@ class CPaneWnd;
 // Saving from the workspace: Save As of the File menu (the shown document) and the page
 // menu's Save Image As and Save Link Target As (a download of the address). All of them go
 // through one save dialog, which opens in the folder of the last file saved (at first the
-// Downloads folder, else home). Failures are reported in a message box.
+// Downloads folder, else home). Failures are reported in a message box; a save the user
+// stopped (Esc) ends without one.
 class CSaveCommands : public QObject
 {
     Q_OBJECT

@@ -315,10 +315,11 @@ TEST_F(PageDownloadTest, CancelledOrBrokenLeavesTheOldFile)
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"data.zip"});
 
     // The program's own download of it fails the same way, and says so.
-    std::optional<bool> result;
-    m_pPane->SaveAddressToFile(m_server.Url("/broken.zip"), target, [&](bool b) { result = b; });
+    std::optional<SaveResult> result;
+    m_pPane->SaveAddressToFile(m_server.Url("/broken.zip"), target,
+                               [&](SaveResult r) { result = r; });
     ASSERT_TRUE(WaitFor([&] { return result.has_value(); }));
-    EXPECT_FALSE(*result);
+    EXPECT_EQ(*result, SaveResult::Failed);
     EXPECT_EQ(Read(target), "old");
     // The engine deletes its own partial file of a broken transfer on its file thread, after
     // it reported the failure: that file has to go, but may still be there when we hear of it.

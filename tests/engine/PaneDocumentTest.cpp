@@ -134,7 +134,7 @@ TEST_F(PaneDocumentTest, SavingAndDownloadingWriteWholeFilesOnly)
     QTemporaryDir dir;
     auto run = [&](auto start) {
         std::optional<bool> result;
-        start([&](bool b) { result = b; });
+        start([&](SaveResult r) { result = r == SaveResult::Saved; });
         WaitFor([&] { return result.has_value(); });
         return result.value_or(false);
     };
@@ -159,9 +159,9 @@ TEST_F(PaneDocumentTest, SavingAndDownloadingWriteWholeFilesOnly)
         const QString shown = dir.filePath("shown.gif");
         int nAnswers = 0;
         EXPECT_TRUE(run([&](auto done) {
-            m_pPane->SaveDocument(shown, [&, done](bool bOk) {
+            m_pPane->SaveDocument(shown, [&, done](SaveResult r) {
                 ++nAnswers;
-                done(bOk);
+                done(r);
             });
         }));
         EXPECT_EQ(read(shown), GifBytes());

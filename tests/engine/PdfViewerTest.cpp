@@ -93,7 +93,7 @@ TEST_F(PdfViewerTest, APdfOpensInThePageWithoutADownload)
     // the document instead, to the chosen file.
     const QString page = dir.filePath("page.pdf");
     saved.reset();
-    m_pPane->SaveDocument(page, [&](bool bOk) { saved = bOk; });
+    m_pPane->SaveDocument(page, [&](SaveResult r) { saved = r == SaveResult::Saved; });
     ASSERT_TRUE(WaitFor([&] { return saved.has_value(); }, 30000));
     EXPECT_TRUE(*saved);
     QFile pageFile(page);

@@ -7,6 +7,7 @@
 
 #include "commands/CmdTarget.h"
 #include "favorites/FavoritesHost.h"
+#include "favorites/FavoritesOrganizer.h"
 #include "favorites/FavoritesStore.h"
 #include "favorites/FavoritesTree.h"
 #include "favorites/ShortcutFile.h"
@@ -16,6 +17,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -542,33 +545,137 @@ TEST_F(FavoritesTreeTest, ARefreshWhileTheFolderIsReadShowsItOnceAsItIsNow)
     EXPECT_TRUE(favorites.IsFilled());
 }
 
-TEST_F(FavoritesTreeTest, OrganizeHandsTheFolderToTheDesktopsFileManager)
+TEST_F(FavoritesTreeTest, OrganizeHandsTheFolderToTheDesktopsFileManagerElseOpensOurOwn)
 {
     CCmdTarget commands;
     MapFavoritesCommands(commands, favorites);
     const QString bin = home.Path() + "/bin";
     ASSERT_TRUE(QDir().mkpath(bin));
     const QByteArray oldPath = qgetenv("PATH");
-
-    // No file manager to be had: nothing happens.
     qputenv("PATH", QFile::encodeName(bin));
-    EXPECT_TRUE(commands.OnCmdMsg(ID_FAVORITES_ORGANIZE));
-
     const QString seen = home.Path() + "/seen";
+    const QByteArray recorder = "#!/bin/sh\nprintf '%s' \"$*\" > \"" + QFile::encodeName(seen) +
+                                ".tmp\"\n/bin/mv \"" + QFile::encodeName(seen) + ".tmp\" \"" +
+                                QFile::encodeName(seen) + "\"\n";
+    struct Case
     {
-        QFile script(bin + "/xdg-open");
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\nprintf '%s' \"$*\" > \"" + QFile::encodeName(seen) +
-                     ".tmp\"\n/bin/mv \"" + QFile::encodeName(seen) + ".tmp\" \"" +
-                     QFile::encodeName(seen) + "\"\n");
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const char* what;
+        QByteArray script; // xdg-open; empty: none on the PATH
+        bool bOrganizer;
+    };
+    const Case cases[] = {
+        {"no xdg-open", "", true},
+        {"no file manager for folders", "#!/bin/sh\nexit 3\n", true},
+        {"the file manager shows it", recorder, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(bin + "/xdg-open");
+        QFile::remove(seen);
+        if (!c.script.isEmpty()) {
+            QFile script(bin + "/xdg-open");
+            ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+            script.write(c.script);
+            script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        EXPECT_TRUE(commands.OnCmdMsg(ID_FAVORITES_ORGANIZE));
+        if (c.bOrganizer) {
+            ASSERT_TRUE(WaitFor([&] { return favorites.Organizer() != nullptr; }));
+            auto* pNotice = favorites.Organizer()->findChild<QLabel*>();
+            ASSERT_NE(pNotice, nullptr);
+            EXPECT_TRUE(pNotice->text().contains("No file manager"))
+                << pNotice->text().toStdString();
+            favorites.Organizer()->close();
+            ASSERT_TRUE(WaitFor([&] { return favorites.Organizer() == nullptr; }));
+        } else {
+            EXPECT_TRUE(WaitFor([&] { return QFile::exists(seen); }));
+            QFile f(seen);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_EQ(QFile::decodeName(f.readAll()), home.DataHome() + "/nuvBrowser/Favorites");
+            QTest::qWait(200);
+            EXPECT_EQ(favorites.Organizer(), nullptr);
+        }
     }
-    EXPECT_TRUE(commands.OnCmdMsg(ID_FAVORITES_ORGANIZE));
-    EXPECT_TRUE(WaitFor([&] { return QFile::exists(seen); }));
-    QFile f(seen);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QFile::decodeName(f.readAll()), home.DataHome() + "/nuvBrowser/Favorites");
     qputenv("PATH", oldPath);
+}
+
+// The organiser works on the files, and the browser's tree follows each change.
+TEST_F(FavoritesTreeTest, OrganizerChangesTheFilesAndTheTreeFollows)
+{
+    favorites.OpenOrganizer();
+    CFavoritesOrganizer* pOrganizer = favorites.Organizer();
+    ASSERT_NE(pOrganizer, nullptr);
+    const QString folder = home.DataHome() + "/nuvBrowser/Favorites";
+    host.strPath = folder; // the tree shows the folder the organiser changes
+    ASSERT_TRUE(QDir().mkpath(folder + "/Sub"));
+    {
+        QFile f(folder + "/Site.url");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[InternetShortcut]\r\nURL=http://site/\r\n");
+    }
+    pOrganizer->Reload();
+    favorites.RebuildFavorites();
+    COrganizerTree* pTree = pOrganizer->Tree();
+    const auto choose = [&](const QString& rel) {
+        QTreeWidgetItem* pItem = pOrganizer->ItemOf(rel.isEmpty() ? folder : folder + "/" + rel);
+        ASSERT_NE(pItem, nullptr) << rel.toStdString();
+        pTree->clearSelection();
+        pTree->setCurrentItem(pItem);
+        pItem->setSelected(true);
+    };
+
+    // New Folder in Sub, named in place.
+    choose("Sub");
+    pOrganizer->OnNewFolder();
+    EXPECT_TRUE(QFileInfo(folder + "/Sub/New Folder").isDir());
+    QTreeWidgetItem* pNew = pOrganizer->ItemOf(folder + "/Sub/New Folder");
+    ASSERT_NE(pNew, nullptr);
+    pNew->setText(0, "Docs");
+    EXPECT_TRUE(QFileInfo(folder + "/Sub/Docs").isDir());
+    EXPECT_NE(Item("Docs"), nullptr) << "the browser's tree was read again";
+
+    // A bad name is refused and said so; the folder keeps its name.
+    CModalDriver refuse({[](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->text().contains("cannot be the name")) << box->text().toStdString();
+        box->button(QMessageBox::Ok)->click();
+    }});
+    pOrganizer->ItemOf(folder + "/Sub/Docs")->setText(0, "../Docs");
+    ASSERT_TRUE(WaitFor([&] { return refuse.Handled() == 1; }));
+    EXPECT_TRUE(QFileInfo(folder + "/Sub/Docs").isDir());
+    EXPECT_EQ(pOrganizer->ItemOf(folder + "/Sub/Docs")->text(0), "Docs");
+
+    // Cut and Paste the shortcut into Docs.
+    choose("Site.url");
+    pOrganizer->OnCut();
+    choose("Sub/Docs");
+    pOrganizer->OnPaste();
+    EXPECT_TRUE(QFile::exists(folder + "/Sub/Docs/Site.url"));
+    EXPECT_FALSE(QFile::exists(folder + "/Site.url"));
+
+    // A folder dropped into its own folder stays; the user hears why.
+    CModalDriver intoItself({[](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->text().contains("into itself")) << box->text().toStdString();
+        box->button(QMessageBox::Ok)->click();
+    }});
+    pOrganizer->MoveInto({folder + "/Sub"}, folder + "/Sub/Docs");
+    ASSERT_TRUE(WaitFor([&] { return intoItself.Handled() == 1; }));
+    EXPECT_TRUE(QFileInfo(folder + "/Sub/Docs").isDir());
+
+    // Delete: away from the folder (to the trash, or for good once asked).
+    choose("Sub");
+    CModalDriver forGood({[](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        box->button(QMessageBox::Yes)->click();
+    }});
+    pOrganizer->OnDelete();
+    ASSERT_TRUE(WaitFor([&] { return !QFile::exists(folder + "/Sub"); }));
+    EXPECT_EQ(Item("Sub"), nullptr);
+    pOrganizer->close();
 }
 
 TEST(FileDialogFilterTest, StringTablePairsBecomeQtFilters)

@@ -8,9 +8,12 @@
 #include "panes/HtmlPane.h"
 #include "panes/PageInspection.h"
 
+#include <QLabel>
 #include <QPointer>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -70,7 +73,7 @@ TEST_F(PaneQueryTest, NothingRunsAfterThePaneIsDeleted)
 {
     int nCalls = 0;
     m_pPane->InspectAt(m_pPane->Window()->mapToGlobal(QPoint(3, 4)), [&](int) { ++nCalls; });
-    m_pPane->SaveDocument("/tmp/x.htm", [&](bool) { ++nCalls; });
+    m_pPane->SaveDocument("/tmp/x.htm", [&](SaveResult) { ++nCalls; });
     ASSERT_EQ(m_pControl->m_elementQueries.size(), 1);
     EXPECT_EQ(m_pControl->m_elementPoints.first(), QPoint(3, 4));
     const auto inspect = m_pControl->m_elementQueries.takeFirst();
@@ -85,13 +88,54 @@ TEST_F(PaneQueryTest, NothingRunsAfterThePaneIsDeleted)
 
 TEST_F(PaneQueryTest, SavesHaveNoTimeLimit)
 {
-    QList<bool> results;
-    m_pPane->SaveAddressToFile("http://a/i.gif", "/tmp/i.gif", [&](bool b) { results << b; });
+    QList<SaveResult> results;
+    m_pPane->SaveAddressToFile("http://a/i.gif", "/tmp/i.gif", [&](SaveResult r) { results << r; });
     EXPECT_EQ(m_pControl->Calls().last(), "SaveAddressToFile http://a/i.gif /tmp/i.gif");
     QTest::qWait(120);
     EXPECT_TRUE(results.isEmpty());
     m_pControl->m_saveRequests.takeFirst()(true);
-    EXPECT_EQ(results, QList<bool>{true});
+    EXPECT_EQ(results, QList<SaveResult>{SaveResult::Saved});
+}
+
+// A save the user stopped is no failure; while saves run, a note over the page names the
+// latest and how to stop it.
+TEST_F(PaneQueryTest, StoppedSavesAreCancelledAndRunningOnesShowANote)
+{
+    struct Case
+    {
+        const char* name;
+        bool bStop; // Stop while the save runs
+        bool bOk;   // the control's answer
+        SaveResult expected;
+    };
+    const Case cases[] = {
+        {"completes", false, true, SaveResult::Saved},
+        {"fails", false, false, SaveResult::Failed},
+        {"stopped", true, false, SaveResult::Cancelled},
+        {"completes although stopped", true, true, SaveResult::Saved},
+    };
+    m_pPane->Window()->resize(400, 300);
+    const auto note = [this]() -> QString {
+        auto* pNote = m_pControl->findChild<QLabel*>("pageNote");
+        return pNote && !pNote->isHidden() ? pNote->text() : QString();
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<SaveResult> result;
+        m_pPane->SaveDocument("/tmp/first.htm", [](SaveResult) {});
+        m_pPane->SaveAddressToFile("http://a/i.gif", "/tmp/dir/i.gif",
+                                   [&](SaveResult r) { result = r; });
+        EXPECT_EQ(note(), "Saving \"i.gif\"... (Esc cancels)");
+        if (c.bStop)
+            m_pPane->Stop();
+        ASSERT_EQ(m_pControl->m_saveRequests.size(), 2);
+        m_pControl->m_saveRequests.takeLast()(c.bOk);
+        ASSERT_TRUE(result.has_value());
+        EXPECT_EQ(*result, c.expected);
+        EXPECT_EQ(note(), "Saving \"first.htm\"... (Esc cancels)");
+        m_pControl->m_saveRequests.takeFirst()(true);
+        EXPECT_EQ(note(), QString());
+    }
 }
 
 TEST_F(PaneQueryTest, SaveInfoAndPropertiesTakeWhatCouldBeRead)

@@ -5,7 +5,9 @@
 #include "panes/BrowserControl.h"
 #include "panes/TextPane.h"
 
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -40,6 +42,22 @@ TEST_F(TextPaneTest, CopyNeedsTwoSelectedCharacters)
     EXPECT_FALSE(m_pPane->IsCommandEnabled(OLECMDID_PASTE));
     m_pPane->Copy();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "he");
+}
+
+TEST_F(TextPaneTest, OpensNoMenuOfItsOwn)
+{
+    m_pPane->SetText("<body>hello</body>");
+    QPlainTextEdit* pEdit = m_pPane->Edit();
+    pEdit->show();
+    for (const auto reason : {QContextMenuEvent::Mouse, QContextMenuEvent::Keyboard}) {
+        const QPoint pt(5, 5);
+        QContextMenuEvent event(reason, pt, pEdit->viewport()->mapToGlobal(pt));
+        QApplication::sendEvent(pEdit->viewport(), &event);
+        QWidget* pPopup = QApplication::activePopupWidget();
+        EXPECT_EQ(pPopup, nullptr) << "reason " << int(reason);
+        if (pPopup)
+            pPopup->close();
+    }
 }
 
 TEST_F(TextPaneTest, SetTextShowsTheIdleImageOnlyWithATab)
@@ -80,7 +98,7 @@ TEST_F(TextPaneTest, PageOperationsAnswerAtOnce)
     EXPECT_EQ(info.type, ".TXT");
     EXPECT_EQ(info.address, "");
     int nAnswers = 0;
-    m_pPane->SaveDocument("/tmp/x", [&](bool b) { nAnswers += b ? 10 : 1; });
+    m_pPane->SaveDocument("/tmp/x", [&](SaveResult r) { nAnswers += r == SaveResult::Failed; });
     m_pPane->GetSource([&](bool b, const QString&) { nAnswers += b ? 10 : 1; });
     m_pPane->InspectAt(QPoint(1, 1), [&](int n) { nAnswers += n ? 10 : 1; });
     EXPECT_EQ(nAnswers, 3);

@@ -128,6 +128,50 @@ TEST_F(ShellServicesTest, HostileMailAddressesReachTheMailProgramAsOneArgument)
     EXPECT_FALSE(QFile::exists(QDir::currentPath() + "/INJECTED"));
 }
 
+// Showing a folder reports whether the file manager came: xdg-open missing or failing (no
+// file manager for folders: exit 3 or 4) is no success.
+TEST_F(ShellServicesTest, ShowingAFolderTellsWhetherTheFileManagerCame)
+{
+    struct Case
+    {
+        const char* what;
+        const char* script; // xdg-open; null: none on the PATH
+        const char* folder;
+        bool bShown;
+    };
+    const Case cases[] = {
+        {"no xdg-open", nullptr, "/tmp", false},
+        {"no file manager", "#!/bin/sh\nexit 3\n", "/tmp", false},
+        {"the action failed", "#!/bin/sh\nexit 4\n", "/tmp", false},
+        {"cannot run", "not a program\n", "/tmp", false},
+        {"shown", "#!/bin/sh\nexit 0\n", "/tmp", true},
+        {"file manager keeps it waiting", "#!/bin/sh\nexec /bin/sleep 20\n", "/tmp", true},
+        {"an option", "#!/bin/sh\nexit 0\n", "--help", false},
+        {"nothing", "#!/bin/sh\nexit 0\n", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(bin + "/xdg-open");
+        if (c.script)
+            AddProgram("xdg-open", c.script);
+        std::optional<bool> shown;
+        QObject context;
+        ShowFolderWithDesktop(c.folder, &context, [&](bool b) { shown = b; });
+        EXPECT_FALSE(shown.has_value()) << "answered on the event loop";
+        ASSERT_TRUE(WaitFor([&] { return shown.has_value(); }, 10000));
+        EXPECT_EQ(*shown, c.bShown);
+    }
+    // A caller that went hears nothing.
+    AddProgram("xdg-open", "#!/bin/sh\nexit 3\n");
+    int nAnswers = 0;
+    {
+        QObject context;
+        ShowFolderWithDesktop("/tmp", &context, [&](bool) { ++nAnswers; });
+    }
+    QTest::qWait(500);
+    EXPECT_EQ(nAnswers, 0);
+}
+
 TEST_F(ShellServicesTest, MissingOrFailingProgramsAreReportedOrIgnored)
 {
     // Nothing on the PATH: nothing is started, and the caller hears so.

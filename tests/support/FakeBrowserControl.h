@@ -48,6 +48,7 @@ public:
     void QueryElementsAt(const QPoint& ptClient, ElementsDone done) override;
     void QueryDocumentInfo(DocumentDone done) override;
     void QueryBodyMarkup(MarkupDone done) override;
+    void QueryFocus(FocusDone done) override { m_focusQueries << std::move(done); }
     void SaveDocument(const QString& path, ResultDone done) override;
     void SaveAddressToFile(const QString& address, const QString& path, ResultDone done) override;
 
@@ -83,6 +84,7 @@ public:
     QList<QPoint> m_elementPoints;
     QList<DocumentDone> m_documentQueries;
     QList<MarkupDone> m_markupQueries;
+    QList<FocusDone> m_focusQueries;
     QList<ResultDone> m_saveRequests;
 
     const QStringList& Calls() const { return m_calls; }

@@ -298,22 +298,43 @@ TEST_F(ContextMenuTest,
             EXPECT_EQ(page->m_elementPoints.last(), QPoint(50, 60));
         }
     }
-    // The keyboard's menu keys, with the pointer away from the page: its top-left corner.
+    // The keyboard's menu keys ask the page which element has the keyboard focus; with none,
+    // the menu is the page's: at the pointer over the page, else at the page's top-left corner.
     page->setFocus();
     ASSERT_TRUE(WaitFor([&] { return page->hasFocus(); }));
+    const auto pressAndAnswer = [&](Qt::Key key, Qt::KeyboardModifiers modifiers,
+                                    const BrowserFocus& focus) {
+        const qsizetype nQueries = page->m_elementQueries.size();
+        page->m_focusQueries.clear();
+        QTest::keyClick(page, key, modifiers);
+        if (!WaitFor([&] { return page->m_focusQueries.size() == 1; }))
+            return false;
+        page->m_focusQueries.takeFirst()(focus);
+        return WaitFor([&] { return page->m_elementQueries.size() == nQueries + 1; });
+    };
     QCursor::setPos(frame->mapToGlobal(QPoint(1, 1)));
     for (const auto& key : {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers()},
                             std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
-        const qsizetype nQueries = page->m_elementQueries.size();
-        QTest::keyClick(page, key.first, key.second);
-        ASSERT_TRUE(WaitFor([&] { return page->m_elementQueries.size() == nQueries + 1; }))
-            << key.first;
+        ASSERT_TRUE(pressAndAnswer(key.first, key.second, BrowserFocus())) << key.first;
         EXPECT_EQ(page->m_elementPoints.last(), QPoint(0, 0));
     }
-    // At the pointer when it is over the page.
     QCursor::setPos(page->mapToGlobal(QPoint(70, 20)));
-    QTest::keyClick(page, Qt::Key_Menu);
-    ASSERT_TRUE(WaitFor([&] { return page->m_elementPoints.last() == QPoint(70, 20); }));
+    ASSERT_TRUE(pressAndAnswer(Qt::Key_Menu, {}, BrowserFocus()));
+    EXPECT_EQ(page->m_elementPoints.last(), QPoint(70, 20));
+    // A focused element (a link reached with Tab): what lies in its middle, the menu below it.
+    // One that is scrolled out of the page counts as none.
+    for (const auto& c : {std::pair{QRect(40, 100, 61, 21), QPoint(70, 110)},
+                          std::pair{QRect(40, -100, 60, 20), QPoint(70, 20)}}) {
+        ASSERT_TRUE(pressAndAnswer(Qt::Key_F10, Qt::ShiftModifier, BrowserFocus{true, c.first}));
+        EXPECT_EQ(page->m_elementPoints.last(), c.second);
+    }
+    ASSERT_TRUE(pressAndAnswer(Qt::Key_Menu, {}, BrowserFocus{true, QRect(40, 100, 61, 21)}));
+    page->m_elementQueries.takeLast()({true, {{"A", "http://x/", {}, {}}, {"BODY", {}, {}, {}}}});
+    ASSERT_TRUE(WaitFor([&] { return Menu() && Menu()->isVisible(); }));
+    const QPoint ptMenu = page->mapFromGlobal(Menu()->pos());
+    EXPECT_EQ(ptMenu.x(), 40 + 5);
+    EXPECT_GE(ptMenu.y(), 120);
+    Menu()->close();
 }
 
 TEST_F(ContextMenuTest, RightButtonOnTheFavoritesTreeSelectsAndShowsNoMenu)

@@ -8,11 +8,13 @@
 #include "res/Resource.h"
 #include "workspace/SaveCommands.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace {
 
@@ -188,6 +190,16 @@ TEST_F(SaveCommandsTest, SavesOfTheMenuDownloadAndTheNextDialogOpensWhereTheLast
     EXPECT_EQ(form->SaveCommands()->LastSaveFolder(), m_dir.path() + "/");
     page->m_saveRequests.takeFirst()(false);
     ASSERT_TRUE(WaitFor([&] { return driver.Handled() == 2; }));
+
+    // Stop (Esc) while it runs: the save ends as the user asked, without a message.
+    CModalDriver stopped({Choose(m_dir.path(), kGif, "gif", "PIC.GIF", Path("pic.gif"))});
+    ASSERT_TRUE(frame->SendCommand(ID_CONTEXT_SAVE_IMAGE_AS));
+    ASSERT_TRUE(WaitFor([&] { return !page->m_saveRequests.isEmpty(); }));
+    ASSERT_TRUE(frame->SendCommand(ID_VIEW_STOP));
+    page->m_saveRequests.takeFirst()(false);
+    QTest::qWait(200);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(stopped.Handled(), 1);
 }
 
 TEST_F(SaveCommandsTest, SaveAsSavesAPageAndDownloadsAPicture)

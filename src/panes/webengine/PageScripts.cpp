@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QVariantMap>
 
+#include <cmath>
+
 namespace {
 
 // Walks from the element at the point outwards. href and src come resolved by the page,
@@ -40,6 +42,16 @@ const char kDocumentInfo[] = R"JS(function () {
             info.size = String(nav.decodedBodySize);
     } catch (e) {}
     return info;
+})JS";
+
+// The first box of a link broken over two lines is the one the user sees begin.
+const char kFocusedElement[] = R"JS(function () {
+    var el = document.activeElement;
+    if (!el || el === document.body || el === document.documentElement)
+        return { ok: false };
+    var boxes = el.getClientRects();
+    var r = boxes.length ? boxes[0] : el.getBoundingClientRect();
+    return { ok: true, x: r.left, y: r.top, width: r.width, height: r.height };
 })JS";
 
 const char kBodyMarkup[] = R"JS(function () {
@@ -115,6 +127,30 @@ BrowserDocumentInfo ReadDocumentInfo(const QVariant& answer)
         info.protocol = ProtocolText(*protocol);
     info.fileSize = Field(map, "size");
     return info;
+}
+
+QString FocusedElement()
+{
+    return CallScript(kFocusedElement);
+}
+
+BrowserFocus ReadFocus(const QVariant& answer, double zoom)
+{
+    const QVariantMap map = answer.toMap();
+    if (!map.value(QStringLiteral("ok")).toBool())
+        return BrowserFocus();
+    const auto number = [&map, zoom](const char* name, bool* pbOk) {
+        const double value = map.value(QLatin1String(name)).toDouble(pbOk) * zoom;
+        // A page's numbers are its own: anything beyond a window's reach is no box.
+        *pbOk = *pbOk && std::isfinite(value) && std::abs(value) < 1e6;
+        return *pbOk ? qRound(value) : 0;
+    };
+    bool bX = false, bY = false, bWidth = false, bHeight = false;
+    const QRect rect(number("x", &bX), number("y", &bY), number("width", &bWidth),
+                     number("height", &bHeight));
+    if (!bX || !bY || !bWidth || !bHeight)
+        return BrowserFocus();
+    return {true, rect};
 }
 
 QString BodyMarkup()

@@ -22,6 +22,10 @@ BrowserElementPath ReadElements(const QVariant& answer);
 QString DocumentInfo();
 BrowserDocumentInfo ReadDocumentInfo(const QVariant& answer);
 
+// The box of the element with the keyboard focus, in CSS pixels of the top document.
+QString FocusedElement();
+BrowserFocus ReadFocus(const QVariant& answer, double zoom);
+
 QString BodyMarkup();
 BrowserMarkup ReadBodyMarkup(const QVariant& answer);
 

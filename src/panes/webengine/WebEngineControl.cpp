@@ -616,6 +616,13 @@ void CWebEngineControl::QueryBodyMarkup(MarkupDone done)
              [done](const QVariant& answer) { done(PageScripts::ReadBodyMarkup(answer)); });
 }
 
+void CWebEngineControl::QueryFocus(FocusDone done)
+{
+    const qreal zoom = m_pPage->zoomFactor();
+    RunQuery(PageScripts::FocusedElement(),
+             [done, zoom](const QVariant& answer) { done(PageScripts::ReadFocus(answer, zoom)); });
+}
+
 void CWebEngineControl::SaveDocument(const QString& path, ResultDone done)
 {
     if (!IsFolderOf(path) || m_pPage->url().isEmpty()) {

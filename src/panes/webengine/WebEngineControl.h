@@ -54,6 +54,7 @@ public:
     void QueryElementsAt(const QPoint& ptClient, ElementsDone done) override;
     void QueryDocumentInfo(DocumentDone done) override;
     void QueryBodyMarkup(MarkupDone done) override;
+    void QueryFocus(FocusDone done) override;
     void SaveDocument(const QString& path, ResultDone done) override;
     void SaveAddressToFile(const QString& address, const QString& path, ResultDone done) override;
 
