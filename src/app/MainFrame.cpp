@@ -2,6 +2,7 @@
 #include "MainFrame.h"
 
 #include "AddressBar.h"
+#include "AddressCompleter.h"
 #include "CommandBands.h"
 #include "KeyRouter.h"
 #include "NuvBrowserApp.h"
@@ -147,6 +148,16 @@ bool CMainFrame::CreateBars()
 
     m_hAddressCombo = m_pAddressBar->GetCombo();
     m_hAddressEdit = m_hAddressCombo ? m_hAddressCombo->lineEdit() : nullptr;
+    if (m_hAddressEdit != nullptr) {
+        m_pCompleter = new CAddressCompleter(
+            m_hAddressEdit,
+            [this]() -> ICompletionSource* {
+                IFrameView* view = m_pActiveView;
+                return view ? view->CompletionSource() : nullptr;
+            },
+            this);
+        connect(m_pCompleter, &CAddressCompleter::rowActivated, this, [this] { OnAddressEnter(); });
+    }
 
     ConnectCommands(m_pMenuBar);
     ConnectCommands(m_pToolBar);
@@ -361,6 +372,8 @@ bool CMainFrame::WantsKey(QObject* pReceiver, const QKeyEvent* pEvent)
 {
     if (VirtualKeyFromEvent(pEvent) == VK_RETURN)
         return false;
+    if (m_pCompleter && m_pCompleter->WantsKey(pReceiver, pEvent))
+        return true;
     return TranslateKey(pReceiver, pEvent, false);
 }
 
@@ -420,6 +433,9 @@ bool CMainFrame::PreTranslateMessage(QObject* pReceiver, QEvent* pEvent)
 
     if (pEvent->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(pEvent);
+        // While the completion list is open, its keys are its own.
+        if (m_pCompleter && m_pCompleter->HandleKey(pReceiver, key))
+            return true;
         if (key->key() == Qt::Key_CapsLock)
             QTimer::singleShot(0, this, &CMainFrame::UpdateCapsIndicator);
         // Enter belongs to the address field or to the widget it was typed into; neither key

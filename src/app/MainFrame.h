@@ -13,6 +13,7 @@
 
 class CAccelTable;
 class CAddressBar;
+class CAddressCompleter;
 class CCommandBands;
 class CKeyRouter;
 class CNuvBrowserDoc;
@@ -68,6 +69,8 @@ public:
 
     QString GetStatusText() const;
     CAddressBar* GetAddressBar() const { return m_pAddressBar; }
+    // The list of completions under the address field.
+    CAddressCompleter* GetAddressCompleter() const { return m_pCompleter; }
     CCommandBands* GetCommandBands() const { return m_pCommandBands; }
     QToolBar* GetToolBar() const { return m_pToolBar; }
     QLabel* GetCapsIndicator() const { return m_pCapsPane; }
@@ -127,6 +130,7 @@ private:
     QMenuBar* m_pMenuBar = nullptr;
     QToolBar* m_pToolBar = nullptr;
     CAddressBar* m_pAddressBar = nullptr;
+    CAddressCompleter* m_pCompleter = nullptr;
     CCommandBands* m_pCommandBands = nullptr;
     QLabel* m_pMessagePane = nullptr;
     QLabel* m_pCapsPane = nullptr;

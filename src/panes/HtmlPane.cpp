@@ -525,12 +525,19 @@ void CHtmlPane::OnTitleChange(const QString& text, bool bAddress)
         const QString address = WithoutFragment(text);
         m_strAddress = address;
         ShowAddress();
+        m_strPageTitle.clear();
+        m_bVisitReported = false;
         if (m_typedLoadAddresses.contains(address)) {
             ForgetTypedLoad();
             if (m_pForm)
                 m_pForm->AddTypedAddress(address);
         }
         AddRecentAddress(address);
+    } else if (!bAddress) {
+        m_strPageTitle = text;
+        // A title the page gives itself after its load finished.
+        if (m_bVisitReported && m_pForm)
+            m_pForm->OnPageVisited(m_strAddress, m_strPageTitle, false);
     }
     SetTitle(title);
 }
@@ -619,5 +626,9 @@ void CHtmlPane::OnDocumentComplete(const QString&)
         m_bNavigating = false;
         // A load that ended without a page (stopped, refused) leaves the page that was there.
         ShowPageTitle();
+        if (!m_bVisitReported && !m_strAddress.isEmpty() && m_pForm) {
+            m_bVisitReported = true;
+            m_pForm->OnPageVisited(m_strAddress, m_strPageTitle, true);
+        }
     }
 }

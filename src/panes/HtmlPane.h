@@ -126,5 +126,8 @@ private:
     QString m_strLinkAddress;
     QString m_strImageAddress;
     QString m_strRecent[kRecentCount];
+    // The page's own title (empty while it has none) and whether its visit was reported.
+    QString m_strPageTitle;
+    bool m_bVisitReported = false;
     bool m_bQuitPending = false;
 };

@@ -31,6 +31,14 @@ public:
                               BrowserWindowRequest request) = 0;
     // The newest end of the typed-address list.
     virtual void AddTypedAddress(const QString& address) = 0;
+    // A page finished loading (bNewVisit), or a page already reported got its title later:
+    // the history of visited pages takes it.
+    virtual void OnPageVisited(const QString& address, const QString& title, bool bNewVisit)
+    {
+        (void)address;
+        (void)title;
+        (void)bNewVisit;
+    }
     // Called by CPaneWnd::Close after the pane's tab is gone (nTabIndex the index it had, -1
     // when it had none) and before the pane object is destroyed.
     virtual void OnPaneClosed(int nTabIndex) = 0;

@@ -63,6 +63,7 @@ enum : int
     ID_GO_SEARCH = 32800,
     ID_GO_HPC_WEB = 32801,
     ID_GO_HISTORY = 32802,
+    ID_HISTORY_CLEAR = 32853, // empties the history of visited pages
 
     // The last tool bar button: no handler, always disabled.
     ID_TOOLBAR_EXTRA = 32803,

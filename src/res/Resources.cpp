@@ -91,6 +91,7 @@ const MENUITEMDEF kMainMenu[] = {
     {I, "Handheld PC &Web", ID_GO_HPC_WEB, false},
     {S, nullptr, 0, false},
     {I, "&History...", ID_GO_HISTORY, false},
+    {I, "Clear &History...", ID_HISTORY_CLEAR, false},
     {E, nullptr, 0, false},
 };
 

@@ -3,6 +3,7 @@
 
 #include "commands/CmdTarget.h"
 
+class ICompletionSource;
 class IFrameHost;
 class QEvent;
 class QObject;
@@ -37,6 +38,9 @@ public:
     // Posts a context-menu request for a widget at a point in its coordinates; kind 1 is the
     // address field, 0 a page.
     virtual void PostContextRequest(QWidget* pWindow, int nKind, const QPoint& ptClient) = 0;
+
+    // Where the address field's completions come from; null: the field completes nothing.
+    virtual ICompletionSource* CompletionSource() { return nullptr; }
 
     // Whether the widget belongs to the active pane's page, and whether a text field of that
     // page has the keyboard focus (the frame leaves the field its editing keys).

@@ -174,6 +174,21 @@ void CInternetSettings::AddTypedAddress(const QString* pAddress, QComboBox* pCom
     FillAddressList(pCombo);
 }
 
+void CInternetSettings::RemoveTypedAddress(const QString& address, QComboBox* pCombo)
+{
+    for (int i = 0; i < kTypedSlots; ++i) {
+        if (m_strTypedUrls[i] != address)
+            continue;
+        // The older entries move up to the newest end; the oldest slot is left empty.
+        for (int j = i; j > 0; --j)
+            m_strTypedUrls[j] = m_strTypedUrls[j - 1];
+        m_strTypedUrls[0].clear();
+        m_bTypedUrlsChanged = true;
+        FillAddressList(pCombo);
+        return;
+    }
+}
+
 void CInternetSettings::FillAddressList(QComboBox* pCombo) const
 {
     if (pCombo == nullptr)

@@ -35,6 +35,8 @@ public:
     static bool WriteBrowserMainValue(const QString& name, const QString& value);
     // The address goes to the newest end of the list; the combo box (may be null) is refilled.
     void AddTypedAddress(const QString* pAddress, QComboBox* pCombo);
+    // The address leaves the list (when it is there); the combo box (may be null) is refilled.
+    void RemoveTypedAddress(const QString& address, QComboBox* pCombo);
     void FillAddressList(QComboBox* pCombo) const;
 
     QString m_strHomePage;

@@ -63,6 +63,7 @@ CNuvBrowserForm::CNuvBrowserForm(CAppSettings* pApp, CNuvBrowserDoc* pDoc, QWidg
     MapPaneCommands();
     MapBrowserCommands();
     MapDialogCommands();
+    MapHistoryCommands();
     m_pContext = new CContextCommands(this);
     m_pContext->MapCommands(*this);
     m_pSave = new CSaveCommands(this);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "favorites/FavoritesHost.h"
+#include "history/Completion.h"
 #include "panes/PaneHost.h"
 #include "workspace/FrameView.h"
 #include "workspace/ImageList.h"
@@ -13,6 +14,7 @@
 #include <QWidget>
 
 class CAppSettings;
+class CHistoryStore;
 class CContextCommands;
 class CFavoritesTree;
 class CIconButton;
@@ -40,7 +42,11 @@ class QTreeWidget;
 //
 // The row of the tab strip is GetBarHeight() high (16 pixels or more, as the strip's labels
 // need): the strip, the two square buttons, and the tops of the tree and of the pane area.
-class CNuvBrowserForm : public QWidget, public IFrameView, public IPaneHost, public IFavoritesHost
+class CNuvBrowserForm : public QWidget,
+                        public IFrameView,
+                        public IPaneHost,
+                        public IFavoritesHost,
+                        public ICompletionSource
 {
     Q_OBJECT
 public:
@@ -149,6 +155,14 @@ public:
     bool IsOnActivePage(const QObject* pReceiver) const override;
     bool IsEditingText(const QObject* pReceiver) const override;
     CContextCommands* ContextCommands() const { return m_pContext; }
+    // The history of visited pages and the address field's completions (HistoryCommands.cpp).
+    ICompletionSource* CompletionSource() override { return this; }
+    void QueryCompletions(const QString& text, CompletionsDone done) override;
+    void RemoveCompletion(const CompletionRow& row) override;
+    // The history, opened at its first use.
+    CHistoryStore* History();
+    // Command 32853: asks once, then empties the history.
+    void OnHistoryClear();
     CSaveCommands* SaveCommands() const { return m_pSave; }
 
     // The panes' side.
@@ -159,6 +173,7 @@ public:
     void OnNewWindow2(IBrowserControl** ppDisp, bool* pbCancel,
                       BrowserWindowRequest request) override;
     void AddTypedAddress(const QString& address) override;
+    void OnPageVisited(const QString& address, const QString& title, bool bNewVisit) override;
     void StartMailProgram(const QString& address) override;
     bool ViewNewWindow() const override;
     bool CheckGoogle() const override;
@@ -228,6 +243,7 @@ private:
     // or the restored one at this pane index brought to the front (-1: none restored).
     void FinishStartup(int nRestoredFront);
     void MapPaneCommands();
+    void MapHistoryCommands();
     QComboBox* AddressCombo() const;
     // The application's Exit command, through the frame.
     void ExitApplication();
@@ -274,4 +290,6 @@ private:
     CContextCommands* m_pContext = nullptr;
     CSaveCommands* m_pSave = nullptr;
     CSessionKeeper* m_pSession = nullptr;
+    CHistoryStore* m_pHistory = nullptr;
+    bool m_bAskingClearHistory = false;
 };

@@ -179,8 +179,10 @@ TEST_F(MainFrameTest, MenuBarHoldsMenu128WithDecoratedKeys)
     EXPECT_EQ(Outline(SubMenu(view, "&Show/Hide")), "&Favorites|&Address Bar\tCtrl+M|&Status Bar");
     EXPECT_EQ(Outline(SubMenu(view, "&Text Size")), "Lar&gest|&Large|&Medium|&Smaller|&Sm&allest");
     EXPECT_EQ(Outline(SubMenu(view, "&Options")), "&Internet Options...|&nuvBrowser Options...");
-    EXPECT_EQ(Outline(SubMenu(bar, "&Go")), "&Back\tAlt+Left|&Forward\tAlt+Right|-|H&ome "
-                                            "page|S&earch the Web|Handheld PC &Web|-|&History...");
+    EXPECT_EQ(Outline(SubMenu(bar, "&Go")),
+              "&Back\tAlt+Left|&Forward\tAlt+Right|-|H&ome "
+              "page|S&earch the Web|Handheld PC &Web|-|&History...|Clear "
+              "&History...");
     EXPECT_EQ(Item(ID_VIEW_TEXT_SMALLEST)->text(), "&Sm&allest");
 }
 

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+class CProfileDatabase;
+
+// One visited page.
+struct HistoryEntry
+{
+    QString address;
+    QString title;
+    qint64 lastVisit = 0; // milliseconds since the epoch (UTC)
+    int visitCount = 0;
+};
+
+// One finished load a pane reported: a new visit, or only a title learnt later.
+struct HistoryVisit
+{
+    QString address;
+    QString title;
+    qint64 time = 0;
+    bool bNewVisit = true;
+};
+
+// The history tables of the profile database, used on the thread that opened it. Every call
+// is one statement or one transaction; a failed write turns the database read-only (see
+// CProfileDatabase::NoteWriteFailure) and later writes are skipped.
+class CHistoryDb
+{
+public:
+    static constexpr int kMaxEntries = 100000;
+    static constexpr qint64 kMaxAgeMs = qint64(90) * 24 * 60 * 60 * 1000;
+
+    explicit CHistoryDb(CProfileDatabase* pDb);
+
+    // Creates the tables when missing; false when they cannot be read or made.
+    bool Init();
+    bool IsReady() const { return m_bReady; }
+
+    // Whether an address belongs in the history: http, https and file pages only.
+    static bool IsRecorded(const QString& address);
+
+    bool Record(const QList<HistoryVisit>& visits);
+    // The entries whose address or title holds `text` (case-insensitive for ASCII letters),
+    // most visited first, then the most recent; at most nLimit.
+    QList<HistoryEntry> Match(const QString& text, int nLimit) const;
+    bool Remove(const QString& address);
+    bool Clear();
+    // Drops entries older than 90 days before `now`, and the least recent beyond 100,000.
+    bool Prune(qint64 now, int nMaxEntries = kMaxEntries);
+    int Count() const;
+
+private:
+    bool Exec(const QString& sql);
+
+    CProfileDatabase* m_pDb;
+    bool m_bReady = false;
+};

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The address field completes from the history of visited pages: a page visited before is
+// offered for a part of its title, and Down then Enter open it.
+#include "EngineWorkspace.h"
+
+#include "app/AddressCompleter.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <gtest/gtest.h>
+
+namespace {
+class AddressCompletionTest : public EngineWorkspaceTest
+{
+};
+} // namespace
+
+TEST_F(AddressCompletionTest, VisitedPageIsOfferedByTitleAndOpened)
+{
+    m_server.SetHtml("/zebra.html", "<html><head><title>Striped Zebra Facts</title></head>"
+                                    "<body>zebra</body></html>");
+    m_server.SetHtml("/other.html", "<html><head><title>Other</title></head></html>");
+    Open();
+    // Visited by a link, not typed: only the history knows it.
+    m_pForm->NavigateActivePane(m_server.Url("/zebra.html"), false);
+    ASSERT_TRUE(WaitFor([&] { return Shows(Pane(0), "/zebra.html"); }, 30000));
+    m_pForm->NavigateActivePane(m_server.Url("/other.html"), false);
+    ASSERT_TRUE(WaitFor([&] { return Shows(Pane(0), "/other.html"); }, 30000));
+
+    CAddressCompleter* pCompleter = m_pFrame->GetAddressCompleter();
+    ASSERT_NE(pCompleter, nullptr);
+    QLineEdit* pEdit = m_pFrame->m_hAddressEdit;
+    pEdit->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return pEdit->hasFocus(); }));
+    pEdit->selectAll();
+    QTest::keyClicks(pEdit, "zebra f");
+    ASSERT_TRUE(WaitFor([&] { return pCompleter->IsShown(); }));
+    ASSERT_EQ(pCompleter->Rows().size(), 1);
+    EXPECT_EQ(pCompleter->Rows()[0].title, "Striped Zebra Facts");
+    EXPECT_EQ(pCompleter->Rows()[0].address, m_server.Url("/zebra.html"));
+    // Showing the list changed nothing of what was typed.
+    EXPECT_EQ(pEdit->text(), "zebra f");
+
+    QTest::keyClick(pEdit, Qt::Key_Down);
+    EXPECT_EQ(pCompleter->CurrentRow(), 0);
+    EXPECT_EQ(pEdit->text(), "zebra f");
+    QTest::keyClick(pEdit, Qt::Key_Return);
+    EXPECT_FALSE(pCompleter->IsShown());
+    EXPECT_TRUE(WaitFor([&] { return Shows(Pane(0), "/zebra.html"); }, 30000))
+        << Pane(0)->GetAddress().toStdString();
+
+    // Esc closes the list and leaves the typed text.
+    pEdit->setFocus();
+    pEdit->selectAll();
+    QTest::keyClicks(pEdit, "striped");
+    ASSERT_TRUE(WaitFor([&] { return pCompleter->IsShown(); }));
+    QTest::keyClick(pEdit, Qt::Key_Escape);
+    EXPECT_FALSE(pCompleter->IsShown());
+    EXPECT_EQ(pEdit->text(), "striped");
+}

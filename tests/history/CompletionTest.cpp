@@ -1,0 +1,255 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "history/Completion.h"
+#include "history/HistoryDb.h"
+#include "history/HistoryStore.h"
+#include "platform/ProfileDatabase.h"
+
+#include "TempHome.h"
+#include "WaitFor.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace {
+constexpr qint64 kDay = 24 * 60 * 60 * 1000;
+
+QString Describe(const QList<CompletionRow>& rows)
+{
+    QStringList parts;
+    for (const CompletionRow& r : rows) {
+        const char kind = r.kind == ECompletionKind::Typed      ? 'T'
+                          : r.kind == ECompletionKind::Favorite ? 'F'
+                                                                : 'H';
+        parts << QString(QLatin1Char(kind)) + QLatin1Char(':') + r.address;
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+// A small history: visits and counts chosen so that ranking by count and then by recency
+// can be told apart.
+class CompletionTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_db.Open());
+        ASSERT_TRUE(m_history.Init());
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        struct
+        {
+            const char* address;
+            const char* title;
+            int visits;
+            qint64 age;
+        } pages[] = {
+            {"http://news.example.org/", "Morning News", 5, 2 * kDay},
+            {"http://news.example.org/sport", "Sport results", 1, 1 * kDay},
+            {"http://shop.example.com/", "Cheap Shoes", 5, 1 * kDay},
+            {"https://docs.qt.io/qsqlquery.html", "QSqlQuery Class | Qt SQL", 2, 3 * kDay},
+            {"http://100%.example.net/a_b", "Percent_and_underscore", 1, 4 * kDay},
+            {"http://x.test/", "<script>alert(1)</script>", 1, 5 * kDay},
+        };
+        for (const auto& p : pages)
+            for (int i = 0; i < p.visits; ++i)
+                ASSERT_TRUE(m_history.Record({{p.address, p.title, now - p.age, true}}));
+    }
+
+    CTempHome m_home;
+    CProfileDatabase m_db;
+    CHistoryDb m_history{&m_db};
+};
+} // namespace
+
+TEST_F(CompletionTest, RankingAndMatching)
+{
+    const QStringList typed = {"http://news.example.org/sport", "http://typed.example.org/"};
+    const QList<CompletionRow> favorites = {
+        {ECompletionKind::Favorite, "Shoe shop", "http://shop.example.com"},
+        {ECompletionKind::Favorite, "Qt documentation", "https://doc.qt.io/"},
+    };
+    const struct
+    {
+        const char* text;
+        int nMax;
+        const char* expected;
+    } cases[] = {
+        // Typed first, then favorites, then history by visit count and recency; the shop's
+        // favorite and its history entry are one page ("/" or not), offered once.
+        {"example", 12,
+         "T:http://news.example.org/sport T:http://typed.example.org/ F:http://shop.example.com "
+         "H:http://news.example.org/ H:http://100%.example.net/a_b"},
+        // Equal counts: the more recent first.
+        {"o", 12,
+         "T:http://news.example.org/sport T:http://typed.example.org/ F:http://shop.example.com "
+         "F:https://doc.qt.io/ H:http://news.example.org/ H:https://docs.qt.io/qsqlquery.html "
+         "H:http://100%.example.net/a_b"},
+        {"o", 3,
+         "T:http://news.example.org/sport T:http://typed.example.org/ F:http://shop.example.com"},
+        // Titles match, ignoring case; surrounding blanks do not count.
+        {"  morning NEWS ", 12, "H:http://news.example.org/"},
+        {"qsqlquery class", 12, "H:https://docs.qt.io/qsqlquery.html"},
+        {"SHOE", 12, "F:http://shop.example.com"},
+        // LIKE's wildcards are plain characters.
+        {"%", 12, "H:http://100%.example.net/a_b"},
+        {"_and_", 12, "H:http://100%.example.net/a_b"},
+        {"a_b", 12, "H:http://100%.example.net/a_b"},
+        {"script>", 12, "H:http://x.test/"},
+        {"", 12, ""},
+        {"   ", 12, ""},
+        {"nothing-like-this", 12, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const QString text = QString::fromUtf8(c.text);
+        const QList<HistoryEntry> history = m_history.Match(text.trimmed(), c.nMax);
+        EXPECT_EQ(Describe(RankCompletions(text, typed, favorites, history, c.nMax)).toStdString(),
+                  c.expected);
+    }
+}
+
+TEST_F(CompletionTest, TypedRowTakesAKnownTitle)
+{
+    const QList<CompletionRow> rows = RankCompletions("sport", {"http://news.example.org/sport"},
+                                                      {}, m_history.Match("sport", 12));
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].title, "Sport results");
+}
+
+TEST_F(CompletionTest, BoldMatchesEscapesTheRest)
+{
+    const struct
+    {
+        const char* text;
+        const char* match;
+        const char* html;
+    } cases[] = {
+        {"Morning News", "news", "Morning <b>News</b>"},
+        {"abcABC", "b", "a<b>b</b>cA<b>B</b>C"},
+        {"<b>x</b> & y", "x", "&lt;b&gt;<b>x</b>&lt;/b&gt; &amp; y"},
+        {"plain", "", "plain"},
+        {"plain", "zzz", "plain"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BoldMatches(c.text, c.match), c.html) << c.text;
+}
+
+TEST_F(CompletionTest, VisitsCountTitlesUpdateAndEntriesGo)
+{
+    // A later title does not count as a visit; an empty one keeps the title there is.
+    ASSERT_TRUE(m_history.Record({{"http://shop.example.com/", "Shoes & More", 0, false},
+                                  {"http://shop.example.com/", "", 0, true}}));
+    QList<HistoryEntry> entries = m_history.Match("shop.example", 12);
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries[0].title, "Shoes & More");
+    EXPECT_EQ(entries[0].visitCount, 6);
+    // Pages of other kinds are not kept.
+    ASSERT_TRUE(
+        m_history.Record({{"about:blank", "", 1, true}, {"data:text/html,x", "", 1, true}}));
+    EXPECT_EQ(m_history.Count(), 6);
+
+    EXPECT_TRUE(m_history.Remove("http://shop.example.com/"));
+    EXPECT_TRUE(m_history.Match("shop", 12).isEmpty());
+    EXPECT_TRUE(m_history.Clear());
+    EXPECT_EQ(m_history.Count(), 0);
+}
+
+TEST_F(CompletionTest, PruneDropsOldAndSurplusEntries)
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    ASSERT_TRUE(m_history.Record({{"http://old.example/", "old", now - 91 * kDay, true}}));
+    EXPECT_EQ(m_history.Count(), 7);
+    EXPECT_TRUE(m_history.Prune(now));
+    EXPECT_EQ(m_history.Count(), 6);
+    EXPECT_TRUE(m_history.Match("old.example", 12).isEmpty());
+    // Beyond the bound the least recent go.
+    EXPECT_TRUE(m_history.Prune(now, 2));
+    EXPECT_EQ(m_history.Count(), 2);
+    EXPECT_EQ(m_history.Match("example.", 12).size(), 2); // sport and shop, one day old
+    EXPECT_TRUE(m_history.Match("x.test", 12).isEmpty());
+}
+
+namespace {
+class HistoryStoreTest : public ::testing::Test
+{
+protected:
+    void FlushStore(CHistoryStore& store)
+    {
+        bool bDone = false;
+        store.Flush([&] { bDone = true; });
+        ASSERT_TRUE(WaitFor([&] { return bDone; }));
+    }
+    QList<HistoryEntry> MatchStore(CHistoryStore& store, const QString& text)
+    {
+        QList<HistoryEntry> result;
+        bool bDone = false;
+        store.Match(text, 12, [&](const QList<HistoryEntry>& entries) {
+            result = entries;
+            bDone = true;
+        });
+        EXPECT_TRUE(WaitFor([&] { return bDone; }));
+        return result;
+    }
+    CTempHome m_home;
+};
+} // namespace
+
+TEST_F(HistoryStoreTest, WritesOnItsThreadAndKeepsAcrossRuns)
+{
+    {
+        CHistoryStore store;
+        QSignalSpy problems(&store, &CHistoryStore::problem);
+        store.AddVisit("http://127.0.0.1/a.html", "Alpha", true);
+        store.AddVisit("http://127.0.0.1/a.html", "Alpha page", false);
+        store.AddVisit("http://127.0.0.1/b.html", "Beta", true);
+        const QList<HistoryEntry> entries = MatchStore(store, "alpha");
+        ASSERT_EQ(entries.size(), 1);
+        EXPECT_EQ(entries[0].title, "Alpha page");
+        store.Remove("http://127.0.0.1/b.html");
+        EXPECT_EQ(problems.count(), 0);
+    }
+    CHistoryStore store;
+    EXPECT_EQ(MatchStore(store, "127.0.0.1").size(), 1);
+    store.Clear();
+    EXPECT_TRUE(MatchStore(store, "127.0.0.1").isEmpty());
+}
+
+TEST_F(HistoryStoreTest, DamagedOrUnwritableFileIsSaidOnceAndBrowsingGoesOn)
+{
+    const struct
+    {
+        const char* name;
+        bool bDamaged;
+    } cases[] = {{"damaged", true}, {"cannot be written", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempHome home;
+        const QString path = CProfileDatabase::DefaultPath();
+        if (c.bDamaged) {
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(4096, '\x5a'));
+        } else {
+            // The data home is a file: nothing can be made below it.
+            QFile blocker(home.Path() + "/blocker");
+            ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+            qputenv("XDG_DATA_HOME", QFile::encodeName(blocker.fileName()));
+        }
+        CHistoryStore store;
+        QSignalSpy problems(&store, &CHistoryStore::problem);
+        store.AddVisit("http://127.0.0.1/a.html", "Alpha", true);
+        store.AddVisit("http://127.0.0.1/b.html", "Beta", true);
+        const QList<HistoryEntry> entries = MatchStore(store, "127.0.0.1");
+        EXPECT_EQ(entries.size(), c.bDamaged ? 2 : 0);
+        FlushStore(store);
+        ASSERT_EQ(problems.count(), 1);
+        EXPECT_EQ(problems[0][0].toString().contains("damaged"), c.bDamaged);
+        if (c.bDamaged) {
+            EXPECT_TRUE(QFileInfo::exists(path + ".bad"));
+        }
+    }
+}
