@@ -2,11 +2,14 @@
 #include "ShellServices.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QList>
 #include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QUrl>
 
 #include <utility>
 
@@ -117,6 +120,23 @@ bool OpenWithDesktop(const QString& target)
     if (program.isEmpty())
         return false;
     return QProcess::startDetached(program, {target});
+}
+
+bool OpenDownloadedFile(const QString& path)
+{
+    const QFileInfo file(path);
+    if (!file.isAbsolute() || !file.isFile() || file.isExecutable() ||
+        file.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0)
+        return false;
+    return OpenWithDesktop(QUrl::fromLocalFile(file.absoluteFilePath()).toString());
+}
+
+bool ShowFileInFolder(const QString& path)
+{
+    const QFileInfo file(path);
+    if (!file.isAbsolute() || !file.absoluteDir().exists())
+        return false;
+    return OpenWithDesktop(QUrl::fromLocalFile(file.absolutePath()).toString());
 }
 
 void QueryMailHandler(QObject* pContext, std::function<void(const QString& handler)> answer)
