@@ -60,9 +60,9 @@ const KEYACCELCOMMAND kCommands[] = {
     {32797, u"Back"},
     {32798, u"Forward"},
     {32802, u"History"},
-    {32855, u"Downloads"},
     {32843, u"Move to Previous Window"},
     {32844, u"Move to Next Window"},
+    {32855, u"Downloads"},
 };
 
 // The bytes a value gives when read into a buffer, whatever its type.
