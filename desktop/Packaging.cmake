@@ -1,7 +1,7 @@
 # `make package`: a Debian package of what `make install` installs, below /usr. The
 # libraries it needs are found by dpkg-shlibdeps from the binaries (the engine's library
 # brings its helper process, libqt6webenginecore6-bin, along that way); the display plug-ins
-# are plug-ins, not linked libraries, so they are named here.
+# and the SQLite driver of Qt SQL are plug-ins, not linked libraries, so they are named here.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME nuvbrowser)
 set(CPACK_PACKAGE_VERSION 0.8w)
@@ -21,7 +21,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "nuvBrowser developers <nuvbrowser@example.o
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 # No maintainer scripts: the applet needs no ldconfig (see the script).
 set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/DropLdconfigScripts.cmake")
