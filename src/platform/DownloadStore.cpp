@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/DownloadStore.h"
 
+#include "platform/ProfileDatabase.h"
+#include "platform/SqlDownloadStore.h"
+
 #include <algorithm>
 
 QString SDownloadRecord::SessionEndedReason()
@@ -40,5 +43,8 @@ void CMemoryDownloadStore::Remove(const QList<qint64>& ids)
 
 std::unique_ptr<IDownloadStore> OpenDownloadStore()
 {
+    if (std::unique_ptr<CSqlDownloadStore> pStore =
+            CSqlDownloadStore::Open(CProfileDatabase::DefaultPath()))
+        return pStore;
     return std::make_unique<CMemoryDownloadStore>();
 }

@@ -4,6 +4,7 @@
 // retry reach the engine. Each case runs over every store the program has.
 #include "panes/DownloadList.h"
 #include "TempHome.h"
+#include "platform/SqlDownloadStore.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -232,9 +233,15 @@ TEST(DownloadListText, StateTexts)
         EXPECT_EQ(CDownloadList::StateText(c.row), c.pszText);
 }
 
-INSTANTIATE_TEST_SUITE_P(Stores, DownloadListTest,
-                         ::testing::Values(StoreKind{
-                             "memory",
-                             [](const QString&) { return std::unique_ptr<IDownloadStore>(); }}),
-                         [](const auto& info) { return std::string(info.param.pszName); });
+INSTANTIATE_TEST_SUITE_P(
+    Stores, DownloadListTest,
+    ::testing::Values(StoreKind{"memory",
+                                [](const QString&) { return std::unique_ptr<IDownloadStore>(); }},
+                      StoreKind{"sqlite",
+                                [](const QString& folder) -> std::unique_ptr<IDownloadStore> {
+                                    auto p = CSqlDownloadStore::Open(folder + "/history.sqlite");
+                                    EXPECT_NE(p, nullptr);
+                                    return p;
+                                }}),
+    [](const auto& info) { return std::string(info.param.pszName); });
 } // namespace
