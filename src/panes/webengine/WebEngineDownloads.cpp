@@ -335,12 +335,14 @@ bool CWebEngineDownloads::RetryDownload(const SDownloadRecord& record)
     if (!url.isValid() || url.isRelative() || !file.absoluteDir().exists())
         return false;
     m_listed.remove(record.nId);
-    // The retry comes from a page of its own, which shows nothing.
-    if (!m_pRetryPage)
-        m_pRetryPage = new QWebEnginePage(qobject_cast<QWebEngineProfile*>(parent()), this);
-    Expect(m_pRetryPage, false, url, record.path, [](bool) {});
+    // The retry comes from a page of its own, which shows nothing and goes once the download
+    // started or failed to start (the download goes on without it). A page must be gone
+    // before the profile is.
+    auto* pPage = new QWebEnginePage(qobject_cast<QWebEngineProfile*>(parent()), this);
+    Expect(pPage, false, url, record.path, [](bool) {});
     m_pending.back().nListId = record.nId;
-    m_pRetryPage->download(url, file.fileName());
+    connect(m_pending.back().pTimer, &QObject::destroyed, pPage, &QObject::deleteLater);
+    pPage->download(url, file.fileName());
     return true;
 }
 

@@ -121,5 +121,4 @@ private:
     QHash<quint32, Active> m_active;                             // by the engine's download id
     QList<QPointer<QWebEngineDownloadRequest>> m_expected;       // transfers of Expect, running
     QHash<qint64, QPointer<QWebEngineDownloadRequest>> m_listed; // by row of the list
-    QPointer<QWebEnginePage> m_pRetryPage;                       // starts the retries of the list
 };
