@@ -147,12 +147,17 @@ CDownloadsDlg::CDownloadsDlg(CDownloadList* pList, QWidget* pParent)
     m_pRows->setAccessibleName(windowTitle());
     m_pRows->setSelectionMode(QAbstractItemView::SingleSelection);
     m_pRows->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // The rows take the list's width; only the height scrolls.
+    m_pRows->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_pRows->setResizeMode(QListView::Adjust);
     const QFontMetrics metrics(font());
-    m_pRows->setMinimumSize(metrics.averageCharWidth() * 100, metrics.lineSpacing() * 20);
+    m_pRows->setMinimumSize(metrics.averageCharWidth() * 60, metrics.lineSpacing() * 12);
+    resize(metrics.averageCharWidth() * 120, metrics.lineSpacing() * 30);
 
     auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     m_pClear = pButtons->addButton(tr("C&lear List"), QDialogButtonBox::ActionRole);
     m_pClear->setObjectName(QStringLiteral("clear"));
+    m_pClear->setAutoDefault(false); // Enter never empties the list
     connect(m_pClear, &QPushButton::clicked, this, [this] {
         if (m_pList)
             m_pList->ClearEnded();
@@ -192,7 +197,7 @@ void CDownloadsDlg::AddRow(qint64 nId, int nIndex)
         return;
     auto* pItem = new QListWidgetItem;
     auto* pRow = new CRow(m_pList, nId, m_pRows);
-    pItem->setSizeHint(pRow->sizeHint());
+    pItem->setSizeHint(QSize(1, pRow->sizeHint().height()));
     m_pRows->insertItem(nIndex, pItem);
     m_pRows->setItemWidget(pItem, pRow);
     m_items.insert(nId, pItem);
@@ -203,7 +208,7 @@ void CDownloadsDlg::UpdateRow(qint64 nId)
 {
     if (auto* pRow = static_cast<CRow*>(RowWidget(nId))) {
         pRow->Update();
-        m_items.value(nId)->setSizeHint(pRow->sizeHint());
+        m_items.value(nId)->setSizeHint(QSize(1, pRow->sizeHint().height()));
     }
     UpdateClearButton();
 }
