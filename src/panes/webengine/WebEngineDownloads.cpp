@@ -332,7 +332,10 @@ bool CWebEngineDownloads::RetryDownload(const SDownloadRecord& record)
 {
     const QUrl url(record.address);
     const QFileInfo file(record.path);
-    if (!url.isValid() || url.isRelative() || !file.absoluteDir().exists())
+    // A blob: or data: address lived with its page; only what a server gives can come again.
+    const QString scheme = url.scheme();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
+        !file.isAbsolute() || !file.absoluteDir().exists())
         return false;
     m_listed.remove(record.nId);
     // The retry comes from a page of its own, which shows nothing and goes once the download
