@@ -128,7 +128,8 @@ bool OpenDownloadedFile(const QString& path)
     if (!file.isAbsolute() || !file.isFile() || file.isExecutable() ||
         file.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0)
         return false;
-    return OpenWithDesktop(QUrl::fromLocalFile(file.absoluteFilePath()).toString());
+    return OpenWithDesktop(
+        QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded));
 }
 
 bool ShowFileInFolder(const QString& path)
@@ -136,7 +137,7 @@ bool ShowFileInFolder(const QString& path)
     const QFileInfo file(path);
     if (!file.isAbsolute() || !file.absoluteDir().exists())
         return false;
-    return OpenWithDesktop(QUrl::fromLocalFile(file.absolutePath()).toString());
+    return OpenWithDesktop(QUrl::fromLocalFile(file.absolutePath()).toString(QUrl::FullyEncoded));
 }
 
 void QueryMailHandler(QObject* pContext, std::function<void(const QString& handler)> answer)
