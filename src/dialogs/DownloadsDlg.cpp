@@ -5,6 +5,7 @@
 #include "platform/ShellServices.h"
 
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -189,6 +190,14 @@ void CDownloadsDlg::showEvent(QShowEvent* pEvent)
     if (m_pList)
         m_pList->CheckFiles();
     QDialog::showEvent(pEvent);
+}
+
+void CDownloadsDlg::changeEvent(QEvent* pEvent)
+{
+    // Back from the file manager, say: look again.
+    if (pEvent->type() == QEvent::ActivationChange && isActiveWindow() && m_pList)
+        m_pList->CheckFiles();
+    QDialog::changeEvent(pEvent);
 }
 
 void CDownloadsDlg::AddRow(qint64 nId, int nIndex)

@@ -27,6 +27,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* pEvent) override;
+    void changeEvent(QEvent* pEvent) override;
 
 private:
     class CRow;
