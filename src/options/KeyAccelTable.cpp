@@ -62,6 +62,7 @@ const KEYACCELCOMMAND kCommands[] = {
     {32802, u"History"},
     {32843, u"Move to Previous Window"},
     {32844, u"Move to Next Window"},
+    {32855, u"Downloads"},
 };
 
 // The bytes a value gives when read into a buffer, whatever its type.

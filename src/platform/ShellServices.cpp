@@ -2,11 +2,14 @@
 #include "ShellServices.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QList>
 #include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QUrl>
 
 #include <memory>
 #include <utility>
@@ -163,6 +166,24 @@ void ShowFolderWithDesktop(const QString& folder, QObject* pContext,
                      });
     QTimer::singleShot(kShowFolderWaitMs, pProcess, [answer] { answer(true); });
     pProcess->start(program, {folder});
+}
+
+bool OpenDownloadedFile(const QString& path)
+{
+    const QFileInfo file(path);
+    if (!file.isAbsolute() || !file.isFile() || file.isExecutable() ||
+        file.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0)
+        return false;
+    return OpenWithDesktop(
+        QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded));
+}
+
+bool ShowFileInFolder(const QString& path)
+{
+    const QFileInfo file(path);
+    if (!file.isAbsolute() || !file.absoluteDir().exists())
+        return false;
+    return OpenWithDesktop(QUrl::fromLocalFile(file.absolutePath()).toString(QUrl::FullyEncoded));
 }
 
 void QueryMailHandler(QObject* pContext, std::function<void(const QString& handler)> answer)

@@ -21,6 +21,13 @@ bool OpenWithDesktop(const QString& target);
 void ShowFolderWithDesktop(const QString& folder, QObject* pContext,
                            std::function<void(bool bShown)> done);
 
+// Opens a downloaded file with the desktop's default program for its type, handed over as a
+// file: address. Refused (false) for what is not a regular file, and for what the desktop
+// would run rather than open: a file marked executable, a .desktop launcher.
+bool OpenDownloadedFile(const QString& path);
+// Opens the folder that holds path in the desktop's file manager; false when it is gone.
+bool ShowFileInFolder(const QString& path);
+
 // Hands a "mailto:" address to the mail program: the desktop's registered mailto handler
 // (through xdg-open) when there is one, otherwise the program "pmail" on the PATH with
 // -to "recipient". The desktop is asked for its handler only once, in the background (see

@@ -75,6 +75,7 @@ const MENUITEMDEF kMainMenu[] = {
     {E, nullptr, 0, false},
     {S, nullptr, 0, false},
     {I, "Sour&ce", ID_VIEW_SOURCE, false},
+    {I, "&Downloads...", ID_VIEW_DOWNLOADS, false},
     {P, "&Options", 0, false},
     {I, "&Internet Options...", ID_VIEW_INTERNET_OPTIONS, false},
     {I, "&nuvBrowser Options...", ID_VIEW_OPTIONS, false},
@@ -145,6 +146,9 @@ const ACCEL kDesktopKeys[] = {
     {kCtrl, 0x6B, ID_VIEW_TEXT_STEP_LARGER},          // keypad "+"
     {kCtrl, 0xBD, ID_VIEW_TEXT_STEP_SMALLER},         // Ctrl+minus
     {kCtrl, 0x6D, ID_VIEW_TEXT_STEP_SMALLER},         // keypad "-"
+    // The Downloads window's key, here so that key tables stored before it existed have it
+    // too; a binding of the user's to Ctrl+Shift+Y comes first.
+    {kCtrl | FSHIFT, 'Y', ID_VIEW_DOWNLOADS},
 };
 
 // Select all, undo, redo (two keys), copy, paste, cut: no command, the field does them itself.

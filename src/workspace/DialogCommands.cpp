@@ -5,6 +5,7 @@
 #include "workspace/NuvBrowserForm.h"
 
 #include "commands/CmdUI.h"
+#include "dialogs/DownloadsDlg.h"
 #include "dialogs/HistoryDlg.h"
 #include "dialogs/OpenAddressDlg.h"
 #include "dialogs/PropertiesDlg.h"
@@ -13,11 +14,13 @@
 #include "options/NuvOptionKeyPage.h"
 #include "options/NuvOptionPage.h"
 #include "options/NuvOptionSheetDlg.h"
+#include "panes/DownloadList.h"
 #include "panes/PaneWnd.h"
 #include "res/Resource.h"
 #include "workspace/FrameHost.h"
 #include "workspace/PaneTabCtrl.h"
 
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QPointer>
 #include <QTimer>
@@ -28,6 +31,32 @@ void CNuvBrowserForm::MapDialogCommands()
     Map(ID_GO_HISTORY, &CNuvBrowserForm::OnGoHistory, &CNuvBrowserForm::OnUpdateGoHistory);
     Map(ID_FILE_PROPERTIES, &CNuvBrowserForm::OnFileProperties);
     Map(ID_VIEW_OPTIONS, &CNuvBrowserForm::OnViewOptions);
+    Map(ID_VIEW_DOWNLOADS, &CNuvBrowserForm::OnViewDownloads);
+    connect(CDownloadList::Instance(), &CDownloadList::DownloadEnded, this,
+            &CNuvBrowserForm::ReportDownloadEnded);
+}
+
+void CNuvBrowserForm::OnViewDownloads()
+{
+    if (!m_pDownloadsDlg) {
+        m_pDownloadsDlg = new CDownloadsDlg(CDownloadList::Instance(), DialogParent());
+        m_pDownloadsDlg->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_pDownloadsDlg->show();
+    m_pDownloadsDlg->raise();
+    m_pDownloadsDlg->activateWindow();
+}
+
+void CNuvBrowserForm::ReportDownloadEnded(qint64 nId)
+{
+    const CDownloadList::Row* pRow = CDownloadList::Instance()->Find(nId);
+    if (pRow == nullptr || (m_pDownloadsDlg && m_pDownloadsDlg->isVisible()))
+        return;
+    const QString text =
+        tr("Download of \"%1\": %2")
+            .arg(QFileInfo(pRow->record.path).fileName(), CDownloadList::StateText(*pRow));
+    // After the save that started it has cleared its own message.
+    QTimer::singleShot(0, this, [this, text] { SetStatusText(text); });
 }
 
 QWidget* CNuvBrowserForm::DialogParent()

@@ -16,6 +16,7 @@
 class CAppSettings;
 class CHistoryStore;
 class CContextCommands;
+class CDownloadsDlg;
 class CFavoritesTree;
 class CIconButton;
 class CNuvBrowserDoc;
@@ -219,6 +220,10 @@ public:
     void OnUpdateGoHistory(CCmdUI* pCmdUI);
     void OnFileProperties();
     void OnViewOptions();
+    // The Downloads window: opened, or brought to the front. A download that ends while it is
+    // not shown says so in the status bar.
+    void OnViewDownloads();
+    void ReportDownloadEnded(qint64 nId);
 
 signals:
     // The splitter was released at this favorites width; the frame host's SetFavoritesWidth
@@ -287,6 +292,7 @@ private:
     CInternetSettings m_settings;
     CFavoritesTree* m_pFavorites = nullptr;
     QPointer<QObject> m_pPropertiesAsked; // the pane whose properties are awaited
+    QPointer<CDownloadsDlg> m_pDownloadsDlg;
     CContextCommands* m_pContext = nullptr;
     CSaveCommands* m_pSave = nullptr;
     CSessionKeeper* m_pSession = nullptr;

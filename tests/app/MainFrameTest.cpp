@@ -174,7 +174,8 @@ TEST_F(MainFrameTest, MenuBarHoldsMenu128WithDecoratedKeys)
     EXPECT_EQ(Outline(SubMenu(bar, "&Edit")),
               "Cu&t\tCtrl+X|&Copy\tCtrl+C|&Paste\tCtrl+V|-|Select &All|-|&Find...\tCtrl+F");
     EXPECT_EQ(Outline(view), "&Focus to New Window|&Show/Hide>|-|Sto&p\tEsc|"
-                             "&Refresh\tShift+Esc|-|&Text Size>|&Encoding>|-|Sour&ce|&Options>|"
+                             "&Refresh\tShift+Esc|-|&Text "
+                             "Size>|&Encoding>|-|Sour&ce|&Downloads...\tCtrl+Shift+Y|&Options>|"
                              "&About...");
     EXPECT_EQ(Outline(SubMenu(view, "&Show/Hide")), "&Favorites|&Address Bar\tCtrl+M|&Status Bar");
     EXPECT_EQ(Outline(SubMenu(view, "&Text Size")), "Lar&gest|&Large|&Medium|&Smaller|&Sm&allest");

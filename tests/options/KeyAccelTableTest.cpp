@@ -110,7 +110,7 @@ TEST_F(KeyAccelTableTest, DefaultRowsAndCommandNames)
         EXPECT_EQ(d[i].wReserved, 0);
     }
 
-    ASSERT_EQ(CKeyAccelTable::GetCommandTableSize(), 33);
+    ASSERT_EQ(CKeyAccelTable::GetCommandTableSize(), 34);
     const KEYACCELCOMMAND* c = CKeyAccelTable::GetCommandTable();
     EXPECT_EQ(c[0].wCommand, 32826);
     EXPECT_EQ(QString::fromUtf16(c[0].pszName), QStringLiteral("Focus to Favorites"));
@@ -162,6 +162,7 @@ TEST_F(KeyAccelTableTest, AllCommandNamesInTheirOrder)
         {32802, "History"},
         {32843, "Move to Previous Window"},
         {32844, "Move to Next Window"},
+        {32855, "Downloads"},
     };
     ASSERT_EQ(CKeyAccelTable::GetCommandTableSize(), int(std::size(rows)));
     const KEYACCELCOMMAND* table = CKeyAccelTable::GetCommandTable();

@@ -106,9 +106,10 @@ TEST_F(NuvOptionSheetTest, KeyPageShowsTheTableAndTheCommandNames)
     EXPECT_EQ(lines[4], "Ctrl+Shift+J\tImages OFF-display");
     EXPECT_EQ(lines[14], "Ctrl+M\tAddress Bar");
     auto* functions = Item<QComboBox>(sheet, CNuvOptionKeyPage::IDC_FUNCTION);
-    ASSERT_EQ(functions->count(), 33);
+    ASSERT_EQ(functions->count(), 34);
     EXPECT_EQ(functions->itemText(0), "Focus to Favorites");
     EXPECT_EQ(functions->itemText(32), "Move to Next Window");
+    EXPECT_EQ(functions->itemText(33), "Downloads");
     EXPECT_EQ(functions->currentIndex(), -1);
     EXPECT_TRUE(
         Item<QTreeWidget>(sheet, CNuvOptionKeyPage::IDC_KEY_LIST)->selectedItems().isEmpty());

@@ -100,6 +100,51 @@ TEST_F(ShellServicesTest, HostileTargetsReachTheFileManagerAsOneArgument)
     EXPECT_FALSE(QFile::exists(bin + "/INJECTED"));
 }
 
+TEST_F(ShellServicesTest, DownloadedFilesOpenAsFileAddressesButNeverRun)
+{
+    AddProgram("xdg-open", kRecorder);
+    const QString folder = home.Path() + "/Downloads";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const auto make = [&](const QString& name, bool bExecutable) {
+        QFile f(folder + "/" + name);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x");
+        f.close();
+        if (bExecutable)
+            f.setPermissions(f.permissions() | QFile::ExeOwner);
+        return f.fileName();
+    };
+    const struct
+    {
+        QString path;
+        const char* pszOpened; // the argument xdg-open gets; null: refused
+    } cases[] = {
+        {make("report 1.pdf", false), "file://%1/Downloads/report%201.pdf"},
+        {make("-rf", false), "file://%1/Downloads/-rf"},
+        {make("100% ok #1?.txt", false), "file://%1/Downloads/100%25%20ok%20%231%3F.txt"},
+        {make("setup.sh", true), nullptr},
+        {make("launcher.desktop", false), nullptr},
+        {make("LAUNCHER.Desktop", false), nullptr},
+        {folder, nullptr},                         // a folder is no file
+        {folder + "/gone.zip", nullptr},           // deleted
+        {QStringLiteral("report 1.pdf"), nullptr}, // relative
+    };
+    for (const auto& c : cases) {
+        QFile::remove(bin + "/xdg-open.log");
+        SCOPED_TRACE(c.path.toStdString());
+        ASSERT_EQ(OpenDownloadedFile(c.path), c.pszOpened != nullptr);
+        if (c.pszOpened) {
+            EXPECT_EQ(Recorded("xdg-open").join('|').toStdString(),
+                      QString::fromUtf8(c.pszOpened).arg(home.Path()).toStdString());
+        }
+    }
+    // Show in Folder opens the folder that holds the file, also when the file is gone.
+    QFile::remove(bin + "/xdg-open.log");
+    ASSERT_TRUE(ShowFileInFolder(folder + "/gone.zip"));
+    EXPECT_EQ(Recorded("xdg-open"), QStringList{"file://" + folder});
+    EXPECT_FALSE(ShowFileInFolder(home.Path() + "/no/such/folder/x.zip"));
+}
+
 TEST_F(ShellServicesTest, HostileMailAddressesReachTheMailProgramAsOneArgument)
 {
     struct Case

@@ -157,6 +157,9 @@ TEST_F(DesktopKeysTest, DesktopKeysWhereTheKeyTableLeavesThemFree)
             {Focus::Address, Qt::Key_R, Ctrl, ID_VIEW_REFRESH},
             {Focus::Favorites, Qt::Key_Left, Alt, ID_GO_BACK},
             {Focus::Favorites, Qt::Key_Minus, Ctrl, ID_VIEW_TEXT_STEP_SMALLER},
+            {Focus::Page, Qt::Key_Y, Ctrl | Shift, ID_VIEW_DOWNLOADS},
+            {Focus::PageField, Qt::Key_Y, Ctrl | Shift, ID_VIEW_DOWNLOADS},
+            {Focus::Address, Qt::Key_Y, Ctrl | Shift, ID_VIEW_DOWNLOADS},
             // The keys of the two tables keep their commands: Ctrl+0 is the tenth tab's.
             {Focus::Page, Qt::Key_0, Ctrl, ID_SELECT_PANE_LAST},
             {Focus::Page, Qt::Key_D, Alt, ID_FOCUS_ADDRESS_BAR},

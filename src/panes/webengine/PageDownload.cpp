@@ -16,23 +16,6 @@
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
 
-namespace {
-// Why a download failed, by the engine's interrupt reason; its own texts misname some (a
-// short transfer is "canceled by the user").
-QString FailureText(int nReason)
-{
-    if (nReason <= 0)
-        return QString();
-    if (nReason < 20)
-        return QStringLiteral("the file could not be written");
-    if (nReason < 30)
-        return QStringLiteral("the network connection failed");
-    if (nReason < 40)
-        return QStringLiteral("the server did not deliver the whole file");
-    return QStringLiteral("it was cancelled");
-}
-} // namespace
-
 void CPageDownload::Start(QWebEngineDownloadRequest* pRequest, CWebEngineDownloads* pDownloads)
 {
     new CPageDownload(pRequest, pDownloads);
@@ -44,7 +27,7 @@ QString CPageDownload::DefaultFolder()
 }
 
 CPageDownload::CPageDownload(QWebEngineDownloadRequest* pRequest, CWebEngineDownloads* pDownloads)
-    : QObject(pDownloads)
+    : QObject(pDownloads), m_pDownloads(pDownloads)
 {
     QWebEnginePage* pPage = pRequest->page();
     if (auto* pOurPage = qobject_cast<CWebEnginePage*>(pPage))
@@ -140,6 +123,13 @@ void CPageDownload::HandleTarget(const QString& path)
         return;
     }
     m_strTarget = path;
+    if (m_pRequest && m_pDownloads) {
+        m_nListId = CDownloadList::Instance()->Begin(path, m_pRequest->url().toString(),
+                                                     m_pRequest->totalBytes());
+        m_pDownloads->List(m_nListId, m_pRequest);
+        CDownloadList::Instance()->Progress(m_nListId, m_pRequest->receivedBytes(),
+                                            m_pRequest->totalBytes());
+    }
     if (m_bFinished)
         Conclude();
 }
@@ -160,8 +150,13 @@ void CPageDownload::Conclude()
     const bool bCompleted =
         m_pRequest && m_pRequest->state() == QWebEngineDownloadRequest::DownloadCompleted;
     const QString name = QFileInfo(m_strTarget).fileName();
-    if (!bCompleted) {
-        const QString reason = m_pRequest ? FailureText(m_pRequest->interruptReason()) : QString();
+    bool bOk = false;
+    if (!bCompleted && m_pRequest &&
+        m_pRequest->state() == QWebEngineDownloadRequest::DownloadCancelled) {
+        // Cancelled in the downloads window: nothing to report.
+    } else if (!bCompleted) {
+        const QString reason =
+            m_pRequest ? CWebEngineDownloads::FailureText(m_pRequest) : QString();
         Report(QStringLiteral("The download of \"%1\" did not complete%2. %3")
                    .arg(name, reason.isEmpty() ? QString() : QStringLiteral(": ") + reason,
                         QFileInfo::exists(m_strTarget)
@@ -170,7 +165,14 @@ void CPageDownload::Conclude()
     } else if (!CWebEngineDownloads::MoveOnto(m_strTemp, m_strTarget)) {
         Report(QStringLiteral("The download of \"%1\" could not be written to \"%2\".")
                    .arg(name, m_strTarget));
+    } else {
+        bOk = true;
     }
+    if (m_nListId != 0)
+        CWebEngineDownloads::ReportEnd(
+            m_nListId, m_pRequest, bOk,
+            bCompleted ? QStringLiteral("the file could not be written to \"%1\"").arg(m_strTarget)
+                       : QStringLiteral("the download was lost"));
     End();
 }
 

@@ -18,7 +18,8 @@ class QWidget;
 // onto the chosen one; until then an existing file there is left alone. Cancelling the dialog
 // discards the download; a failure is reported in a message box. A second download of the
 // same document first asks whether the page may download several files (CDownloadGate).
-// Progress shows on the page's control as its ProgressChange; a pane whose page never showed a
+// Once the user chose the file, the download is listed in the downloads list. Progress shows
+// on the page's control as its ProgressChange; a pane whose page never showed a
 // document (opened only for this download) closes as soon as the download is taken or refused.
 class CPageDownload : public QObject
 {
@@ -49,6 +50,8 @@ private:
     void ReportProgress(qint64 nReceived, qint64 nTotal);
 
     QPointer<QWebEngineDownloadRequest> m_pRequest;
+    QPointer<CWebEngineDownloads> m_pDownloads;
+    qint64 m_nListId = 0; // the row of the downloads list, once the user chose the file
     QPointer<CWebEngineControl> m_pControl;
     QPointer<QWidget> m_pWindow; // the dialogs' parent: the window stays when the pane goes
     QString m_strName;           // the name the dialog offers: a plain name, reduced

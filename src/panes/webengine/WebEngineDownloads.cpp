@@ -36,6 +36,12 @@ CWebEngineDownloads::CWebEngineDownloads(QWebEngineProfile* pProfile)
 {
     connect(pProfile, &QWebEngineProfile::downloadRequested, this,
             &CWebEngineDownloads::HandleRequest);
+    CDownloadList::SetEngine(this);
+}
+
+CWebEngineDownloads::~CWebEngineDownloads()
+{
+    CDownloadList::SetEngine(nullptr);
 }
 
 void CWebEngineDownloads::Expect(QWebEnginePage* pPage, bool bSavePage, const QUrl& url,
@@ -51,8 +57,11 @@ void CWebEngineDownloads::Expect(QWebEnginePage* pPage, bool bSavePage, const QU
         for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
             if (it->pTimer == pTimer) {
                 const Done done = it->done;
+                const qint64 nListId = it->nListId;
                 m_pending.erase(it);
                 pTimer->deleteLater();
+                if (nListId != 0)
+                    ReportEnd(nListId, nullptr, false, QStringLiteral("the server did not answer"));
                 done(false); // from a timer of ours, not from the engine
                 return;
             }
@@ -95,6 +104,7 @@ void CWebEngineDownloads::HandleRequest(QWebEngineDownloadRequest* pRequest)
     const Done done = match->done;
     const Progress progress = match->progress;
     const bool bCancelled = match->bCancelled;
+    qint64 nListId = match->nListId;
     delete match->pTimer.data();
     m_pending.erase(match);
     if (bCancelled) {
@@ -102,9 +112,15 @@ void CWebEngineDownloads::HandleRequest(QWebEngineDownloadRequest* pRequest)
         return;
     }
 
-    Attach attach = [this, path, done, progress](QWebEngineDownloadRequest* pAttached) {
+    // A download, not a page saved as a page: the downloads list shows it.
+    if (!bSavePage && nListId == 0)
+        nListId = CDownloadList::Instance()->Begin(path, pRequest->url().toString());
+    Attach attach = [this, path, done, progress, nListId](QWebEngineDownloadRequest* pAttached) {
         Watch(pAttached, progress);
-        OnEnded(pAttached, this, [pAttached, path, done] { Finish(pAttached, path, done); });
+        if (nListId != 0)
+            List(nListId, pAttached);
+        OnEnded(pAttached, this,
+                [pAttached, path, done, nListId] { Finish(pAttached, path, done, nListId); });
     };
     // A page save comes accepted, already writing to the temporary file it was given.
     if (pRequest->state() != QWebEngineDownloadRequest::DownloadRequested) {
@@ -251,7 +267,7 @@ bool CWebEngineDownloads::MoveOnto(const QString& temp, const QString& path)
 }
 
 void CWebEngineDownloads::Finish(QWebEngineDownloadRequest* pRequest, const QString& path,
-                                 const Done& done)
+                                 const Done& done, qint64 nListId)
 {
     const QString temp = QDir(pRequest->downloadDirectory()).filePath(pRequest->downloadFileName());
     bool bOk = pRequest->state() == QWebEngineDownloadRequest::DownloadCompleted;
@@ -261,4 +277,79 @@ void CWebEngineDownloads::Finish(QWebEngineDownloadRequest* pRequest, const QStr
         QFile::remove(temp);
     // The caller may open a message box: answer after the engine's signal returned.
     QTimer::singleShot(0, pRequest, [done, bOk] { done(bOk); });
+    if (nListId != 0)
+        ReportEnd(nListId, pRequest, bOk,
+                  QStringLiteral("the file could not be written to \"%1\"").arg(path));
+}
+
+QString CWebEngineDownloads::FailureText(const QWebEngineDownloadRequest* pRequest)
+{
+    // The engine's own texts misname some reasons (a short transfer is "canceled by the
+    // user").
+    const int nReason = pRequest->interruptReason();
+    if (nReason <= 0)
+        return QString();
+    if (nReason < 20)
+        return QStringLiteral("the file could not be written");
+    if (nReason < 30)
+        return QStringLiteral("the network connection failed");
+    if (nReason < 40)
+        return QStringLiteral("the server did not deliver the whole file");
+    return QStringLiteral("it was cancelled");
+}
+
+void CWebEngineDownloads::List(qint64 nListId, QWebEngineDownloadRequest* pRequest)
+{
+    m_listed.insert(nListId, pRequest);
+    connect(pRequest, &QWebEngineDownloadRequest::receivedBytesChanged, this, [nListId, pRequest] {
+        CDownloadList::Instance()->Progress(nListId, pRequest->receivedBytes(),
+                                            pRequest->totalBytes());
+    });
+}
+
+void CWebEngineDownloads::ReportEnd(qint64 nListId, const QWebEngineDownloadRequest* pRequest,
+                                    bool bOk, const QString& failure)
+{
+    CDownloadList* pList = CDownloadList::Instance();
+    if (bOk)
+        pList->End(nListId, SDownloadRecord::Finished);
+    else if (pRequest && pRequest->state() == QWebEngineDownloadRequest::DownloadCancelled)
+        pList->End(nListId, SDownloadRecord::Cancelled);
+    else if (pRequest && pRequest->state() == QWebEngineDownloadRequest::DownloadInterrupted)
+        pList->End(nListId, SDownloadRecord::Failed, FailureText(pRequest));
+    else
+        pList->End(nListId, SDownloadRecord::Failed, failure);
+}
+
+void CWebEngineDownloads::CancelDownload(qint64 nId)
+{
+    const QPointer<QWebEngineDownloadRequest> pRequest = m_listed.value(nId);
+    if (pRequest && !HasEnded(pRequest))
+        pRequest->cancel();
+}
+
+bool CWebEngineDownloads::RetryDownload(const SDownloadRecord& record)
+{
+    const QUrl url(record.address);
+    const QFileInfo file(record.path);
+    // A blob: or data: address lived with its page; only what a server gives can come again.
+    const QString scheme = url.scheme();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
+        !file.isAbsolute() || !file.absoluteDir().exists())
+        return false;
+    m_listed.remove(record.nId);
+    // The retry comes from a page of its own, which shows nothing and goes once the download
+    // started or failed to start (the download goes on without it). A page must be gone
+    // before the profile is.
+    auto* pPage = new QWebEnginePage(qobject_cast<QWebEngineProfile*>(parent()), this);
+    Expect(pPage, false, url, record.path, [](bool) {});
+    m_pending.back().nListId = record.nId;
+    connect(m_pending.back().pTimer, &QObject::destroyed, pPage, &QObject::deleteLater);
+    pPage->download(url, file.fileName());
+    return true;
+}
+
+void CWebEngineDownloads::ForgetDownload(qint64 nId)
+{
+    m_listed.remove(nId);
 }

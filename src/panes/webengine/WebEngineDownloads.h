@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "panes/DownloadList.h"
+
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -19,8 +21,9 @@ class QWebEngineProfile;
 // Saves and downloads that a control started, carried out by the profile's downloads: each
 // is written to a temporary file beside its target and renamed onto the target only when
 // it completed. Downloads a page starts on its own go to a CPageDownload, which asks the
-// user where to put them.
-class CWebEngineDownloads : public QObject
+// user where to put them. Every real download (not a page saved as a page) is listed in the
+// downloads list, which may cancel and retry it.
+class CWebEngineDownloads : public QObject, public IDownloadEngine
 {
     Q_OBJECT
 public:
@@ -31,6 +34,7 @@ public:
     using Attach = std::function<void(QWebEngineDownloadRequest*)>;
 
     explicit CWebEngineDownloads(QWebEngineProfile* pProfile);
+    ~CWebEngineDownloads() override;
 
     // The next download the page asks for: the page itself (bSavePage; the page is saved
     // to a TempPathFor(path) file, url is the page's address) or the address url. A document
@@ -65,6 +69,19 @@ public:
     // the download until it ends.
     void Accept(QWebEngineDownloadRequest* pRequest, const QString& path, Attach attach);
 
+    // Why a download ended without its file, by the engine's interrupt reason.
+    static QString FailureText(const QWebEngineDownloadRequest* pRequest);
+
+    // The downloads list's row nListId follows this request: its progress, and its cancel.
+    void List(qint64 nListId, QWebEngineDownloadRequest* pRequest);
+    // Tells the list how the download of row nListId ended: bOk when its file is complete.
+    static void ReportEnd(qint64 nListId, const QWebEngineDownloadRequest* pRequest, bool bOk,
+                          const QString& failure = QString());
+
+    void CancelDownload(qint64 nId) override;
+    bool RetryDownload(const SDownloadRecord& record) override;
+    void ForgetDownload(qint64 nId) override;
+
     // Whether a page may download one more file on its own.
     CDownloadGate* Gate() const { return m_pGate; }
 
@@ -82,6 +99,7 @@ private:
         QPointer<QTimer> pTimer;
         Progress progress;
         bool bCancelled = false; // the page no longer wants it: refused when it arrives
+        qint64 nListId = 0;      // a retry of this row of the downloads list
     };
 
     struct Active
@@ -95,10 +113,12 @@ private:
     void Follow(QWebEngineDownloadRequest* pRequest, Attach attach);
     // Reports the transfer's progress and cancels it when it stalls.
     void Watch(QWebEngineDownloadRequest* pRequest, const Progress& progress);
-    static void Finish(QWebEngineDownloadRequest* pRequest, const QString& path, const Done& done);
+    static void Finish(QWebEngineDownloadRequest* pRequest, const QString& path, const Done& done,
+                       qint64 nListId);
 
     CDownloadGate* m_pGate = nullptr;
     std::list<Pending> m_pending;
-    QHash<quint32, Active> m_active;                       // by the engine's download id
-    QList<QPointer<QWebEngineDownloadRequest>> m_expected; // transfers of Expect, running
+    QHash<quint32, Active> m_active;                             // by the engine's download id
+    QList<QPointer<QWebEngineDownloadRequest>> m_expected;       // transfers of Expect, running
+    QHash<qint64, QPointer<QWebEngineDownloadRequest>> m_listed; // by row of the list
 };
