@@ -31,6 +31,8 @@ public:
                               BrowserWindowRequest request) = 0;
     // The newest end of the typed-address list.
     virtual void AddTypedAddress(const QString& address) = 0;
+    // Called by CPaneWnd::Close first, while the pane and its tab are as they were.
+    virtual void OnPaneClosing(CPaneWnd* /*pPane*/) {}
     // Called by CPaneWnd::Close after the pane's tab is gone (nTabIndex the index it had, -1
     // when it had none) and before the pane object is destroyed.
     virtual void OnPaneClosed(int nTabIndex) = 0;
