@@ -229,7 +229,7 @@ void CNuvBrowserApp::DestroyMainWindow()
 {
     // The workspace writes its own settings back when it is destroyed, so the window goes
     // before the application's settings are written, on every road out.
-    if (m_pMainWnd != nullptr && IsSettingsRead())
+    if (m_pMainWnd != nullptr && IsSettingsRead() && !m_bPlacementSaved)
         SaveWindowPlacement();
     delete m_pMainWnd.data();
     m_pMainWnd = nullptr;
@@ -299,7 +299,24 @@ void CNuvBrowserApp::ExitWithoutAsking()
 {
     m_bQuitPosted = true;
     emit exitRequested();
-    // The loop ends once control returns to it; the window still exists until then.
-    if (m_bRunning)
+    // The loop ends once control returns to it; the window still exists until then, but it
+    // is no longer shown.
+    if (m_bRunning) {
+        HideMainWindow();
         QCoreApplication::exit(0);
+    }
+}
+
+void CNuvBrowserApp::HideMainWindow()
+{
+    if (m_pMainWnd == nullptr || !m_pMainWnd->isVisible())
+        return;
+    // The placement is taken while the window is shown, in the frame the user left.
+    if (IsSettingsRead()) {
+        SaveWindowPlacement();
+        m_bPlacementSaved = true;
+    }
+    m_pMainWnd->hide();
+    // Told to the display now: the loop that would pass it on ends here.
+    QGuiApplication::sync();
 }

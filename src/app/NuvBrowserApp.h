@@ -68,6 +68,9 @@ private:
     void InstallSignalHandlers();
     void RestoreWindowPlacement();
     void SaveWindowPlacement();
+    // The window goes from the screen at once when the program is to end; the rest of the
+    // road out (settings, session, the pages' teardown) finishes behind it.
+    void HideMainWindow();
 
     QPointer<CMainFrame> m_pMainWnd;
     CNuvBrowserDoc* m_pDocument = nullptr;
@@ -75,6 +78,7 @@ private:
     bool m_bQuitPosted = false;
     int m_nExitStatus = 0;
     bool m_bRunning = false;
+    bool m_bPlacementSaved = false; // taken before the window was hidden
 };
 
 // Short access to the application object, as the framework offers it.

@@ -20,12 +20,15 @@ const char* const kTableValue = "KeyAccelTable";
 constexpr quint8 kCtrl = FVIRTKEY | FNOINVERT | FCONTROL;
 constexpr quint8 kCtrlShift = kCtrl | FSHIFT;
 
+// The first fifteen rows are the browser's first defaults; later rows are added after them, so a
+// table stored before keeps what it holds and still reads.
 const KEYACCELENTRY kDefaultEntries[CKeyAccelTable::kDefaultCount] = {
     {kCtrl, 0, 0x41, 32826, 0},      {kCtrl, 0, 0x42, 32827, 0},      {kCtrl, 0, 0x44, 32834, 0},
     {kCtrl, 0, 0x4A, 32830, 0},      {kCtrlShift, 0, 0x4A, 32831, 0}, {kCtrl, 0, 0x4B, 32832, 0},
     {kCtrlShift, 0, 0x4B, 32833, 0}, {kCtrl, 0, 0x4E, 32775, 0},      {kCtrl, 0, 0x4F, 32804, 0},
     {kCtrl, 0, 0x53, 32805, 0},      {kCtrl, 0, 0x50, 32776, 0},      {kCtrl, 0, 0x54, 1016, 0},
     {kCtrl, 0, 0x5A, 32774, 0},      {kCtrl, 0, 0x46, 32784, 0},      {kCtrl, 0, 0x4D, 32785, 0},
+    {kCtrlShift, 0, 0x5A, 32854, 0},
 };
 
 const KEYACCELCOMMAND kCommands[] = {
@@ -63,6 +66,7 @@ const KEYACCELCOMMAND kCommands[] = {
     {32843, u"Move to Previous Window"},
     {32844, u"Move to Next Window"},
     {32855, u"Downloads"},
+    {32854, u"Reopen Closed Window"},
 };
 
 // The bytes a value gives when read into a buffer, whatever its type.

@@ -36,7 +36,7 @@ struct KEYACCELCOMMAND
 class CKeyAccelTable
 {
 public:
-    static constexpr int kDefaultCount = 15;
+    static constexpr int kDefaultCount = 16;
     static constexpr int kMaxStoredCount = 4096; // a larger stored count is a damaged value
 
     CKeyAccelTable();

@@ -39,6 +39,8 @@ public:
         (void)title;
         (void)bNewVisit;
     }
+    // Called by CPaneWnd::Close first, while the pane and its tab are as they were.
+    virtual void OnPaneClosing(CPaneWnd* /*pPane*/) {}
     // Called by CPaneWnd::Close after the pane's tab is gone (nTabIndex the index it had, -1
     // when it had none) and before the pane object is destroyed.
     virtual void OnPaneClosed(int nTabIndex) = 0;

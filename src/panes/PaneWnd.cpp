@@ -169,6 +169,8 @@ void CPaneWnd::SetProgress(int nProgress, int nProgressMax)
 void CPaneWnd::Close()
 {
     IPaneHost* pForm = m_pForm;
+    if (pForm)
+        pForm->OnPaneClosing(this);
     SetProgress(0, 0);
     const int nIndex = GetTabIndex();
     if (nIndex != -1)

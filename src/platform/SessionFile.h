@@ -8,8 +8,19 @@
 #include <QString>
 #include <QStringList>
 
+// A pane closed while the browser ran, kept so that it can be opened again: its place among the
+// panes' tabs when it closed (0 for the first pane), and what is kept of an open pane.
+struct ClosedPane
+{
+    QString address;
+    QString title;
+    QByteArray history;
+    int nPosition = 0;
+    bool operator==(const ClosedPane& other) const = default;
+};
+
 // What the browser had open: the panes' addresses in tab order, which one was in front, each
-// page's title and its back/forward history as the engine saved it.
+// page's title and its back/forward history as the engine saved it; and the panes closed last.
 struct SessionData
 {
     SessionData(const QStringList& addresses_ = {}, int nActive_ = 0,
@@ -23,6 +34,7 @@ struct SessionData
     // Beside each address; empty, or missing at the end, where a pane has none.
     QList<QByteArray> histories;
     QStringList titles;
+    QList<ClosedPane> closed; // the one closed last at the end
 
     QByteArray History(qsizetype i) const { return histories.value(i); }
     QString Title(qsizetype i) const { return titles.value(i); }
@@ -33,17 +45,20 @@ struct SessionData
 // format and its version, then "active <index>" and one "pane <address>" line per pane, the
 // addresses percent-encoded where they hold blanks, line ends or "%". A pane's title follows
 // its pane line as "title <text>" (percent-encoded the same way, blanks kept), then its history
-// as "history <base64>"; either is left out where the pane has none. The file exists while a
+// as "history <base64>"; either is left out where the pane has none. The closed panes follow the
+// open ones, the one closed last at the end, each as "closed <place> <address>" with its title
+// and history lines after it in the same way. The file exists while a
 // browser runs with pages open; a start that finds it knows the last run did not end normally.
 // Sessions put aside are kept beside it as session.bak, session.bak.1 ... (see CBackupSlots). The
 // file and its backups are the user's own to read (mode 0600): the histories hold what pages
 // showed.
 //
 // A history is only an extra: one larger than kMaxHistoryBytes, or one that would take the
-// file beyond what Read accepts, is left out, and one that cannot be decoded reads as none.
+// file beyond what Read accepts, is left out (the open panes' histories come first, then the
+// closed ones', the last closed first), and one that cannot be decoded reads as none.
 // A title is kept to its first kMaxTitleChars characters, written and read.
-// Files of version 1 (no histories, no titles) and 2 (no titles) still read; any other
-// version is refused.
+// Files of version 1 (no histories, no titles), 2 (no titles) and 3 (no closed panes) still
+// read; any other version is refused.
 class CSessionFile
 {
 public:
@@ -75,7 +90,7 @@ public:
     static QByteArray Format(const SessionData& data);
     static bool Parse(const QByteArray& bytes, SessionData* pData);
 
-    static const char* const kHeader; // "nuvBrowser session 3"
+    static const char* const kHeader; // "nuvBrowser session 4"
     static constexpr qsizetype kMaxFileBytes = 16 * 1024 * 1024;
     static constexpr qsizetype kMaxHistoryBytes = 256 * 1024;
     static constexpr qsizetype kMaxTitleChars = 512;

@@ -28,6 +28,7 @@ enum : int
     ID_FILE_WORK_OFFLINE = 32779,
     ID_APP_EXIT = 57665,
     ID_FILE_CLOSE = 32774,
+    ID_FILE_REOPEN_CLOSED = 32854,
 
     // Menu "&Edit".
     ID_EDIT_CUT = 32780,

@@ -38,6 +38,7 @@ const MENUITEMDEF kMainMenu[] = {
     {I, "&Work Offline", ID_FILE_WORK_OFFLINE, false},
     {I, "E&xit", ID_APP_EXIT, false},
     {I, "&Close", ID_FILE_CLOSE, false},
+    {I, "Reopen Closed &Window", ID_FILE_REOPEN_CLOSED, false},
     {E, nullptr, 0, false},
 
     {P, "&Edit", 0, false},

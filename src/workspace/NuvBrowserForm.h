@@ -4,6 +4,7 @@
 #include "favorites/FavoritesHost.h"
 #include "history/Completion.h"
 #include "panes/PaneHost.h"
+#include "workspace/ClosedPanes.h"
 #include "workspace/FrameView.h"
 #include "workspace/ImageList.h"
 #include "workspace/InternetSettings.h"
@@ -128,8 +129,10 @@ public:
     // Makes a pane of the kind, inserts its tab and brings it to the front or parks it, as
     // ViewNewActive says; null when no pane could be made.
     CPaneWnd* AddPane(int nKind, IBrowserControl** ppNewWindowDispatch = nullptr);
-    // The same, with the choice of bringing the new pane to the front made by the caller.
-    CPaneWnd* AddPaneAs(int nKind, IBrowserControl** ppNewWindowDispatch, bool bNewActive);
+    // The same, with the choice of bringing the new pane to the front made by the caller, and
+    // its tab at that index of the strip (-1: after the last).
+    CPaneWnd* AddPaneAs(int nKind, IBrowserControl** ppNewWindowDispatch, bool bNewActive,
+                        int nTabIndex = -1);
     // A pane that comes back with its history (see CPaneWnd::NavigateWithHistory) loads with it.
     void NavigatePane(CPaneWnd* pPane, const QString& address, bool bRecordTyped,
                       const QByteArray& history = QByteArray());
@@ -137,6 +140,7 @@ public:
     void NavigateActivePane(const QString& address, bool bRecordTyped) override;
     bool ActivateSelectedPane();
     void SelectPane(int n);
+    void OnPaneClosing(CPaneWnd* pPane) override;
     void OnPaneClosed(int nTabIndex) override;
     void UpdateCloseButton();
     // The start-up job has run and the favorites tree shows the folder's content.
@@ -146,6 +150,8 @@ public:
     void EnableSession();
     CSessionKeeper* Session() const { return m_pSession; }
     CInternetSettings& InternetSettings() { return m_settings; }
+    // The HTML panes closed while the browser runs, for Reopen Closed Window.
+    CClosedPanes& ClosedPanes() { return m_closed; }
     CFavoritesTree* Favorites() const { return m_pFavorites; }
 
     // The frame's side.
@@ -193,6 +199,10 @@ public:
     void OnFileClose();
     void OnUpdateFileClose(CCmdUI* pCmdUI);
     void OnCloseButton();
+    // Reopen Closed Window: the pane closed last comes back in front, at its old place in the
+    // strip, with its title until its page arrives and its back/forward history.
+    void OnFileReopenClosed();
+    void OnUpdateFileReopenClosed(CCmdUI* pCmdUI);
     void OnFileNew();
     void OnSelectPane(int nID);
     void OnFocusFavorites();
@@ -298,4 +308,5 @@ private:
     CSessionKeeper* m_pSession = nullptr;
     CHistoryStore* m_pHistory = nullptr;
     bool m_bAskingClearHistory = false;
+    CClosedPanes m_closed;
 };

@@ -44,6 +44,8 @@ void CNuvBrowserForm::MapPaneCommands()
 {
     Map(ID_FILE_CLOSE, &CNuvBrowserForm::OnFileClose, &CNuvBrowserForm::OnUpdateFileClose);
     Map(ID_FILE_NEW, &CNuvBrowserForm::OnFileNew);
+    Map(ID_FILE_REOPEN_CLOSED, &CNuvBrowserForm::OnFileReopenClosed,
+        &CNuvBrowserForm::OnUpdateFileReopenClosed);
     MapRange(ID_SELECT_PANE_FIRST, ID_SELECT_PANE_LAST, &CNuvBrowserForm::OnSelectPane);
     Map(ID_FOCUS_FAVORITES, &CNuvBrowserForm::OnFocusFavorites);
     Map(ID_FOCUS_BROWSER, &CNuvBrowserForm::OnFocusBrowser);
@@ -66,7 +68,7 @@ CPaneWnd* CNuvBrowserForm::AddPane(int nKind, IBrowserControl** ppNewWindowDispa
 }
 
 CPaneWnd* CNuvBrowserForm::AddPaneAs(int nKind, IBrowserControl** ppNewWindowDispatch,
-                                     bool bNewActive)
+                                     bool bNewActive, int nTabIndex)
 {
     const QRect rc = GetPaneRect();
     const PaneRect rcPane{rc.left(), rc.top(), m_rcClient.width(), m_rcClient.height()};
@@ -80,7 +82,7 @@ CPaneWnd* CNuvBrowserForm::AddPaneAs(int nKind, IBrowserControl** ppNewWindowDis
         pPane->SetTextSize(m_settings.m_nTextSize);
 
     m_tabPanes->SetAutoWidth(m_pApp->ViewTabWidthFixed != 0);
-    m_tabPanes->AddTab(pPane, bNewActive);
+    m_tabPanes->AddTab(pPane, bNewActive, nTabIndex);
 
     if (bNewActive) {
         if (m_pActivePane)
@@ -172,6 +174,19 @@ void CNuvBrowserForm::SelectPane(int n)
     m_tabPanes->SetCurSel(m_pApp->ViewFavorite == 1 ? n : n + 1);
     if (ActivateSelectedPane())
         ScheduleFocus();
+}
+
+void CNuvBrowserForm::OnPaneClosing(CPaneWnd* pPane)
+{
+    // A page's pane is kept for Reopen Closed Window as the session file keeps it (a source
+    // view is not kept there either).
+    const int nTab = m_tabPanes->FindTab(pPane);
+    if (pPane->GetPaneKind() != PANE_HTML || nTab < 0)
+        return;
+    const CSessionKeeper::PaneRecord record =
+        m_pSession ? m_pSession->Record(pPane) : CSessionKeeper::LiveRecord(pPane);
+    m_closed.Add(ClosedPane{record.address, record.title, record.history,
+                            nTab - (m_pApp->ViewFavorite == 1 ? 0 : 1)});
 }
 
 void CNuvBrowserForm::OnPaneClosed(int nTabIndex)
@@ -280,6 +295,29 @@ void CNuvBrowserForm::OnTabCloseRequest(int nTabIndex)
     pPane->Close();
     m_bKeepFront = false;
     UpdateCloseButton();
+}
+
+void CNuvBrowserForm::OnFileReopenClosed()
+{
+    const std::optional<ClosedPane> closed = m_closed.TakeLast();
+    if (!closed)
+        return;
+    const int nFirst = m_pApp->ViewFavorite == 1 ? 0 : 1;
+    const int nPanes = m_tabPanes->count() - nFirst;
+    CPaneWnd* pPane = AddPaneAs(PANE_HTML, nullptr, true,
+                                nFirst + CClosedPanes::PlaceFor(closed->nPosition, nPanes));
+    if (pPane == nullptr)
+        return;
+    // Until its page arrives, the pane is known by the title the page had.
+    if (!closed->title.isEmpty())
+        pPane->SetTitle(closed->title);
+    NavigatePane(pPane, closed->address, false, closed->history);
+    ScheduleFocus();
+}
+
+void CNuvBrowserForm::OnUpdateFileReopenClosed(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(!m_closed.IsEmpty());
 }
 
 void CNuvBrowserForm::OnFileNew()

@@ -77,13 +77,15 @@ QString CPaneTabCtrl::FormatLabel(int nNumber, const QString& title)
     return QStringLiteral("%1 : %2").arg(nNumber).arg(title);
 }
 
-int CPaneTabCtrl::AddTab(CPaneWnd* pPane, bool bSelect)
+int CPaneTabCtrl::AddTab(CPaneWnd* pPane, bool bSelect, int nIndex)
 {
     if (!pPane)
         return -1;
+    if (nIndex < 0 || nIndex > count())
+        nIndex = count();
     auto* pRecord = new PaneTabRecord{pPane, QString()};
-    const int nPrevSel = m_nCurSel;
-    const int nIndex = count();
+    // The tab selected stays selected, at its new index when the new tab comes before it.
+    const int nPrevSel = m_nCurSel >= nIndex ? m_nCurSel + 1 : m_nCurSel;
     ++m_nSilent;
     const int nNew = insertTab(nIndex, QString());
     --m_nSilent;
@@ -92,8 +94,12 @@ int CPaneTabCtrl::AddTab(CPaneWnd* pPane, bool bSelect)
         return -1;
     }
     SetItemData(nNew, pRecord, 0);
+    if (nNew + 1 < count())
+        RelabelAll();
     m_nCurFocus = nNew;
-    SetCurSel(bSelect ? nNew : nPrevSel);
+    m_nCurSel = nPrevSel;
+    if (bSelect)
+        SetCurSel(nNew);
     SyncCurrent();
     update();
     UpdateTabWidths();

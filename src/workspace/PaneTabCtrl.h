@@ -41,9 +41,11 @@ public:
     explicit CPaneTabCtrl(QWidget* parent = nullptr);
     ~CPaneTabCtrl() override;
 
-    // Appends a tab for the pane; it is selected when bSelect is set, otherwise the selection
-    // stays as it was (also when there was none). Returns the new index, -1 on failure.
-    int AddTab(CPaneWnd* pPane, bool bSelect);
+    // Adds a tab for the pane at the index (at the end for -1 or an index beyond it); it is
+    // selected when bSelect is set, otherwise the selection stays on the tab it was on (also
+    // when there was none). The tabs after it are numbered anew. Returns the new index, -1 on
+    // failure.
+    int AddTab(CPaneWnd* pPane, bool bSelect, int nIndex = -1);
     // Deletes the tab and its record, then relabels all tabs and updates the widths.
     void RemoveTab(int nIndex) override;
     PaneTabRecord* GetTabRecord(int nIndex) const;

@@ -149,7 +149,7 @@ void CSessionKeeper::Restore(const SessionData& data)
         CPaneWnd* pPane = m_pForm->AddPaneAs(PANE_HTML, nullptr, false);
         if (pPane == nullptr)
             continue;
-        const Restored restored{data.addresses[i], data.History(i), data.Title(i)};
+        const PaneRecord restored{data.addresses[i], data.History(i), data.Title(i)};
         // Until it loads, the pane is known by the title its page had.
         pPane->SetTitle(restored.title.isEmpty() ? CHtmlPane::AddressLabel(restored.address)
                                                  : restored.title);
@@ -160,6 +160,8 @@ void CSessionKeeper::Restore(const SessionData& data)
             m_restored.remove(pPane);
         });
     }
+    // The panes closed in that session can be opened again in this one.
+    m_pForm->ClosedPanes().Assign(data.closed);
     m_written = data;
     m_bWritten = true;
 }
@@ -169,9 +171,31 @@ void CSessionKeeper::LoadIfPending(CPaneWnd* pPane)
     const auto it = m_pending.find(pPane);
     if (it == m_pending.end())
         return;
-    const Restored restored = it.value();
+    const PaneRecord restored = it.value();
     m_pending.erase(it);
     m_pForm->NavigatePane(pPane, restored.address, false, restored.history);
+}
+
+CSessionKeeper::PaneRecord CSessionKeeper::LiveRecord(const CPaneWnd* pPane)
+{
+    PaneRecord record{pPane->GetAddress(), pPane->SaveHistory(), pPane->PageTitle()};
+    // A page without a title of its own is named by its address: nothing to keep.
+    if (record.title == record.address)
+        record.title.clear();
+    return record;
+}
+
+CSessionKeeper::PaneRecord CSessionKeeper::Record(const CPaneWnd* pPane) const
+{
+    // A page not loaded yet, still on its way or that never arrived keeps what it came back
+    // with. The engine's history is read as it is now.
+    const auto pending = m_pending.constFind(pPane);
+    if (pending != m_pending.cend())
+        return pending.value();
+    PaneRecord record = LiveRecord(pPane);
+    if (record.address.isEmpty())
+        record = m_restored.value(pPane);
+    return record;
 }
 
 SessionData CSessionKeeper::Snapshot() const
@@ -182,24 +206,16 @@ SessionData CSessionKeeper::Snapshot() const
         const CPaneWnd* pPane = pTabs->GetTabPane(i);
         if (pPane == nullptr || pPane->GetPaneKind() != PANE_HTML)
             continue;
-        // A page not loaded yet, still on its way or that never arrived keeps what it came
-        // back with. The engine's history is read as it is now.
-        const auto pending = m_pending.constFind(pPane);
-        Restored pane =
-            pending != m_pending.cend()
-                ? pending.value()
-                : Restored{pPane->GetAddress(), pPane->SaveHistory(), pPane->PageTitle()};
-        if (pane.address.isEmpty())
-            pane = m_restored.value(pPane);
+        const PaneRecord pane = Record(pPane);
         if (pane.address.isEmpty())
             continue;
         if (pPane == m_pForm->GetActivePane())
             data.nActive = int(data.addresses.size());
         data.addresses << pane.address;
         data.histories << pane.history;
-        // A page without a title of its own is named by its address: nothing to keep.
-        data.titles << (pane.title == pane.address ? QString() : pane.title);
+        data.titles << pane.title;
     }
+    data.closed = m_pForm->ClosedPanes().List();
     return data;
 }
 

@@ -48,7 +48,20 @@ public:
     // The address a restored pane will load; empty for any other pane.
     QString PendingAddress(const CPaneWnd* pPane) const { return m_pending.value(pPane).address; }
 
-    // The panes of the workspace as the session file holds them.
+    // What the session file keeps of an HTML pane: its address, history and title.
+    struct PaneRecord
+    {
+        QString address;
+        QByteArray history;
+        QString title; // empty where the page has no title of its own
+    };
+    // A restored pane not loaded yet, or whose page never arrived, has what it came back with;
+    // any other the engine's history as it is now. An empty address: nothing to keep.
+    PaneRecord Record(const CPaneWnd* pPane) const;
+    // The same for a pane of a workspace that keeps no session.
+    static PaneRecord LiveRecord(const CPaneWnd* pPane);
+
+    // The panes of the workspace, open and closed, as the session file holds them.
     SessionData Snapshot() const;
     // Writes the snapshot now when it differs from the file's content.
     void WriteIfChanged();
@@ -70,16 +83,8 @@ private:
     CNuvBrowserForm* m_pForm;
     CAppSettings* m_pApp;
     CSessionFile m_file;
-    // A restored pane's address, history and title, as the session file had them.
-    struct Restored
-    {
-        QString address;
-        QByteArray history;
-        QString title;
-    };
-
-    QHash<const CPaneWnd*, Restored> m_pending;  // restored, not loaded yet
-    QHash<const CPaneWnd*, Restored> m_restored; // restored, until the page reports its own
+    QHash<const CPaneWnd*, PaneRecord> m_pending;  // restored, not loaded yet
+    QHash<const CPaneWnd*, PaneRecord> m_restored; // restored, until the page reports its own
     QTimer m_timerWrite;
     QTimer m_timerTrial;
     SessionData m_written;

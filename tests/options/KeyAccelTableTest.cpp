@@ -71,10 +71,10 @@ protected:
     }
     static void ExpectDefaults(const CKeyAccelTable& t)
     {
-        ASSERT_EQ(t.GetEntryCount(), 15);
+        ASSERT_EQ(t.GetEntryCount(), CKeyAccelTable::kDefaultCount);
         const KEYACCELENTRY* e = t.GetEntries();
         const KEYACCELENTRY* d = CKeyAccelTable::GetDefaultEntries();
-        for (int i = 0; i < 15; ++i) {
+        for (int i = 0; i < CKeyAccelTable::kDefaultCount; ++i) {
             EXPECT_EQ(e[i].fVirt, d[i].fVirt) << i;
             EXPECT_EQ(e[i].wKey, d[i].wKey) << i;
             EXPECT_EQ(e[i].wCommand, d[i].wCommand) << i;
@@ -97,12 +97,25 @@ TEST_F(KeyAccelTableTest, DefaultRowsAndCommandNames)
     {
         quint8 flags;
         quint16 key, cmd;
-    } rows[15] = {{0x0B, 0x41, 32826}, {0x0B, 0x42, 32827}, {0x0B, 0x44, 32834},
-                  {0x0B, 0x4A, 32830}, {0x0F, 0x4A, 32831}, {0x0B, 0x4B, 32832},
-                  {0x0F, 0x4B, 32833}, {0x0B, 0x4E, 32775}, {0x0B, 0x4F, 32804},
-                  {0x0B, 0x53, 32805}, {0x0B, 0x50, 32776}, {0x0B, 0x54, 1016},
-                  {0x0B, 0x5A, 32774}, {0x0B, 0x46, 32784}, {0x0B, 0x4D, 32785}};
-    for (int i = 0; i < 15; ++i) {
+    } rows[] = {{0x0B, 0x41, 32826},
+                {0x0B, 0x42, 32827},
+                {0x0B, 0x44, 32834},
+                {0x0B, 0x4A, 32830},
+                {0x0F, 0x4A, 32831},
+                {0x0B, 0x4B, 32832},
+                {0x0F, 0x4B, 32833},
+                {0x0B, 0x4E, 32775},
+                {0x0B, 0x4F, 32804},
+                {0x0B, 0x53, 32805},
+                {0x0B, 0x50, 32776},
+                {0x0B, 0x54, 1016},
+                {0x0B, 0x5A, 32774},
+                {0x0B, 0x46, 32784},
+                {0x0B, 0x4D, 32785},
+                // Added after the first fifteen: Ctrl+Shift+Z, Reopen Closed Window.
+                {0x0F, 0x5A, 32854}};
+    ASSERT_EQ(CKeyAccelTable::kDefaultCount, int(std::size(rows)));
+    for (int i = 0; i < CKeyAccelTable::kDefaultCount; ++i) {
         EXPECT_EQ(d[i].fVirt, rows[i].flags) << i;
         EXPECT_EQ(d[i].wKey, rows[i].key) << i;
         EXPECT_EQ(d[i].wCommand, rows[i].cmd) << i;
@@ -110,12 +123,14 @@ TEST_F(KeyAccelTableTest, DefaultRowsAndCommandNames)
         EXPECT_EQ(d[i].wReserved, 0);
     }
 
-    ASSERT_EQ(CKeyAccelTable::GetCommandTableSize(), 34);
+    ASSERT_EQ(CKeyAccelTable::GetCommandTableSize(), 35);
     const KEYACCELCOMMAND* c = CKeyAccelTable::GetCommandTable();
     EXPECT_EQ(c[0].wCommand, 32826);
     EXPECT_EQ(QString::fromUtf16(c[0].pszName), QStringLiteral("Focus to Favorites"));
     EXPECT_EQ(c[32].wCommand, 32844);
     EXPECT_EQ(QString::fromUtf16(c[32].pszName), QStringLiteral("Move to Next Window"));
+    EXPECT_EQ(c[33].wCommand, 32855);
+    EXPECT_EQ(c[34].wCommand, 32854);
     EXPECT_EQ(CKeyAccelTable::GetCommandName(32845), QStringLiteral("Status Bar"));
     EXPECT_EQ(CKeyAccelTable::GetCommandName(57665), QStringLiteral("Exit"));
     EXPECT_EQ(CKeyAccelTable::GetCommandName(32773), QString());
@@ -163,6 +178,7 @@ TEST_F(KeyAccelTableTest, AllCommandNamesInTheirOrder)
         {32843, "Move to Previous Window"},
         {32844, "Move to Next Window"},
         {32855, "Downloads"},
+        {32854, "Reopen Closed Window"},
     };
     ASSERT_EQ(CKeyAccelTable::GetCommandTableSize(), int(std::size(rows)));
     const KEYACCELCOMMAND* table = CKeyAccelTable::GetCommandTable();
@@ -205,7 +221,7 @@ TEST_F(KeyAccelTableTest, AFailedSaveReportsFailureAndLeavesTheStoreAlone)
     CKeyAccelTable u;
     ASSERT_TRUE(u.LoadTable());
     EXPECT_EQ(u.FindEntry(FCONTROL, 0x42, 32846), 1);
-    EXPECT_EQ(u.FindEntry(FCONTROL, 0x43, 32787), 15);
+    EXPECT_EQ(u.FindEntry(FCONTROL, 0x43, 32787), CKeyAccelTable::kDefaultCount);
 }
 
 TEST_F(KeyAccelTableTest, UnloadedTableBehavesAsDefaults)
@@ -229,6 +245,7 @@ TEST_F(KeyAccelTableTest, EmptyRegistryGivesDefaultsAndWritesNothing)
 
 TEST_F(KeyAccelTableTest, StoredTables)
 {
+    constexpr int kDefault = CKeyAccelTable::kDefaultCount;
     const QByteArray ctrlAltA = Entry(0x1B, 0x41, 32845);
     const QByteArray two = ctrlAltA + Entry(0x0B, 0x42, 32787);
     const struct
@@ -241,13 +258,13 @@ TEST_F(KeyAccelTableTest, StoredTables)
     } cases[] = {
         {"exact", 2, two, true, 2},
         {"short table: the rest stays zero", 2, ctrlAltA, true, 2},
-        {"table longer than the count", 1, two, false, 15},
-        {"count 0", 0, two, false, 15},
-        {"negative count", 0xFFFFFFFFu, two, false, 15},
-        {"huge count", 0x7FFFFFFFu, two, false, 15},
-        {"count just above the limit", 4097, two, false, 15},
+        {"table longer than the count", 1, two, false, kDefault},
+        {"count 0", 0, two, false, kDefault},
+        {"negative count", 0xFFFFFFFFu, two, false, kDefault},
+        {"huge count", 0x7FFFFFFFu, two, false, kDefault},
+        {"count just above the limit", 4097, two, false, kDefault},
         {"largest count", 4096, two, true, 4096},
-        {"no table", 2, QByteArray(), false, 15},
+        {"no table", 2, QByteArray(), false, kDefault},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -273,6 +290,28 @@ TEST_F(KeyAccelTableTest, StoredTables)
     }
 }
 
+TEST_F(KeyAccelTableTest, ATableStoredBeforeTheNewDefaultRowsReadsAsItWas)
+{
+    // The first fifteen defaults, stored by a browser that had no others.
+    QByteArray table;
+    const KEYACCELENTRY* d = CKeyAccelTable::GetDefaultEntries();
+    for (int i = 0; i < 15; ++i)
+        table += Entry(d[i].fVirt, d[i].wKey, d[i].wCommand);
+    Store(15, table);
+    CKeyAccelTable t;
+    EXPECT_TRUE(t.LoadTable());
+    ASSERT_EQ(t.GetEntryCount(), 15);
+    EXPECT_EQ(t.FindEntry(FCONTROL, 0x5A, ID_FILE_CLOSE), 12);
+    EXPECT_EQ(t.FindEntry(FCONTROL | FSHIFT, 0x5A), -1) << "the user's table is not changed";
+    EXPECT_FALSE(t.IsModified());
+    // Binding the new command there works as for any other.
+    ASSERT_TRUE(t.SetEntry(FCONTROL | FSHIFT, 0x5A, ID_FILE_REOPEN_CLOSED));
+    ASSERT_TRUE(t.SaveTable());
+    CKeyAccelTable u;
+    EXPECT_TRUE(u.LoadTable());
+    EXPECT_EQ(u.FindEntry(FCONTROL | FSHIFT, 0x5A, ID_FILE_REOPEN_CLOSED), 15);
+}
+
 TEST_F(KeyAccelTableTest, SaveWritesBothValuesOnlyWhenModified)
 {
     CKeyAccelTable t;
@@ -285,9 +324,9 @@ TEST_F(KeyAccelTableTest, SaveWritesBothValuesOnlyWhenModified)
     RegValue count;
     ASSERT_TRUE(CRegistryStore().QueryValue(kKey, QStringLiteral("KeyAccelCount"), &count));
     EXPECT_EQ(count.type, static_cast<quint32>(REG_DWORD));
-    EXPECT_EQ(count.dword, 16u);
+    EXPECT_EQ(count.dword, quint32(CKeyAccelTable::kDefaultCount + 1));
     const QByteArray table = StoredTable();
-    ASSERT_EQ(table.size(), 16 * 8);
+    ASSERT_EQ(table.size(), (CKeyAccelTable::kDefaultCount + 1) * 8);
     EXPECT_EQ(table.left(8), Entry(0x0B, 0x41, 32826));
     EXPECT_EQ(table.right(8), Entry(0x1B, 0x41, 32845));
 
@@ -301,8 +340,8 @@ TEST_F(KeyAccelTableTest, SaveWritesBothValuesOnlyWhenModified)
     ASSERT_TRUE(t.SaveTable());
     CKeyAccelTable u;
     EXPECT_TRUE(u.LoadTable());
-    ASSERT_EQ(u.GetEntryCount(), 16);
-    EXPECT_EQ(u.FindEntry(FCONTROL | FALT, 0x41, 32845), 15);
+    ASSERT_EQ(u.GetEntryCount(), CKeyAccelTable::kDefaultCount + 1);
+    EXPECT_EQ(u.FindEntry(FCONTROL | FALT, 0x41, 32845), CKeyAccelTable::kDefaultCount);
 }
 
 TEST_F(KeyAccelTableTest, SaveOfAnEmptiedTableWritesTheCountOnly)
@@ -310,7 +349,7 @@ TEST_F(KeyAccelTableTest, SaveOfAnEmptiedTableWritesTheCountOnly)
     CKeyAccelTable t;
     t.LoadTable();
     const KEYACCELENTRY* d = CKeyAccelTable::GetDefaultEntries();
-    for (int i = 0; i < 15; ++i)
+    for (int i = 0; i < CKeyAccelTable::kDefaultCount; ++i)
         ASSERT_TRUE(t.RemoveEntry(d[i].fVirt, d[i].wKey, d[i].wCommand));
     EXPECT_EQ(t.GetEntryCount(), 0);
     EXPECT_FALSE(t.SaveTable());
@@ -335,16 +374,17 @@ TEST_F(KeyAccelTableTest, FindSetRemove)
 
     // Ctrl+A re-bound: row 1 is replaced, the count stays.
     ASSERT_TRUE(t.SetEntry(FCONTROL, 0x41, 32804));
-    EXPECT_EQ(t.GetEntryCount(), 15);
+    EXPECT_EQ(t.GetEntryCount(), CKeyAccelTable::kDefaultCount);
     EXPECT_EQ(t.GetEntries()[0].wCommand, 32804);
     EXPECT_EQ(t.GetEntries()[0].fVirt, 0x0B);
 
     // Ctrl+Alt+A is a new combination: appended with flags 0x1B.
     ASSERT_TRUE(t.SetEntry(FCONTROL | FALT, 0x41, 32845));
-    ASSERT_EQ(t.GetEntryCount(), 16);
-    EXPECT_EQ(t.GetEntries()[15].fVirt, 0x1B);
-    EXPECT_EQ(t.GetEntries()[15].wKey, 0x41);
-    EXPECT_EQ(t.GetEntries()[15].wCommand, 32845);
+    const int nNew = CKeyAccelTable::kDefaultCount;
+    ASSERT_EQ(t.GetEntryCount(), nNew + 1);
+    EXPECT_EQ(t.GetEntries()[nNew].fVirt, 0x1B);
+    EXPECT_EQ(t.GetEntries()[nNew].wKey, 0x41);
+    EXPECT_EQ(t.GetEntries()[nNew].wCommand, 32845);
 }
 
 TEST_F(KeyAccelTableTest, RemoveMarksModifiedEvenWhenNothingMatches)
@@ -353,18 +393,19 @@ TEST_F(KeyAccelTableTest, RemoveMarksModifiedEvenWhenNothingMatches)
     t.LoadTable();
     EXPECT_FALSE(t.RemoveEntry(FCONTROL, 0x41, 32827)); // row 1 names 32826
     EXPECT_TRUE(t.IsModified());
-    EXPECT_EQ(t.GetEntryCount(), 15);
+    const int nDefault = CKeyAccelTable::kDefaultCount;
+    EXPECT_EQ(t.GetEntryCount(), nDefault);
 
     ASSERT_TRUE(t.RemoveEntry(FCONTROL, 0x54, 1016)); // row 12, Ctrl+T
-    EXPECT_EQ(t.GetEntryCount(), 14);
+    EXPECT_EQ(t.GetEntryCount(), nDefault - 1);
     EXPECT_EQ(t.GetEntries()[11].wKey, 0x5A); // the later rows moved up
     EXPECT_EQ(t.GetEntries()[13].wKey, 0x4D);
     EXPECT_EQ(t.FindEntry(FCONTROL, 0x54), -1);
 
     // A new entry after a removal goes right after the remaining ones.
     ASSERT_TRUE(t.SetEntry(FALT, 0x54, 1016));
-    EXPECT_EQ(t.GetEntryCount(), 15);
-    EXPECT_EQ(t.FindEntry(FALT, 0x54, 1016), 14);
+    EXPECT_EQ(t.GetEntryCount(), nDefault);
+    EXPECT_EQ(t.FindEntry(FALT, 0x54, 1016), nDefault - 1);
 }
 
 TEST_F(KeyAccelTableTest, TranslateKeyMatchesExactModifiers)
@@ -474,6 +515,7 @@ TEST_F(KeyAccelTableTest, KeysWithoutACharacterOfTheirOwnShowReadably)
         ASSERT_TRUE(t.SetEntry(c.nFlags, c.nKey, ID_GO_BACK));
         t.DecorateMenu(&bar);
         EXPECT_EQ(MenuText(bar, ID_GO_BACK), QString::fromUtf8(c.pszMenuText));
-        EXPECT_EQ(CKeyAccelTable::GetKeyText(t.GetEntries()[15]), QString::fromUtf8(c.pszKeyText));
+        EXPECT_EQ(CKeyAccelTable::GetKeyText(t.GetEntries()[CKeyAccelTable::kDefaultCount]),
+                  QString::fromUtf8(c.pszKeyText));
     }
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "../dialogs/DialogFixture.h"
 
+#include "options/KeyAccelTable.h"
 #include "options/NuvOptionKeyPage.h"
 #include "options/NuvOptionPage.h"
 #include "options/NuvOptionSheetDlg.h"
@@ -16,6 +17,8 @@
 #include <QTreeWidget>
 
 namespace {
+// The rows of the key table a fresh home starts with.
+constexpr int kDefault = CKeyAccelTable::kDefaultCount;
 class NuvOptionSheetTest : public DialogTest
 {
 protected:
@@ -101,15 +104,17 @@ TEST_F(NuvOptionSheetTest, KeyPageShowsTheTableAndTheCommandNames)
     CNuvOptionKeyPage* page = KeyPage(sheet);
     ASSERT_NE(page, nullptr);
     const QStringList lines = Lines(page);
-    ASSERT_EQ(lines.size(), 15);
+    ASSERT_EQ(lines.size(), CKeyAccelTable::kDefaultCount);
     EXPECT_EQ(lines[0], "Ctrl+A\tFocus to Favorites");
     EXPECT_EQ(lines[4], "Ctrl+Shift+J\tImages OFF-display");
     EXPECT_EQ(lines[14], "Ctrl+M\tAddress Bar");
+    EXPECT_EQ(lines[15], "Ctrl+Shift+Z\tReopen Closed Window");
     auto* functions = Item<QComboBox>(sheet, CNuvOptionKeyPage::IDC_FUNCTION);
-    ASSERT_EQ(functions->count(), 34);
+    ASSERT_EQ(functions->count(), 35);
     EXPECT_EQ(functions->itemText(0), "Focus to Favorites");
     EXPECT_EQ(functions->itemText(32), "Move to Next Window");
     EXPECT_EQ(functions->itemText(33), "Downloads");
+    EXPECT_EQ(functions->itemText(34), "Reopen Closed Window");
     EXPECT_EQ(functions->currentIndex(), -1);
     EXPECT_TRUE(
         Item<QTreeWidget>(sheet, CNuvOptionKeyPage::IDC_KEY_LIST)->selectedItems().isEmpty());
@@ -199,17 +204,19 @@ TEST_F(NuvOptionSheetTest, SetReplaceAndDeleteEditTheListInPlace)
         int nCount;   // lines afterwards
     } cases[] = {
         {"set replaces the line of the same keys", "n", true, false, false, "History", false, 7,
-         "Ctrl+N\tHistory", 15},
-        {"set of new keys appends", "a", true, true, false, "Back", false, 15, "Ctrl+Alt+A\tBack",
-         16},
-        {"set with an empty key field", "", true, false, false, "Back", false, 15, "\tBack", 16},
-        {"set with a blank", " ", true, false, false, "Back", false, 15, "Ctrl+Space\tBack", 16},
+         "Ctrl+N\tHistory", kDefault},
+        {"set of new keys appends", "a", true, true, false, "Back", false, kDefault,
+         "Ctrl+Alt+A\tBack", kDefault + 1},
+        {"set with an empty key field", "", true, false, false, "Back", false, kDefault, "\tBack",
+         kDefault + 1},
+        {"set with a blank", " ", true, false, false, "Back", false, kDefault, "Ctrl+Space\tBack",
+         kDefault + 1},
         {"set without a function does nothing", "q", true, false, false, "", false, 14,
-         "Ctrl+M\tAddress Bar", 15},
+         "Ctrl+M\tAddress Bar", kDefault},
         {"delete removes the exact entry", "j", true, false, true, "Images OFF-display", true, 4,
-         "Ctrl+K\tSound ON", 14},
+         "Ctrl+K\tSound ON", kDefault - 1},
         {"delete needs the same function", "j", true, false, true, "Images ON-display", true, 4,
-         "Ctrl+Shift+J\tImages OFF-display", 15},
+         "Ctrl+Shift+J\tImages OFF-display", kDefault},
     };
     Open();
     for (const auto& c : cases) {
@@ -241,7 +248,7 @@ TEST_F(NuvOptionSheetTest, SetReplaceAndDeleteEditTheListInPlace)
         // Cancel drops the edits: the next showing has the stored table.
         QTest::keyClick(sheet, Qt::Key_Escape);
         ASSERT_TRUE(Gone(sheet));
-        EXPECT_EQ(frame->m_keyAccelTable.GetEntryCount(), 15);
+        EXPECT_EQ(frame->m_keyAccelTable.GetEntryCount(), kDefault);
         EXPECT_FALSE(frame->m_keyAccelTable.IsModified());
         EXPECT_EQ(StoredTable(), QByteArray());
     }
@@ -269,7 +276,7 @@ TEST_F(NuvOptionSheetTest, OkStoresTheBindingAndItWorksAtOnceAndAfterARestart)
     Key(Qt::Key_K);
     EXPECT_EQ(page->Calls().filter("GoBack").size(), 1);
     const QByteArray table = StoredTable();
-    ASSERT_EQ(table.size(), 15 * 8);
+    ASSERT_EQ(table.size(), kDefault * 8);
     // Row 6 (the default Ctrl+K) now names Back: flags, key, command.
     EXPECT_EQ(table.mid(5 * 8, 6), QByteArray::fromHex("0b004b001d80"));
 
@@ -290,12 +297,12 @@ TEST_F(NuvOptionSheetTest, OkAfterADeleteOfNothingStillStoresTheTable)
     ASSERT_NE(sheet, nullptr);
     SetControls(sheet, "q", true, false, false, "Back");
     Click(sheet->GetDlgItem(CNuvOptionKeyPage::IDC_DELETE));
-    EXPECT_EQ(KeyPage(sheet)->GetLineCount(), 15);
+    EXPECT_EQ(KeyPage(sheet)->GetLineCount(), kDefault);
     Click(sheet->GetDlgItem(CNuvDialog::IDOK));
     ASSERT_TRUE(Gone(sheet));
     EXPECT_NE(StoredTable(), QByteArray());
-    EXPECT_EQ(Stored("KeyAccelCount").dword, 15u);
-    EXPECT_EQ(StoredTable().size(), 15 * 8);
+    EXPECT_EQ(Stored("KeyAccelCount").dword, quint32(kDefault));
+    EXPECT_EQ(StoredTable().size(), kDefault * 8);
 }
 
 TEST_F(NuvOptionSheetTest, GeneralPageWritesEachSettingWhenClicked)

@@ -36,7 +36,7 @@ TEST(SessionFileTest, WrittenPagesReadBackAsTheyWere)
         EXPECT_EQ(CSessionFile::Format(data).count('\n'), data.addresses.size() + 2);
         EXPECT_EQ(QDir(NuvDataHome()).entryList(QDir::Files), QStringList{"session"});
     }
-    EXPECT_TRUE(CSessionFile::Format(cases[0]).startsWith("nuvBrowser session 3\nactive 0\n"));
+    EXPECT_TRUE(CSessionFile::Format(cases[0]).startsWith("nuvBrowser session 4\nactive 0\n"));
 }
 
 TEST(SessionFileTest, DamagedOrForeignFilesAreRefused)
@@ -46,7 +46,7 @@ TEST(SessionFileTest, DamagedOrForeignFilesAreRefused)
     ASSERT_TRUE(CSessionFile::Parse(good, &data));
     const QByteArray cases[] = {
         "",
-        "nuvBrowser session 4\nactive 0\npane http://a/\n", // a newer version
+        "nuvBrowser session 5\nactive 0\npane http://a/\n", // a newer version
         "Some other file\n",
         good.left(good.size() - 3),                                         // cut short
         "nuvBrowser session 1\npane http://a/\n",                           // no active line
@@ -71,7 +71,7 @@ TEST(SessionFileTest, DamagedOrForeignFilesAreRefused)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(cases[1]);
     f.close();
-    ASSERT_TRUE(cases[1].startsWith("nuvBrowser session 4"));
+    ASSERT_TRUE(cases[1].startsWith("nuvBrowser session 5"));
     EXPECT_EQ(file.Read(&data), CSessionFile::ReadResult::Damaged);
     // A folder in its place is damaged too, not missing.
     ASSERT_TRUE(QFile::remove(file.Path()));
@@ -149,6 +149,63 @@ TEST(SessionFileTest, TitlesGoBesideTheirPanesWithinTheirBound)
     }
 }
 
+TEST(SessionFileTest, ClosedPanesFollowTheOpenOnesInTheOrderTheyClosed)
+{
+    CTempHome home;
+    const CSessionFile file;
+    static const char kBinary[] = "\x04\x00\nclosed 0 http://x/\n";
+    SessionData data{{"http://a/", "http://b/"}, 1, {"history a"}, {"A"}};
+    data.closed = {
+        {"http://closed.example/first", "First", QByteArray(kBinary, sizeof(kBinary) - 1), 0},
+        {"http://closed.example/a b%\n", " 100% \nclosed 1 http://y/", {}, 7},
+        {"about:blank", {}, "history only", 1},
+        {"http://closed.example/last", "Last", {}, 2},
+    };
+    ASSERT_TRUE(file.Write(data));
+    SessionData read;
+    ASSERT_EQ(file.Read(&read), CSessionFile::ReadResult::Ok);
+    EXPECT_EQ(read, data);
+    ASSERT_EQ(read.closed.size(), 4);
+    EXPECT_EQ(read.closed.last().address, "http://closed.example/last");
+    EXPECT_EQ(read.closed[1].nPosition, 7);
+    EXPECT_EQ(read.History(0), "history a") << "the open panes keep theirs";
+    const QByteArray bytes = CSessionFile::Format(data);
+    EXPECT_EQ(bytes.count("\nclosed "), 4) << bytes.constData();
+    EXPECT_TRUE(bytes.contains("\npane http://b/\nclosed 0 http://closed.example/first\n"));
+
+    // One without an address has nothing to open and is left out, not written as a damaged
+    // line; a place below the first reads as the first.
+    SessionData odd{{"http://a/"}, 0};
+    odd.closed = {{"", "No address", {}, 0}, {"http://c/", {}, {}, -3}};
+    ASSERT_TRUE(CSessionFile::Parse(CSessionFile::Format(odd), &read));
+    EXPECT_EQ(read.closed, (QList<ClosedPane>{{"http://c/", {}, {}, 0}}));
+
+    // A file of version 3 reads as it did, without closed panes; nor may it name any.
+    ASSERT_TRUE(
+        CSessionFile::Parse("nuvBrowser session 3\nactive 0\npane http://a/\ntitle A\n", &read));
+    EXPECT_EQ(read, (SessionData{{"http://a/"}, 0, {}, {"A"}}));
+    EXPECT_TRUE(read.closed.isEmpty());
+
+    const QByteArray damaged[] = {
+        "nuvBrowser session 3\nactive 0\npane http://a/\nclosed 0 http://b/\n",
+        "nuvBrowser session 4\nactive 0\nclosed 0 http://b/\npane http://a/\n", // open first
+        "nuvBrowser session 4\nactive 0\npane http://a/\nclosed http://b/\n",
+        "nuvBrowser session 4\nactive 0\npane http://a/\nclosed -1 http://b/\n",
+        "nuvBrowser session 4\nactive 0\npane http://a/\nclosed x http://b/\n",
+        "nuvBrowser session 4\nactive 0\npane http://a/\nclosed 0 \n",
+        "nuvBrowser session 4\nactive 0\npane http://a/\nclosed 0\n",
+        "nuvBrowser session 4\nactive 0\nclosed 0 http://b/\nhistory aGk=\ntitle B\n",
+    };
+    for (const QByteArray& bytes : damaged) {
+        SessionData parsed;
+        EXPECT_FALSE(CSessionFile::Parse(bytes, &parsed)) << bytes.constData();
+    }
+    // A session of closed panes alone is whole.
+    ASSERT_TRUE(CSessionFile::Parse(
+        "nuvBrowser session 4\nactive 0\nclosed 3 http://b/\ntitle B\nhistory aGk=\n", &read));
+    EXPECT_EQ(read.closed, (QList<ClosedPane>{{"http://b/", "B", "hi", 3}}));
+}
+
 TEST(SessionFileTest, ADamagedHistoryReadsAsNone)
 {
     const QByteArray tooLarge = QByteArray(CSessionFile::kMaxHistoryBytes + 1, 'h').toBase64();
@@ -206,6 +263,32 @@ TEST(SessionFileTest, HistoriesNeverTakeTheFileBeyondWhatIsRead)
     EXPECT_TRUE(read.History(0).isEmpty());
     EXPECT_EQ(read.History(1), data.History(1)) << "the first ones keep theirs";
     EXPECT_TRUE(read.History(60).isEmpty()) << "the last ones go without";
+}
+
+TEST(SessionFileTest, ClosedPanesHistoriesTakeWhatRoomTheOpenOnesLeaveTheLastClosedFirst)
+{
+    // Open panes whose histories fill most of the file, then closed panes with full ones.
+    SessionData data;
+    const qsizetype nLine = (CSessionFile::kMaxHistoryBytes + 2) / 3 * 4 + 9; // "history ...\n"
+    const int nFit = int(CSessionFile::kMaxFileBytes / nLine);
+    for (int i = 0; i < nFit - 2; ++i) {
+        data.addresses << QStringLiteral("http://open%1/").arg(i);
+        data.histories << QByteArray(CSessionFile::kMaxHistoryBytes, 'o');
+    }
+    for (int i = 0; i < 5; ++i)
+        data.closed << ClosedPane{QStringLiteral("http://closed%1/").arg(i),
+                                  {},
+                                  QByteArray(CSessionFile::kMaxHistoryBytes, char('a' + i)),
+                                  i};
+    const QByteArray bytes = CSessionFile::Format(data);
+    EXPECT_LE(bytes.size(), CSessionFile::kMaxFileBytes);
+    SessionData read;
+    ASSERT_TRUE(CSessionFile::Parse(bytes, &read));
+    for (qsizetype i = 0; i < data.addresses.size(); ++i)
+        EXPECT_EQ(read.History(i), data.History(i)) << "open pane " << i;
+    ASSERT_EQ(read.closed.size(), 5) << "every closed pane is kept";
+    EXPECT_EQ(read.closed[4].history, data.closed[4].history) << "the last closed keeps its";
+    EXPECT_TRUE(read.closed[0].history.isEmpty()) << "the first closed goes without";
 }
 
 TEST(SessionFileTest, SessionsPutAsideAreKeptInGenerations)

@@ -212,9 +212,11 @@ TEST_F(DesktopKeysTest, ATextFieldKeepsItsEditingKeysAndPlainLetters)
         // Everywhere else the key table rules as before.
         {Focus::Page, Qt::Key_A, Ctrl, ID_FOCUS_FAVORITES},
         {Focus::Page, Qt::Key_Z, Ctrl, ID_FILE_CLOSE},
+        {Focus::Page, Qt::Key_Z, Ctrl | Shift, ID_FILE_REOPEN_CLOSED},
         {Focus::Page, Qt::Key_A, None, ID_FOCUS_FAVORITES},
         {Focus::Favorites, Qt::Key_A, Ctrl, ID_FOCUS_FAVORITES},
         {Focus::Favorites, Qt::Key_Z, Ctrl, ID_FILE_CLOSE},
+        {Focus::Favorites, Qt::Key_Z, Ctrl | Shift, ID_FILE_REOPEN_CLOSED},
         {Focus::Favorites, Qt::Key_A, None, ID_FOCUS_FAVORITES},
     };
     RunCases(cases, commandOf);
@@ -245,6 +247,7 @@ TEST_F(DesktopKeysTest, MenuItemsWithoutAKeyShowTheDesktopKey)
     // Items with a key of their own, or of a binding, keep it.
     EXPECT_EQ(MenuText(ID_VIEW_REFRESH), "&Refresh\tShift+Esc");
     EXPECT_EQ(MenuText(ID_FILE_CLOSE), "&Close\tCtrl+Z");
+    EXPECT_EQ(MenuText(ID_FILE_REOPEN_CLOSED), "Reopen Closed &Window\tCtrl+Shift+Z");
 }
 
 TEST_F(DesktopKeysTest, CtrlTabGoesRoundThePanes)

@@ -95,10 +95,12 @@ TEST_F(SessionKeeperTest, TheOpenPagesAreWrittenAndGoOnANormalEnd)
                                 1};
         ASSERT_TRUE(WaitFor([&] { return Stored() == three; })) << Bytes(file.Path()).constData();
 
-        // A closed pane and a source view (not a page) are followed by the file.
+        // A closed pane and a source view (not a page) are followed by the file; the closed
+        // pane is kept among the closed ones, with its place.
         ASSERT_TRUE(frame->SendCommand(ID_FILE_CLOSE));
         ASSERT_TRUE(frame->SendCommand(ID_VIEW_SOURCE));
-        const SessionData two{{"http://a.example/", "http://c.example/"}, 0};
+        SessionData two{{"http://a.example/", "http://c.example/"}, 0};
+        two.closed = {ClosedPane{"http://b.example/x y", {}, {}, 1}};
         ASSERT_TRUE(WaitFor([&] { return Stored() == two; })) << Bytes(file.Path()).constData();
 
         Close();
@@ -144,8 +146,8 @@ TEST_F(SessionKeeperTest, ASessionLeftBehindAtStart)
         {"damaged", leftBytes.left(40), false, 0, NotAsked, false, leftBytes.left(40), "<missing>"},
         {"the version before histories", v1Bytes, false, 1, NotAsked, true, "<missing>",
          laterBytes},
-        {"a newer version", "nuvBrowser session 4\nactive 0\npane http://a.example/\n", false, 0,
-         NotAsked, false, "nuvBrowser session 4\nactive 0\npane http://a.example/\n", "<missing>"},
+        {"a newer version", "nuvBrowser session 5\nactive 0\npane http://a.example/\n", false, 0,
+         NotAsked, false, "nuvBrowser session 5\nactive 0\npane http://a.example/\n", "<missing>"},
         {"not text", QByteArray("\xff\xfe\x00\x01", 4), false, 0, NotAsked, false,
          QByteArray("\xff\xfe\x00\x01", 4), "<missing>"},
         {"crashed again while restoring", leftBytes, true, 1, NotAsked, false, leftBytes,
