@@ -85,8 +85,9 @@ protected:
     // Saves the address as Save Link Target As does; the result of the save's own callback.
     std::optional<bool>* Save(const QString& path, const QString& name)
     {
-        m_pPane->SaveAddressToFile(m_server.Url(path), m_dir.filePath(name),
-                                   [this](bool bOk) { m_result = bOk; });
+        m_pPane->SaveAddressToFile(
+            m_server.Url(path), m_dir.filePath(name),
+            [this](SaveResult result) { m_result = result == SaveResult::Saved; });
         return &m_result;
     }
     const CDownloadList::Row* Newest() const
