@@ -167,7 +167,7 @@ TEST_F(MainFrameTest, MenuBarHoldsMenu128WithDecoratedKeys)
     EXPECT_EQ(Outline(file),
               "&New\tCtrl+N|&Open...\tCtrl+O|Save &As...\tCtrl+S|-|&Print\tCtrl+P|-|"
               "Favori&tes>|S&end Shortcut to Desktop|-|P&roperties...|&Work Offline|E&xit|"
-              "&Close\tCtrl+Z");
+              "&Close\tCtrl+Z|Reopen Closed &Window\tCtrl+Shift+Z");
     EXPECT_EQ(Outline(SubMenu(file, "Favori&tes")),
               "&Add to Favorites\tCtrl+T|&Organize Favorites|&Refresh Favorites|"
               "&Import Favorites...|&Export Favorites...");
