@@ -231,6 +231,22 @@ class Browser:
     def tree_pss_mib(self):
         return sum(pss_kib(p) for p in descendants(self.proc.pid)) / 1024.0
 
+    def pss_by_kind(self):
+        """PSS in MiB of each kind of process of the tree (browser, renderer, utility...)."""
+        kinds = {}
+        for pid in descendants(self.proc.pid):
+            try:
+                with open('/proc/%d/cmdline' % pid, 'rb') as f:
+                    args = f.read().split(b'\0')
+            except OSError:
+                continue
+            kind = 'browser'
+            for arg in args:
+                if arg.startswith(b'--type='):
+                    kind = arg[7:].decode(errors='replace')
+            kinds[kind] = kinds.get(kind, 0.0) + pss_kib(pid) / 1024.0
+        return kinds
+
     def session(self):
         """(whole, number of panes); whole is None when there is no file."""
         try:
@@ -439,6 +455,9 @@ class Soak:
         pss = sorted(samples)[len(samples) // 2]
         print('%s: tree PSS %.0f MiB (one pane), %d processes' % (
             label, pss, len(descendants(self.browser.proc.pid))), flush=True)
+        print('  by kind: %s' % ', '.join('%s %.0f' % kv for kv in
+                                          sorted(self.browser.pss_by_kind().items())),
+              flush=True)
         return pss
 
     def activity(self, seconds, bursts=True):

@@ -70,8 +70,10 @@ CHistoryStore::CHistoryStore(const QString& path, QObject* parent) : QObject(par
 
 CHistoryStore::~CHistoryStore()
 {
+    // The database closes on its own thread, and before that thread's loop ends (a job
+    // queued behind quit() would never run, and the worker would close it from here).
     QMetaObject::invokeMethod(
-        m_pWorker, [w = m_pWorker] { w->Close(); }, Qt::QueuedConnection);
+        m_pWorker, [w = m_pWorker] { w->Close(); }, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
     delete m_pWorker;

@@ -150,6 +150,8 @@ const ACCEL kDesktopKeys[] = {
     // The Downloads window's key, here so that key tables stored before it existed have it
     // too; a binding of the user's to Ctrl+Shift+Y comes first.
     {kCtrl | FSHIFT, 'Y', ID_VIEW_DOWNLOADS},
+    // Reopen Closed Window's default key, for the same reason.
+    {kCtrl | FSHIFT, 'Z', ID_FILE_REOPEN_CLOSED},
 };
 
 // Select all, undo, redo (two keys), copy, paste, cut: no command, the field does them itself.

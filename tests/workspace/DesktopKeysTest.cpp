@@ -178,6 +178,11 @@ TEST_F(DesktopKeysTest, DesktopKeysWhereTheKeyTableLeavesThemFree)
     Bind(FALT, 0x25, ID_GO_HOME); // Alt+Left
     EXPECT_EQ(CommandOf(Focus::Page, Qt::Key_W, Ctrl), ID_VIEW_STATUS_BAR);
     EXPECT_EQ(CommandOf(Focus::Page, Qt::Key_Left, Alt), ID_GO_HOME);
+
+    // A table stored before Reopen Closed Window had a row of its own still reopens by key.
+    frame->m_keyAccelTable.RemoveEntry(FCONTROL | FSHIFT, 'Z', ID_FILE_REOPEN_CLOSED);
+    frame->m_keyAccelTable.BuildAccelerators();
+    EXPECT_EQ(CommandOf(Focus::Page, Qt::Key_Z, Ctrl | Shift), ID_FILE_REOPEN_CLOSED);
 }
 
 TEST_F(DesktopKeysTest, ATextFieldKeepsItsEditingKeysAndPlainLetters)
