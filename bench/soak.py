@@ -503,9 +503,15 @@ class Soak:
         print('warm-up %d s' % a.warmup, flush=True)
         self.activity(a.warmup)
         before = self.quiet_pss('after the warm-up')
+        self.series = [before]
         soak_seconds = max(60, a.minutes * 60 - a.warmup - 80)
         print('soak %d s' % soak_seconds, flush=True)
-        self.activity(soak_seconds)
+        # Measured after each third as well: a leak grows with the work done, the engine's
+        # caches fill and then stay.
+        for third in (1, 2):
+            self.activity(soak_seconds / 3)
+            self.series.append(self.quiet_pss('after %d/3 of the soak' % third))
+        self.activity(soak_seconds / 3)
         after = self.quiet_pss('after the soak')
         return self.report(before, after)
 
@@ -548,6 +554,8 @@ class Soak:
         print('  pings                   %d, slowest %.0f ms' % (self.pings,
                                                                  self.max_ping * 1e3))
         if before and after:
+            print('  tree PSS over the soak  %s MiB' % ' -> '.join(
+                '%.0f' % v for v in getattr(self, 'series', []) + [after]))
             print('  tree PSS, one pane      %.0f MiB after warm-up, %.0f MiB after soak '
                   '(%+.1f%%)' % (before, after, (after - before) * 100.0 / before))
         print('  browser alive at end    %s' % alive)
