@@ -73,8 +73,11 @@ bench: build
 # under a virtual display, driven hard, then checked (bench/soak.py says what). SOAK_ARGS passes
 # options (--minutes M, --seed S).
 soak: PACKAGES += python3 xdotool
+# The soak, then the engine tests under the sanitizers (about 6 minutes more, too long for the
+# sanitizer round of `make test`).
 soak: build
 	xvfb-run -a -s "-screen 0 1280x900x24" python3 bench/soak.py $(BUILD) $(SOAK_ARGS)
+	$(MAKE) sanitize-engine
 
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
