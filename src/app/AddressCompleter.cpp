@@ -60,7 +60,7 @@ QString RowHtml(const CompletionRow& row, const QString& text)
 } // namespace
 
 CAddressCompleter::CAddressCompleter(QLineEdit* pEdit, SourceFn source, QObject* parent)
-    : QObject(parent), m_pEdit(pEdit), m_source(std::move(source))
+    : QObject(parent), m_pEdit(pEdit), m_pEditObject(pEdit), m_source(std::move(source))
 {
     m_pList = new QListWidget();
     m_pList->setObjectName(QStringLiteral("addressCompletions"));
@@ -248,7 +248,7 @@ bool CAddressCompleter::eventFilter(QObject* pWatched, QEvent* pEvent)
         return true;
     }
     // Leaving the field closes the list, unless the press that took the focus is on the list.
-    if (pWatched == m_pEdit &&
+    if (pWatched == m_pEditObject &&
         (pEvent->type() == QEvent::FocusOut || pEvent->type() == QEvent::Hide) &&
         !m_pList->underMouse())
         Hide();

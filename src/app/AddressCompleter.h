@@ -56,6 +56,9 @@ private:
     void TakeRow(int nRow);
 
     QPointer<QLineEdit> m_pEdit;
+    // The same field, only compared with: the filter also sees its events while it is being
+    // destroyed, when it can no longer be looked at as a line edit.
+    const QObject* m_pEditObject = nullptr;
     SourceFn m_source;
     QListWidget* m_pList = nullptr;
     QList<CompletionRow> m_rows;

@@ -144,11 +144,13 @@ void ShowFolderWithDesktop(const QString& folder, QObject* pContext,
     // Owned by nobody but this list until it ended: a file manager that keeps xdg-open
     // waiting stays open when the caller goes, and also when the program ends (a process
     // object that is destroyed kills its process).
-    static QList<QProcess*> s_running;
+    // (The list itself is never destroyed either: processes still running at the end stay
+    // known, not lost.)
+    static auto* s_running = new QList<QProcess*>;
     auto* pProcess = new QProcess;
-    s_running.append(pProcess);
+    s_running->append(pProcess);
     const auto finish = [pProcess] {
-        s_running.removeOne(pProcess);
+        s_running->removeOne(pProcess);
         pProcess->deleteLater();
     };
     pProcess->setProcessChannelMode(QProcess::ForwardedChannels);

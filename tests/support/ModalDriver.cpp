@@ -36,8 +36,13 @@ void CModalDriver::Tick()
             [self, handler, target, modal] {
                 if (target)
                     handler(target);
-                if (self)
-                    self->m_busy.removeOne(modal);
+                if (!self)
+                    return;
+                self->m_busy.removeOne(modal);
+                // A window that went away before its handler could run leaves the handler
+                // to the next one.
+                if (!target)
+                    self->m_handlers.insert(--self->m_nHandled, handler);
             },
             Qt::QueuedConnection);
         m_nIdleTicks = 0;
