@@ -42,6 +42,8 @@ const char* Name(ClaimResult r)
         return "TooLong";
     case ClaimResult::Failed:
         return "Failed";
+    case ClaimResult::NoBrowser:
+        return "NoBrowser";
     }
     return "?";
 }
