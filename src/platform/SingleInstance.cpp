@@ -162,19 +162,49 @@ void CSingleInstance::SetHandler(std::function<bool(quint32, const QString*)> ha
 
 CSingleInstance::ClaimResult CSingleInstance::ClaimOrHandOff(const QString& address, bool* pAnswer)
 {
+    if (IsListening()) {
+        if (pAnswer)
+            *pAnswer = false;
+        return ClaimResult::Claimed;
+    }
+    return HandOffOrListen(address, pAnswer, true);
+}
+
+CSingleInstance::ClaimResult CSingleInstance::HandOff(const QString& address, bool* pAnswer)
+{
+    return HandOffOrListen(address, pAnswer, false);
+}
+
+CSingleInstance::ClaimResult CSingleInstance::HandOffOrListen(const QString& address, bool* pAnswer,
+                                                              bool bListen)
+{
     if (pAnswer)
         *pAnswer = false;
-    if (IsListening())
-        return ClaimResult::Claimed;
     const QString path = SocketPath();
     if (path.isEmpty())
         return ClaimResult::Failed;
     CClaimLock lock(path + QLatin1String(".lock"));
     if (!lock.Held())
         return ClaimResult::Failed;
-    const ClaimResult handOff = HandOffLocked(path, address, pAnswer);
-    if (handOff != ClaimResult::NoBrowser)
-        return handOff;
+
+    int fd = -1;
+    switch (ConnectUntil(path, QDeadlineTimer(m_nTimeoutMs), &fd)) {
+    case ConnectResult::Connected: {
+        lock.Release(); // a slow browser holds up no other start's claim
+        const CFd socket(fd);
+        if (quint32(address.size() + 1) * 2 > kMaxHandOffBytes)
+            return ClaimResult::TooLong; // the browser would refuse it
+        return SendRecord(socket.Get(), address, pAnswer);
+    }
+    case ConnectResult::NoListener:
+        break;
+    case ConnectResult::Busy:
+        return ClaimResult::Hung; // a browser whose backlog is full: it takes no connections
+    case ConnectResult::Failed:
+        return ClaimResult::Failed;
+    }
+    if (!bListen)
+        return ClaimResult::NoBrowser;
     QLocalServer::removeServer(path);
     auto* pServer = new QLocalServer(this);
     if (!pServer->listen(path)) {
@@ -184,41 +214,6 @@ CSingleInstance::ClaimResult CSingleInstance::ClaimOrHandOff(const QString& addr
     m_pServer = pServer;
     connect(m_pServer, &QLocalServer::newConnection, this, &CSingleInstance::handleNewConnection);
     return ClaimResult::Claimed;
-}
-
-CSingleInstance::ClaimResult CSingleInstance::HandOff(const QString& address, bool* pAnswer)
-{
-    if (pAnswer)
-        *pAnswer = false;
-    const QString path = SocketPath();
-    if (path.isEmpty())
-        return ClaimResult::Failed;
-    // Under the lock, so that a start that is claiming the socket now is waited for.
-    CClaimLock lock(path + QLatin1String(".lock"));
-    if (!lock.Held())
-        return ClaimResult::Failed;
-    return HandOffLocked(path, address, pAnswer);
-}
-
-// Called with the claim lock held; it lets the lock go once connected.
-CSingleInstance::ClaimResult CSingleInstance::HandOffLocked(const QString& path,
-                                                            const QString& address, bool* pAnswer)
-{
-    int fd = -1;
-    switch (ConnectUntil(path, QDeadlineTimer(m_nTimeoutMs), &fd)) {
-    case ConnectResult::Connected:
-        break;
-    case ConnectResult::NoListener:
-        return ClaimResult::NoBrowser;
-    case ConnectResult::Busy:
-        return ClaimResult::Hung; // a browser that takes no connections
-    case ConnectResult::Failed:
-        return ClaimResult::Failed;
-    }
-    const CFd socket(fd);
-    if (quint32(address.size() + 1) * 2 > kMaxHandOffBytes)
-        return ClaimResult::TooLong; // the browser would refuse it
-    return SendRecord(socket.Get(), address, pAnswer);
 }
 
 CSingleInstance::ClaimResult CSingleInstance::SendRecord(int fd, const QString& address,

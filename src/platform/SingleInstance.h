@@ -87,7 +87,8 @@ private:
         bool bAnswered = false;
     };
 
-    ClaimResult HandOffLocked(const QString& path, const QString& address, bool* pAnswer);
+    // Under the claim lock: hands the address over, else listens (bListen) or says NoBrowser.
+    ClaimResult HandOffOrListen(const QString& address, bool* pAnswer, bool bListen);
     ClaimResult SendRecord(int fd, const QString& address, bool* pAnswer);
     void handleNewConnection();
     void handleReadyRead(QLocalSocket* pSocket);
