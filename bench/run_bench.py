@@ -7,7 +7,12 @@ interleaved A B A B after a warm-up round. Memory: PSS of the whole process tree
 /proc/PID/smaps_rollup) 2 s after 1 page and after 10 pages. Needs an X display (the
 Makefile's `bench` target runs it under xvfb-run).
 
-Usage: run_bench.py BUILD_DIR [--rounds N] [--memory-rounds N] [--only startup|favorites|memory]
+Hand-off: a second start with an address while the browser runs, against Falkon's where it
+is installed: the time until the second start returns and until the page's own request
+arrives.
+
+Usage: run_bench.py BUILD_DIR [--rounds N] [--memory-rounds N]
+                    [--only startup|favorites|memory|handoff]
 """
 import argparse
 import http.server
@@ -47,6 +52,9 @@ class Server:
                     body, kind = b'body { color: #222; }', 'text/css'
                 elif path.startswith('/p/'):
                     token = path[3:].rsplit('.', 1)[0]
+                    with outer.cond:
+                        outer.arrivals.setdefault('page:' + token, now)
+                        outer.cond.notify_all()
                     body = ('<!DOCTYPE html><html><head><title>Page %s</title>'
                             '<link rel="stylesheet" href="/s/%s.css"></head><body><h1>Page %s</h1>'
                             '<p>%s</p></body></html>' % (token, token, token, 'Text. ' * 200)
@@ -268,12 +276,92 @@ def memory(programs, server, rounds):
               % (name, t1, t10, o1, o10, (o10 - o1) / 9.0), flush=True)
 
 
+def handoff_once(program, home, server, token):
+    """(seconds until the second start returns, seconds until the page's own request
+    arrives), or None on a time-out or a failed second start."""
+    t0 = time.monotonic()
+    try:
+        done = subprocess.run(program + [server.url(token)], env=home.env, timeout=60,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    except subprocess.TimeoutExpired:
+        return None
+    returned = time.monotonic() - t0
+    arrived = server.wait('page:' + token, START_TIMEOUT)
+    if done.returncode != 0 or arrived is None:
+        return None
+    return returned, arrived - t0
+
+
+def handoff(programs, server, rounds):
+    """A second start hands an address to a running browser (one page open, 5 s settled)."""
+    print('\nHand-off: a second start with an address while the browser runs; the second '
+          'start returns / the page request arrives; 1 warm-up + %d rounds, interleaved'
+          % rounds)
+    running = []
+    bus = None
+    if len(programs) > 1 and not os.environ.get('DBUS_SESSION_BUS_ADDRESS') and \
+            shutil.which('dbus-daemon'):
+        # Falkon finds its running instance over the session bus only.
+        bus = subprocess.Popen(['dbus-daemon', '--session', '--nofork', '--print-address=1'],
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                               start_new_session=True)
+    bus_address = bus.stdout.readline().decode().strip() if bus else None
+    try:
+        for name, cmd in programs:
+            home = Home()
+            if bus_address:
+                home.env['DBUS_SESSION_BUS_ADDRESS'] = bus_address
+            proc = spawn(cmd + [server.url('ho-%s-first' % name)], home)
+            running.append((name, cmd, home, proc))
+            if server.wait('ho-%s-first' % name, START_TIMEOUT) is None:
+                print('  %s: the first start timed out' % name)
+                return
+        time.sleep(5)
+        results = {name: [] for name, _ in programs}
+        for r in range(rounds + 1):
+            line = []
+            for name, cmd, home, _ in running:
+                m = handoff_once(cmd, home, server, 'ho-%s-%d' % (name, r))
+                if m is None:
+                    line.append('%s time-out' % name)
+                    continue
+                line.append('%s %4.0f / %4.0f ms' % (name, m[0] * 1e3, m[1] * 1e3))
+                if r > 0:
+                    results[name].append(m)
+            print('  round %d: %s' % (r, '   '.join(line)), flush=True)
+            time.sleep(1)  # the new page settles before the next start
+        for name, _ in programs:
+            rs = results[name]
+            if rs:
+                print('  %-12s returns median %4.0f ms (%4.0f-%4.0f), request arrives median '
+                      '%4.0f ms (%4.0f-%4.0f), n=%d'
+                      % (name, statistics.median(x[0] for x in rs) * 1e3,
+                         min(x[0] for x in rs) * 1e3, max(x[0] for x in rs) * 1e3,
+                         statistics.median(x[1] for x in rs) * 1e3,
+                         min(x[1] for x in rs) * 1e3, max(x[1] for x in rs) * 1e3, len(rs)))
+        base = results[programs[0][0]]
+        for name, _ in programs[1:]:
+            other = results[name]
+            n = min(len(base), len(other))
+            if n:
+                ratios = [base[i][1] / other[i][1] for i in range(n)]
+                print('  paired ratio of the request times %s / %s: median %.2f (%.2f-%.2f)'
+                      % (programs[0][0], name, statistics.median(ratios), min(ratios),
+                         max(ratios)), flush=True)
+    finally:
+        for _, _, home, proc in running:
+            stop(proc)
+            home.remove()
+        if bus:
+            stop(bus)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('build')
     parser.add_argument('--rounds', type=int, default=9)
     parser.add_argument('--memory-rounds', type=int, default=3)
-    parser.add_argument('--only', choices=['startup', 'favorites', 'memory'])
+    parser.add_argument('--only', choices=['startup', 'favorites', 'memory', 'handoff'])
     args = parser.parse_args()
     nuv = [os.path.join(args.build, 'nuvbrowser')]
     floor = [os.path.join(args.build, 'bench', 'bench_floor')]
@@ -289,6 +377,11 @@ def main():
             make_favorites(favorites)
             compare('Favorites: 10,000 shortcuts in 100 folders against none', 'none', nuv,
                     None, '10k', nuv, favorites, server, args.rounds, 'fav')
+        if args.only in (None, 'handoff'):
+            # Falkon only where it is installed: the bench's reference, never a dependency.
+            falkon = shutil.which('falkon')
+            handoff([('nuvBrowser', nuv)] + ([('Falkon', [falkon])] if falkon else []),
+                    server, args.rounds)
         if args.only in (None, 'memory'):
             memory([('floor', 'floor', floor), ('nuvBrowser', 'nuv', nuv)], server,
                    args.memory_rounds)

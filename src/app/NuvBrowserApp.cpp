@@ -31,6 +31,35 @@ QString SectionKey(const QString& section)
 {
     return QString::fromLatin1(CNuvBrowserApp::kProfileKey) + QLatin1Char('\\') + section;
 }
+
+// Tells the user what became of a hand-off; true when this start ends here (the address was
+// handed over, or could not be), with *pExitStatus set.
+bool ReportHandOff(CSingleInstance::ClaimResult result, int* pExitStatus)
+{
+    switch (result) {
+    case CSingleInstance::ClaimResult::Claimed:
+    case CSingleInstance::ClaimResult::NoBrowser:
+        return false;
+    case CSingleInstance::ClaimResult::HandedOff:
+        return true;
+    case CSingleInstance::ClaimResult::Hung:
+        std::fprintf(stderr, "nuvbrowser: the running browser does not answer.\n");
+        *pExitStatus = 1;
+        return true;
+    case CSingleInstance::ClaimResult::TooLong:
+        std::fprintf(stderr,
+                     "nuvbrowser: the address is too long to hand to the running browser "
+                     "(%u characters at most); nothing was opened.\n",
+                     unsigned(kMaxHandOffBytes / 2 - 1));
+        *pExitStatus = 1;
+        return true;
+    case CSingleInstance::ClaimResult::Failed:
+        std::fprintf(stderr, "nuvbrowser: cannot claim the single-instance socket; "
+                             "running without hand-off.\n");
+        return false;
+    }
+    return false;
+}
 } // namespace
 
 CNuvBrowserApp::CNuvBrowserApp()
@@ -66,6 +95,15 @@ int CNuvBrowserApp::Main(int argc, char** argv)
     const int answered = CCommandLineOptions(rawArgs).Answer();
     if (answered >= 0)
         return answered;
+
+    // A second start hands its address over before it builds anything it does not need: no
+    // GUI application, no display connection, no engine.
+    {
+        CNuvBrowserApp sender;
+        int status = 0;
+        if (sender.HandOffEarly(rawArgs, &status))
+            return status;
+    }
 
     // Chromium cannot run sandboxed as root.
     if (::geteuid() == 0 && qgetenv("QTWEBENGINE_DISABLE_SANDBOX").isEmpty()) {
@@ -153,10 +191,8 @@ bool CNuvBrowserApp::WriteProfileString(const QString& section, const QString& e
     return CRegistryStore().SetValue(SectionKey(section), RegValue::String(entry, value));
 }
 
-bool CNuvBrowserApp::InitInstance(const QStringList& args)
+void CNuvBrowserApp::TakeStartAddress(const QStringList& args)
 {
-    ReadSettings();
-
     m_strStartAddress = StartAddressFromArgs(args);
 
     // A relative path to an existing file is meant for this process's working folder.
@@ -165,44 +201,50 @@ bool CNuvBrowserApp::InitInstance(const QStringList& args)
         if (file.isRelative() && file.exists())
             m_strStartAddress = file.absoluteFilePath();
     }
+}
+
+bool CNuvBrowserApp::HandOffEarly(const QStringList& args, int* pStatus)
+{
+    // The same steps as InitInstance takes up to the hand-off, without an application object.
+    ReadSettings();
+    TakeStartAddress(args);
+    CSingleInstance sender;
+    const CSingleInstance::ClaimResult result = sender.HandOff(m_strStartAddress);
+    // No browser (or no usable socket): this start goes on to become the browser, and the
+    // claim is made there again under its lock.
+    if (result == CSingleInstance::ClaimResult::NoBrowser ||
+        result == CSingleInstance::ClaimResult::Failed)
+        return false;
+    ReportHandOff(result, &m_nExitStatus);
+    *pStatus = ExitInstance();
+    return true;
+}
+
+bool CNuvBrowserApp::InitInstance(const QStringList& args)
+{
+    ReadSettings();
+    TakeStartAddress(args);
 
     // From here on a signal ends the program by the Exit road, also while it starts.
     InstallSignalHandlers();
     m_pInstance = new CSingleInstance();
-    switch (m_pInstance->ClaimOrHandOff(m_strStartAddress)) {
-    case CSingleInstance::ClaimResult::Claimed:
-        break;
-    case CSingleInstance::ClaimResult::HandedOff:
+    if (ReportHandOff(m_pInstance->ClaimOrHandOff(m_strStartAddress), &m_nExitStatus))
         return false;
-    case CSingleInstance::ClaimResult::Hung:
-        std::fprintf(stderr, "nuvbrowser: the running browser does not answer.\n");
-        m_nExitStatus = 1;
-        return false;
-    case CSingleInstance::ClaimResult::TooLong:
-        std::fprintf(stderr,
-                     "nuvbrowser: the address is too long to hand to the running browser "
-                     "(%u characters at most); nothing was opened.\n",
-                     unsigned(kMaxHandOffBytes / 2 - 1));
-        m_nExitStatus = 1;
-        return false;
-    case CSingleInstance::ClaimResult::Failed:
-        std::fprintf(stderr, "nuvbrowser: cannot claim the single-instance socket; "
-                             "running without hand-off.\n");
-        break;
-    }
 
     if (!CreateMainWindow())
         return false;
     m_pInstance->SetHandler([this](quint32 dwData, const QString* pText) {
         if (m_pMainWnd == nullptr)
             return false;
-        if (dwData == kHandOffData) {
+        // The navigation begins first; raising the window talks to the display and waits.
+        const bool bResult = m_pMainWnd->OnCopyData(dwData, pText);
+        if (dwData == kHandOffData && m_pMainWnd != nullptr) {
             // Best effort: the window manager may refuse to raise us.
             m_pMainWnd->setWindowState(m_pMainWnd->windowState() & ~Qt::WindowMinimized);
             m_pMainWnd->raise();
             m_pMainWnd->activateWindow();
         }
-        return m_pMainWnd->OnCopyData(dwData, pText);
+        return bResult;
     });
     return true;
 }

@@ -63,6 +63,11 @@ signals:
     void exitRequested();
 
 private:
+    // m_strStartAddress from argv[1..], a relative path to an existing file made absolute.
+    void TakeStartAddress(const QStringList& args);
+    // Before any application object exists: hands the start address to a running browser.
+    // True when this start ends here, with *pStatus its exit status.
+    bool HandOffEarly(const QStringList& args, int* pStatus);
     bool CreateMainWindow();
     void DestroyMainWindow();
     void InstallSignalHandlers();

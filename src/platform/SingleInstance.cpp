@@ -11,9 +11,13 @@
 #include <QTimer>
 #include <QtEndian>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 const char* const CSingleInstance::kSocketName = "WCE_nuvBrowserClass";
@@ -52,6 +56,78 @@ public:
 private:
     int m_fd = -1;
 };
+
+class CFd
+{
+public:
+    explicit CFd(int fd = -1) : m_fd(fd) {}
+    ~CFd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    CFd(const CFd&) = delete;
+    CFd& operator=(const CFd&) = delete;
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Waits for events on fd until the deadline; false when it passed first.
+bool PollUntil(int fd, short events, const QDeadlineTimer& deadline)
+{
+    for (;;) {
+        pollfd p{fd, events, 0};
+        const int n = ::poll(&p, 1, int(deadline.remainingTime()));
+        if (n > 0)
+            return true;
+        if (n == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+enum class ConnectResult
+{
+    Connected,
+    NoListener, // no socket, or one nobody listens on (left by a browser that crashed)
+    Busy,       // a browser whose backlog stayed full until the deadline
+    Failed,
+};
+
+ConnectResult ConnectUntil(const QString& path, const QDeadlineTimer& deadline, int* pFd)
+{
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const QByteArray encoded = QFile::encodeName(path);
+    if (size_t(encoded.size()) >= sizeof(addr.sun_path))
+        return ConnectResult::Failed;
+    std::memcpy(addr.sun_path, encoded.constData(), size_t(encoded.size()));
+    for (;;) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0)
+            return ConnectResult::Failed;
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == 0) {
+            *pFd = fd;
+            return ConnectResult::Connected;
+        }
+        const int err = errno;
+        ::close(fd);
+        switch (err) {
+        case ENOENT:
+        case ECONNREFUSED:
+            return ConnectResult::NoListener;
+        case EAGAIN:
+        case EINTR:
+            break;
+        default:
+            return ConnectResult::Failed;
+        }
+        if (deadline.hasExpired())
+            return ConnectResult::Busy;
+        ::poll(nullptr, 0, 10); // a full backlog: try again shortly
+    }
+}
 } // namespace
 
 CSingleInstance::CSingleInstance(int nTimeoutMs, const QString& runtimeFolder, QObject* parent)
@@ -86,10 +162,24 @@ void CSingleInstance::SetHandler(std::function<bool(quint32, const QString*)> ha
 
 CSingleInstance::ClaimResult CSingleInstance::ClaimOrHandOff(const QString& address, bool* pAnswer)
 {
+    if (IsListening()) {
+        if (pAnswer)
+            *pAnswer = false;
+        return ClaimResult::Claimed;
+    }
+    return HandOffOrListen(address, pAnswer, true);
+}
+
+CSingleInstance::ClaimResult CSingleInstance::HandOff(const QString& address, bool* pAnswer)
+{
+    return HandOffOrListen(address, pAnswer, false);
+}
+
+CSingleInstance::ClaimResult CSingleInstance::HandOffOrListen(const QString& address, bool* pAnswer,
+                                                              bool bListen)
+{
     if (pAnswer)
         *pAnswer = false;
-    if (IsListening())
-        return ClaimResult::Claimed;
     const QString path = SocketPath();
     if (path.isEmpty())
         return ClaimResult::Failed;
@@ -97,25 +187,24 @@ CSingleInstance::ClaimResult CSingleInstance::ClaimOrHandOff(const QString& addr
     if (!lock.Held())
         return ClaimResult::Failed;
 
-    QLocalSocket socket;
-    socket.connectToServer(path);
-    if (socket.waitForConnected(m_nTimeoutMs)) {
-        lock.Release();
+    int fd = -1;
+    switch (ConnectUntil(path, QDeadlineTimer(m_nTimeoutMs), &fd)) {
+    case ConnectResult::Connected: {
+        lock.Release(); // a slow browser holds up no other start's claim
+        const CFd socket(fd);
         if (quint32(address.size() + 1) * 2 > kMaxHandOffBytes)
             return ClaimResult::TooLong; // the browser would refuse it
-        return SendRecord(socket, address, pAnswer);
+        return SendRecord(socket.Get(), address, pAnswer);
     }
-    if (socket.state() == QLocalSocket::ConnectingState)
+    case ConnectResult::NoListener:
+        break;
+    case ConnectResult::Busy:
         return ClaimResult::Hung; // a browser whose backlog is full: it takes no connections
-    switch (socket.error()) {
-    case QLocalSocket::ServerNotFoundError:
-    case QLocalSocket::ConnectionRefusedError:
-        break; // nobody listens: no socket, or one left by a browser that crashed
-    case QLocalSocket::SocketTimeoutError:
-        return ClaimResult::Hung;
-    default:
+    case ConnectResult::Failed:
         return ClaimResult::Failed;
     }
+    if (!bListen)
+        return ClaimResult::NoBrowser;
     QLocalServer::removeServer(path);
     auto* pServer = new QLocalServer(this);
     if (!pServer->listen(path)) {
@@ -127,26 +216,38 @@ CSingleInstance::ClaimResult CSingleInstance::ClaimOrHandOff(const QString& addr
     return ClaimResult::Claimed;
 }
 
-CSingleInstance::ClaimResult CSingleInstance::SendRecord(QLocalSocket& socket,
-                                                         const QString& address, bool* pAnswer)
+CSingleInstance::ClaimResult CSingleInstance::SendRecord(int fd, const QString& address,
+                                                         bool* pAnswer)
 {
     const QDeadlineTimer deadline(m_nTimeoutMs);
-    socket.write(EncodeRecord(kHandOffData, address));
-    while (socket.bytesToWrite() > 0 && socket.state() == QLocalSocket::ConnectedState) {
-        if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
-            break;
+    const QByteArray record = EncodeRecord(kHandOffData, address);
+    qsizetype sent = 0;
+    while (sent < record.size()) {
+        const ssize_t n =
+            ::send(fd, record.constData() + sent, size_t(record.size() - sent), MSG_NOSIGNAL);
+        if (n > 0)
+            sent += n;
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else if (n < 0 && errno == EAGAIN && PollUntil(fd, POLLOUT, deadline))
+            continue;
+        else
+            break; // the browser closed early (it may still have answered), or no time is left
     }
-    while (socket.bytesAvailable() < 1) {
-        if (deadline.hasExpired() || !socket.waitForReadyRead(int(deadline.remainingTime())))
-            break;
+    // The answer is waited for: only then does this start know that its address arrived.
+    for (;;) {
+        char answer = 0;
+        const ssize_t n = ::read(fd, &answer, 1);
+        if (n == 1) {
+            if (pAnswer)
+                *pAnswer = answer == 1;
+            return ClaimResult::HandedOff;
+        }
+        if (n == 0 || (errno != EAGAIN && errno != EINTR))
+            return ClaimResult::Hung; // the browser closed without an answer
+        if (errno == EAGAIN && !PollUntil(fd, POLLIN, deadline))
+            return ClaimResult::Hung; // no answer in time
     }
-    char answer = 0;
-    if (!socket.getChar(&answer))
-        return ClaimResult::Hung; // no answer in time, or the browser closed without one
-    if (pAnswer)
-        *pAnswer = answer == 1;
-    socket.disconnectFromServer();
-    return ClaimResult::HandedOff;
 }
 
 QByteArray CSingleInstance::EncodeRecord(quint32 dwData, const QString& text)

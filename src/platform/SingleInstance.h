@@ -36,6 +36,7 @@ public:
         Hung,      // a browser accepted the connection but gave no answer in time
         TooLong,   // a browser runs, but the address does not fit in a record: nothing sent
         Failed,    // no usable runtime folder, or the socket cannot be listened on
+        NoBrowser, // HandOff only: nobody listens, nothing was sent
     };
     enum class RecordCheck
     {
@@ -57,6 +58,10 @@ public:
     // listens on (left by a crashed browser) is removed. pAnswer gets the browser's answer
     // after HandedOff and false otherwise.
     ClaimResult ClaimOrHandOff(const QString& address, bool* pAnswer = nullptr);
+    // The sending half alone, with plain sockets: it needs no application object nor event
+    // loop, so a second start can hand its address over before it builds anything else.
+    // NoBrowser when nobody listens; this process never listens here.
+    ClaimResult HandOff(const QString& address, bool* pAnswer = nullptr);
 
     // Called for every valid record a later start sends while it waits for the answer; its
     // result is the answer.
@@ -82,7 +87,9 @@ private:
         bool bAnswered = false;
     };
 
-    ClaimResult SendRecord(QLocalSocket& socket, const QString& address, bool* pAnswer);
+    // Under the claim lock: hands the address over, else listens (bListen) or says NoBrowser.
+    ClaimResult HandOffOrListen(const QString& address, bool* pAnswer, bool bListen);
+    ClaimResult SendRecord(int fd, const QString& address, bool* pAnswer);
     void handleNewConnection();
     void handleReadyRead(QLocalSocket* pSocket);
     void Answer(QLocalSocket* pSocket, bool bResult);

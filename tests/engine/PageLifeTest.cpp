@@ -20,6 +20,7 @@
 #include <csignal>
 #include <functional>
 #include <sys/types.h>
+#include <vector>
 
 namespace {
 
@@ -234,6 +235,52 @@ TEST_F(PageLifeTest, APageWhoseProcessEndedSaysSoAndComesBack)
         EXPECT_EQ(pPane->GetAddress(), c.address);
         shown = c.address;
     }
+}
+
+TEST_F(PageLifeTest, PagesOfOneSiteShareAProcessAndComeBackTogetherWhenItEnds)
+{
+    const CExpectQtWarning killed("Render process");
+    // "localhost" is another site than "127.0.0.1", on the same loopback server.
+    QString other = m_server.Url("/b.html");
+    other.replace("127.0.0.1", "localhost");
+    const struct
+    {
+        QString address;
+        QString title;
+    } pages[] = {{m_server.Url("/a.html"), "Page A"},
+                 {m_server.Url("/b.html"), "Page B"},
+                 {other, "Page B"}};
+    std::vector<CHtmlPane*> panes;
+    for (const auto& page : pages) {
+        panes.push_back(AddPane());
+        ASSERT_TRUE(Load(panes.back(), page.address)) << page.address.toStdString();
+    }
+    const auto pid = [&](int i) { return ControlOf(panes[i])->page()->renderProcessPid(); };
+    ASSERT_GT(pid(0), 0);
+    EXPECT_EQ(pid(0), pid(1)) << "pages of one site share a render process";
+    EXPECT_NE(pid(0), pid(2)) << "pages of another site have their own";
+    const qint64 otherPid = pid(2);
+
+    ASSERT_EQ(::kill(pid_t(pid(0)), SIGKILL), 0);
+    for (int i : {0, 1}) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(WaitFor([&] { return ControlOf(panes[i])->Notice() != nullptr; }));
+        EXPECT_TRUE(ControlOf(panes[i])->Notice()->Text().contains("stopped working"));
+        EXPECT_TRUE(ControlOf(panes[i])->Notice()->Text().contains(pages[i].address));
+    }
+    EXPECT_EQ(ControlOf(panes[2])->Notice(), nullptr) << "the other site's page lives on";
+    EXPECT_EQ(pid(2), otherPid);
+
+    for (int i : {0, 1})
+        panes[i]->Refresh();
+    for (int i : {0, 1}) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(WaitFor([&] { return ControlOf(panes[i])->Notice() == nullptr; }));
+        EXPECT_TRUE(WaitFor([&] { return DocumentTitle(panes[i]) == pages[i].title; }));
+        EXPECT_EQ(panes[i]->GetAddress(), pages[i].address);
+    }
+    EXPECT_GT(pid(0), 0);
+    EXPECT_EQ(pid(0), pid(1)) << "they share the new process too";
 }
 
 TEST_F(PageLifeTest, ANavigationThatCannotStartLeavesThePaneIdle)

@@ -42,6 +42,8 @@ const char* Name(ClaimResult r)
         return "TooLong";
     case ClaimResult::Failed:
         return "Failed";
+    case ClaimResult::NoBrowser:
+        return "NoBrowser";
     }
     return "?";
 }
@@ -221,6 +223,29 @@ TEST_F(SingleInstanceTest, SecondStartHandsItsAddressToTheBrowser)
     }
     ASSERT_EQ(m_received.size(), 3);
     EXPECT_EQ(m_received.last().size(), nLongest);
+}
+
+TEST_F(SingleInstanceTest, TheSendingHalfAloneNeverListens)
+{
+    // Nobody listens (no socket, or a crashed browser's): nothing is sent, nothing claimed.
+    CSingleInstance early(10000, m_strFolder);
+    bool bAnswer = true;
+    EXPECT_STREQ(Name(early.HandOff("nobody", &bAnswer)), "NoBrowser");
+    EXPECT_FALSE(bAnswer);
+    EXPECT_FALSE(early.IsListening());
+    EXPECT_FALSE(QFileInfo::exists(SocketPath()));
+
+    StartBrowser();
+    auto client = std::async(std::launch::async, [this] {
+        CSingleInstance sender(10000, m_strFolder);
+        ClientResult r;
+        r.result = sender.HandOff("to the browser", &r.bAnswer);
+        return r;
+    });
+    const ClientResult r = Finish(client);
+    EXPECT_STREQ(Name(r.result), "HandedOff");
+    EXPECT_TRUE(r.bAnswer);
+    EXPECT_EQ(m_received, QStringList{"to the browser"});
 }
 
 TEST_F(SingleInstanceTest, ARecordWhoseSenderGaveUpIsNotActedOn)

@@ -10,10 +10,37 @@
 #include <QStandardPaths>
 #include <QWebEngineProfile>
 
+#include <algorithm>
+
+namespace {
+// Switches of the engine's own, read once when its first profile is made. Pages of one site
+// share a render process: ten pages of one site cost one process, not ten. Without site
+// isolation the engine files every site under one default site, so that sharing is turned
+// off: pages of different sites keep processes apart.
+void AddEngineSwitches()
+{
+    const QByteArray kPerSite = "--process-per-site";
+    const QByteArray kDisable = "--disable-features=";
+    const QByteArray kNoDefaultSite = "ProcessSharingWithDefaultSiteInstances";
+    QList<QByteArray> switches = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").split(' ');
+    switches.removeAll(QByteArray());
+    if (!switches.contains(kPerSite))
+        switches.append(kPerSite);
+    auto disable = std::find_if(switches.begin(), switches.end(),
+                                [&](const QByteArray& s) { return s.startsWith(kDisable); });
+    if (disable == switches.end())
+        switches.append(kDisable + kNoDefaultSite);
+    else if (!disable->mid(kDisable.size()).split(',').contains(kNoDefaultSite))
+        *disable += (disable->size() > kDisable.size() ? "," : "") + kNoDefaultSite;
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", switches.join(' '));
+}
+} // namespace
+
 QWebEngineProfile* NuvWebEngineProfile()
 {
     static QPointer<QWebEngineProfile> s_pProfile;
     if (!s_pProfile) {
+        AddEngineSwitches();
         // A named profile writes its first file (its preferences) into the application's
         // default data folder before any of its paths can be set, and that folder is named
         // after the organisation and the application (the window class). While the profile
