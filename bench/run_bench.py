@@ -11,8 +11,10 @@ Hand-off: a second start with an address while the browser runs, against Falkon'
 is installed: the time until the second start returns and until the page's own request
 arrives.
 
+Sleeping panes: 10 pages of which 9 were discarded against 1 page, whole tree.
+
 Usage: run_bench.py BUILD_DIR [--rounds N] [--memory-rounds N]
-                    [--only startup|favorites|memory|handoff]
+                    [--only startup|favorites|memory|handoff|sleep]
 """
 import argparse
 import http.server
@@ -96,7 +98,7 @@ class Server:
 class Home:
     """A fresh HOME with its XDG folders; favorites (a template folder) are hard-linked in."""
 
-    def __init__(self, favorites=None):
+    def __init__(self, favorites=None, registry=None):
         self.root = tempfile.mkdtemp(prefix='nuvbench-')
         self.env = dict(os.environ)
         for var, sub in (('HOME', ''), ('XDG_CONFIG_HOME', '.config'),
@@ -108,6 +110,10 @@ class Home:
         self.env.setdefault('QTWEBENGINE_CHROMIUM_FLAGS', '--disable-gpu')
         if os.geteuid() == 0:
             self.env['QTWEBENGINE_DISABLE_SANDBOX'] = '1'
+        if registry:
+            os.makedirs(os.path.join(self.root, '.config/nuvBrowser'), exist_ok=True)
+            with open(os.path.join(self.root, '.config/nuvBrowser/registry.reg'), 'w') as out:
+                out.write(registry)
         if favorites:
             shutil.copytree(favorites,
                             os.path.join(self.root, '.local/share/nuvBrowser/Favorites'),
@@ -221,9 +227,10 @@ def pss_kib(pid):
     return 0
 
 
-def memory_once(kind, program, server, tag, pages=10):
-    """(tree PSS, own PSS) in KiB after 1 page and after `pages` pages."""
-    home = Home()
+def memory_once(kind, program, server, tag, pages=10, registry=None, settle=2):
+    """(tree PSS, own PSS) in KiB after 1 page and after `pages` pages (`settle` s after the
+    last one)."""
+    home = Home(registry=registry)
     proc = None
     try:
         stdin = subprocess.PIPE if kind == 'floor' else None
@@ -242,7 +249,7 @@ def memory_once(kind, program, server, tag, pages=10):
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             if server.wait(token, START_TIMEOUT) is None:
                 return None
-        time.sleep(2)
+        time.sleep(settle)
         ten = (sum(pss_kib(p) for p in descendants(proc.pid)), pss_kib(proc.pid))
         return one, ten
     finally:
@@ -354,6 +361,40 @@ def handoff(programs, server, rounds):
             home.remove()
         if bus:
             stop(bus)
+# Pages behind the others freeze after 1 s and are discarded after 2 s; the workspace looks at
+# them every 15 s, so two of its rounds have passed 35 s after the last page.
+SLEEP_REGISTRY = ('REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Qorval\\nuvBrowser\\Options]\n'
+                  '"RunFreezeHidden"=dword:00000001\n"RunDiscardHidden"=dword:00000002\n')
+SLEEP_SETTLE = 35
+
+
+def sleeping(program, server, rounds):
+    print('\nSleeping panes: whole-tree PSS of 1 page, and of 10 pages %d s after the last, '
+          'awake (defaults) or with 9 of them discarded; interleaved, %d rounds, MiB'
+          % (SLEEP_SETTLE, rounds))
+    awake, slept = [], []
+    for r in range(rounds):
+        a = memory_once('nuv', program, server, 'awake-%d' % r, settle=SLEEP_SETTLE)
+        s = memory_once('nuv', program, server, 'slept-%d' % r, registry=SLEEP_REGISTRY,
+                        settle=SLEEP_SETTLE)
+        if a is None or s is None:
+            print('  round %d: time-out' % r)
+            continue
+        awake.append(a)
+        slept.append(s)
+        print('  round %d: 1 page %5.0f   10 awake %5.0f   1 page %5.0f   10, 9 slept %5.0f'
+              '   slept / 1 page %.2f' % (r, a[0][0] / 1024.0, a[1][0] / 1024.0,
+                                          s[0][0] / 1024.0, s[1][0] / 1024.0,
+                                          s[1][0] / s[0][0]), flush=True)
+    if not slept:
+        return
+    ratios = [s[1][0] / s[0][0] for s in slept]
+    med = lambda rs, f: statistics.median(f(x) for x in rs) / 1024.0
+    print('  median: 1 page %.0f   10 awake %.0f   10 with 9 slept %.0f   ratio 10 slept / '
+          '1 page %.2f (min %.2f max %.2f)'
+          % (med(slept, lambda x: x[0][0]), med(awake, lambda x: x[1][0]),
+             med(slept, lambda x: x[1][0]), statistics.median(ratios), min(ratios),
+             max(ratios)), flush=True)
 
 
 def main():
@@ -361,7 +402,7 @@ def main():
     parser.add_argument('build')
     parser.add_argument('--rounds', type=int, default=9)
     parser.add_argument('--memory-rounds', type=int, default=3)
-    parser.add_argument('--only', choices=['startup', 'favorites', 'memory', 'handoff'])
+    parser.add_argument('--only', choices=['startup', 'favorites', 'memory', 'handoff', 'sleep'])
     args = parser.parse_args()
     nuv = [os.path.join(args.build, 'nuvbrowser')]
     floor = [os.path.join(args.build, 'bench', 'bench_floor')]
@@ -385,6 +426,8 @@ def main():
         if args.only in (None, 'memory'):
             memory([('floor', 'floor', floor), ('nuvBrowser', 'nuv', nuv)], server,
                    args.memory_rounds)
+        if args.only in (None, 'sleep'):
+            sleeping(nuv, server, args.memory_rounds)
     finally:
         server.stop()
         shutil.rmtree(favorites, ignore_errors=True)

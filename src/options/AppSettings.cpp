@@ -27,6 +27,22 @@ const SettingRef kSettings[] = {
     {"RunExitConfirm", &CAppSettings::RunExitConfirm, 0},
     {"CheckGoogle", &CAppSettings::CheckGoogle, 1},
 };
+
+// The delays before the pages of hidden panes sleep: not among the thirteen, written once
+// stored or changed from their defaults.
+const SettingRef kSleepSettings[] = {
+    {"RunFreezeHidden", &CAppSettings::RunFreezeHidden, 300},
+    {"RunDiscardHidden", &CAppSettings::RunDiscardHidden, 1800},
+};
+
+// Replaces the value of that name, or adds it at the end.
+void StoreValue(RegKeyData& key, const RegValue& v)
+{
+    if (RegValue* existing = key.Find(v.name))
+        *existing = v;
+    else
+        key.values.append(v);
+}
 } // namespace
 
 const char* const CAppSettings::kProfileKey = "Software\\Qorval\\nuvBrowser";
@@ -44,6 +60,12 @@ void CAppSettings::ReadSettings()
     const RegValue* restore = key ? key->Find(QStringLiteral("RunRestoreSession")) : nullptr;
     m_bRestoreSessionStored = restore && restore->type == REG_DWORD;
     RunRestoreSession = m_bRestoreSessionStored ? int(restore->dword) : 0;
+    for (const SettingRef& s : kSleepSettings) {
+        const RegValue* v = key ? key->Find(QString::fromLatin1(s.name)) : nullptr;
+        const bool bStored = v && v->type == REG_DWORD;
+        this->*s.field = bStored ? int(v->dword) : s.defaultValue;
+        m_sleepStored[&s - kSleepSettings] = bStored;
+    }
     m_bSettingsRead = true;
 }
 
@@ -66,12 +88,13 @@ void CAppSettings::WriteSettings()
         }
         // Not one of the thirteen: written once it was stored or chosen.
         if (m_bRestoreSessionStored || RunRestoreSession != 0) {
-            const RegValue v =
-                RegValue::Dword(QStringLiteral("RunRestoreSession"), quint32(RunRestoreSession));
-            if (RegValue* existing = key.Find(v.name))
-                *existing = v;
-            else
-                key.values.append(v);
+            StoreValue(key, RegValue::Dword(QStringLiteral("RunRestoreSession"),
+                                            quint32(RunRestoreSession)));
+        }
+        for (const SettingRef& s : kSleepSettings) {
+            if (!m_sleepStored[&s - kSleepSettings] && this->*s.field == s.defaultValue)
+                continue;
+            StoreValue(key, RegValue::Dword(QString::fromLatin1(s.name), quint32(this->*s.field)));
         }
     });
 }

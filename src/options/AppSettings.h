@@ -37,11 +37,16 @@ public:
     int CheckGoogle = 1;
     // The pages open at a normal exit come back at the next start, without a question.
     int RunRestoreSession = 0;
+    // Seconds a pane stays behind the others before its page is frozen, and before it is
+    // discarded; 0: never.
+    int RunFreezeHidden = 300;
+    int RunDiscardHidden = 1800;
 
     // The address this run starts with (the command line's); read once by the start-up job.
     QString m_strStartAddress;
 
 private:
     bool m_bSettingsRead = false;
-    bool m_bRestoreSessionStored = false; // RunRestoreSession was in the registry
+    bool m_bRestoreSessionStored = false;   // RunRestoreSession was in the registry
+    bool m_sleepStored[2] = {false, false}; // RunFreezeHidden, RunDiscardHidden were
 };

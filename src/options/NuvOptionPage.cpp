@@ -4,6 +4,8 @@
 #include "dialogs/NuvDialog.h"
 
 #include <QCheckBox>
+#include <QFormLayout>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 CNuvOptionPage::CNuvOptionPage(const NuvOptionSettings& settings, QWidget* pParent)
@@ -27,6 +29,7 @@ CNuvOptionPage::CNuvOptionPage(const NuvOptionSettings& settings, QWidget* pPare
     m_btnRestoreSession = AddCheckBox(
         IDC_RESTORE_SESSION, QStringLiteral("Restore the Pages of the Last Session at Start"),
         settings.pRunRestoreSession);
+    AddSleepDelays(settings);
     layout->addStretch(1);
     setFocusProxy(m_btnSortFavorites);
 }
@@ -50,4 +53,40 @@ QCheckBox* CNuvOptionPage::AddCheckBox(int nID, const QString& text, int* pSetti
 QCheckBox* CNuvOptionPage::GetCheckBox(int nID) const
 {
     return qobject_cast<QCheckBox*>(CNuvDialog::FindDlgItem(this, nID));
+}
+
+void CNuvOptionPage::AddSleepDelays(const NuvOptionSettings& settings)
+{
+    auto* form = new QFormLayout;
+    const struct
+    {
+        int nID;
+        const char* label;
+        int* pSetting;
+    } delays[] = {
+        {IDC_FREEZE_HIDDEN, "F&reeze a hidden page after", settings.pRunFreezeHidden},
+        {IDC_DISCARD_HIDDEN, "&Discard a hidden page after", settings.pRunDiscardHidden},
+    };
+    for (const auto& d : delays) {
+        auto* spin = new QSpinBox(this);
+        CNuvDialog::SetDlgItemId(spin, d.nID);
+        spin->setRange(0, 7 * 24 * 3600);
+        spin->setSingleStep(60);
+        spin->setSuffix(QStringLiteral(" s"));
+        spin->setSpecialValueText(QStringLiteral("never"));
+        spin->setEnabled(d.pSetting != nullptr);
+        if (int* pSetting = d.pSetting) {
+            spin->setValue(qMax(0, *pSetting));
+            // As the check boxes: written at once, stored when the program ends.
+            connect(spin, &QSpinBox::valueChanged, this,
+                    [pSetting](int nValue) { *pSetting = nValue; });
+        }
+        form->addRow(QString::fromLatin1(d.label), spin);
+    }
+    static_cast<QBoxLayout*>(layout())->addLayout(form);
+}
+
+QSpinBox* CNuvOptionPage::GetSpinBox(int nID) const
+{
+    return qobject_cast<QSpinBox*>(CNuvDialog::FindDlgItem(this, nID));
 }

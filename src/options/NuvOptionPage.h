@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QSpinBox;
 
 // The settings the general options page switches; each points at the application's field.
 struct NuvOptionSettings
@@ -14,6 +15,9 @@ struct NuvOptionSettings
     int* pRunLastClose = nullptr;
     int* pRunExitConfirm = nullptr;
     int* pRunRestoreSession = nullptr;
+    // Sleeping panes: seconds behind the others before a page is frozen, discarded.
+    int* pRunFreezeHidden = nullptr;
+    int* pRunDiscardHidden = nullptr;
 };
 
 // The page "nuvBrowser Options": six check boxes, each writing its setting the moment it is
@@ -31,14 +35,20 @@ public:
         IDC_LAST_CLOSE = 1047,
         IDC_EXIT_CONFIRM = 1048,
         IDC_RESTORE_SESSION = 1049,
+        // Sleeping panes.
+        IDC_FREEZE_HIDDEN = 32875,
+        IDC_DISCARD_HIDDEN = 32876,
     };
 
     explicit CNuvOptionPage(const NuvOptionSettings& settings, QWidget* pParent = nullptr);
 
     QCheckBox* GetCheckBox(int nID) const;
+    QSpinBox* GetSpinBox(int nID) const;
 
 private:
     QCheckBox* AddCheckBox(int nID, const QString& text, int* pSetting);
+    // The delays of sleeping panes, in seconds (0: never), written as they change.
+    void AddSleepDelays(const NuvOptionSettings& settings);
 
     QCheckBox* m_btnLastClose = nullptr;
     QCheckBox* m_btnExitConfirm = nullptr;

@@ -129,6 +129,27 @@ struct BrowserNavigation
     bool bRedirect = false; // the server sent the page on to this address
 };
 
+// How deeply a page behind the others sleeps: frozen (its scripts and timers stop), or discarded
+// (its render process and drawing are given back; shown again, it loads anew from its own
+// back/forward history, at the place it was).
+enum class BrowserSleep
+{
+    Awake,
+    Frozen,
+    Discarded,
+};
+
+// What the sleep of a hidden page depends on, as the engine and the page report it now.
+struct BrowserSleepFacts
+{
+    BrowserSleep state = BrowserSleep::Awake;
+    // The deepest sleep the engine recommends for the page: a page whose form was touched or
+    // that shows a PDF document is only frozen, one that is shown or plays sound stays awake.
+    BrowserSleep deepest = BrowserSleep::Discarded;
+    bool bAudible = false; // it played sound a moment ago
+    bool bBusy = false;    // a download, a print or a dialog of the page is in progress
+};
+
 // The browser control: one per HTML pane, the pane's window. It offers exactly the calls
 // and events its pane needs. Calls marked "at once" answer before they return; queries the
 // engine answers only asynchronously take a continuation instead.
@@ -199,6 +220,12 @@ public:
     // element) has the page's focus.
     virtual bool IsEditingText() const = 0;
 
+    // --- sleep, at once ------------------------------------------------------------------------
+    virtual BrowserSleepFacts SleepFacts() const = 0;
+    // Puts a hidden page to sleep (a page that is shown stays awake). A page wakes by itself
+    // when it is shown again; SleepChange reports every change.
+    virtual void SetSleep(BrowserSleep state) = 0;
+
     // --- document queries, by continuation --------------------------------------------------
     // The elements at a point of the window's client area, from the element at the point
     // outwards up to and including BODY or HTML.
@@ -237,6 +264,8 @@ public:
                               BrowserWindowRequest request) = 0;
     virtual void OnQuit() = 0;
     virtual void OnDocumentComplete(const QString& address) = 0;
+    // The page went to sleep or woke up.
+    virtual void OnSleepChange(BrowserSleep state) = 0;
 
 protected:
     ~IBrowserEvents() = default;

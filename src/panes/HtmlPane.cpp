@@ -542,6 +542,13 @@ void CHtmlPane::OnTitleChange(const QString& text, bool bAddress)
     SetTitle(title);
 }
 
+void CHtmlPane::OnSleepChange(BrowserSleep state)
+{
+    const int nTab = GetTabIndex();
+    if (m_pTabCtrl && nTab != -1)
+        m_pTabCtrl->SetTabSleeping(nTab, state != BrowserSleep::Awake);
+}
+
 void CHtmlPane::AddRecentAddress(const QString& address)
 {
     if (m_strRecent[0] == address)

@@ -88,6 +88,8 @@ public:
                       BrowserWindowRequest request) override;
     void OnQuit() override;
     void OnDocumentComplete(const QString& address) override;
+    // The tab is greyed while the page sleeps.
+    void OnSleepChange(BrowserSleep state) override;
 
 private:
     // Starts a load with the control (false: nothing started) and shows the pane loading.

@@ -67,6 +67,8 @@ public:
     virtual QString GetTabTitle(int nIndex) const = 0;
     // Stores the title in the tab's record and redraws the label.
     virtual void SetTabTitle(int nIndex, const QString& title) = 0;
+    // Greys the tab's label while the pane's page sleeps, and shows it plain again.
+    virtual void SetTabSleeping(int nIndex, bool bSleeping) = 0;
     // Sets the tab's image, index into the strip's image list.
     virtual void SetTabImage(int nIndex, int nImage) = 0;
     // Selects the tab without a selection notification.

@@ -140,6 +140,8 @@ void CNuvBrowserForm::OnViewOptions()
     settings.pRunLastClose = &m_pApp->RunLastClose;
     settings.pRunExitConfirm = &m_pApp->RunExitConfirm;
     settings.pRunRestoreSession = &m_pApp->RunRestoreSession;
+    settings.pRunFreezeHidden = &m_pApp->RunFreezeHidden;
+    settings.pRunDiscardHidden = &m_pApp->RunDiscardHidden;
     sheet->AddPage(new CNuvOptionPage(settings));
 
     // The frame is asked again when the sheet ends: the form, the context of this

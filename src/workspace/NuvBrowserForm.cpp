@@ -12,6 +12,7 @@
 #include "workspace/ContextCommands.h"
 #include "workspace/FrameHost.h"
 #include "workspace/IconButton.h"
+#include "workspace/PaneSleeper.h"
 #include "workspace/PaneTabCtrl.h"
 #include "workspace/SaveCommands.h"
 #include "workspace/SessionKeeper.h"
@@ -68,6 +69,7 @@ CNuvBrowserForm::CNuvBrowserForm(CAppSettings* pApp, CNuvBrowserDoc* pDoc, QWidg
     m_pContext->MapCommands(*this);
     m_pSave = new CSaveCommands(this);
     m_pSave->MapCommands(*this);
+    m_pSleeper = new CPaneSleeper(this, m_pApp);
 
     ApplyFavoritesVisibility();
     m_timerStartup.start();

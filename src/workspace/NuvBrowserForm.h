@@ -21,6 +21,7 @@ class CDownloadsDlg;
 class CFavoritesTree;
 class CIconButton;
 class CNuvBrowserDoc;
+class CPaneSleeper;
 class CPaneTabCtrl;
 class CPaneWnd;
 struct PaneProperties;
@@ -153,6 +154,8 @@ public:
     // The HTML panes closed while the browser runs, for Reopen Closed Window.
     CClosedPanes& ClosedPanes() { return m_closed; }
     CFavoritesTree* Favorites() const { return m_pFavorites; }
+    // Puts the pages of hidden panes to sleep.
+    CPaneSleeper* Sleeper() const { return m_pSleeper; }
 
     // The frame's side.
     QWidget* GetViewWidget() override { return this; }
@@ -309,4 +312,5 @@ private:
     CHistoryStore* m_pHistory = nullptr;
     bool m_bAskingClearHistory = false;
     CClosedPanes m_closed;
+    CPaneSleeper* m_pSleeper = nullptr;
 };

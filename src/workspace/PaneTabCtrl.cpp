@@ -190,6 +190,21 @@ void CPaneTabCtrl::SetTabTitle(int nIndex, const QString& title)
         EnsureVisible(nIndex);
 }
 
+void CPaneTabCtrl::SetTabSleeping(int nIndex, bool bSleeping)
+{
+    PaneTabRecord* pRecord = GetTabRecord(nIndex);
+    if (!pRecord || pRecord->bSleeping == bSleeping)
+        return;
+    pRecord->bSleeping = bSleeping;
+    update();
+}
+
+bool CPaneTabCtrl::IsTabSleeping(int nIndex) const
+{
+    const PaneTabRecord* pRecord = GetTabRecord(nIndex);
+    return pRecord && pRecord->bSleeping;
+}
+
 void CPaneTabCtrl::RelabelAll()
 {
     for (int i = 0; i < count(); ++i)
@@ -572,8 +587,10 @@ void CPaneTabCtrl::paintEvent(QPaintEvent*)
         // A label wider than its button ends in an ellipsis.
         const QRect rcText = LabelRect(r, bSelected);
         p.setClipRect(rcText, Qt::IntersectClip);
-        p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                 QPalette::ButtonText));
+        // The label of a pane whose page sleeps is greyed, as a disabled one.
+        const bool bGrey = !isEnabled() || IsTabSleeping(i);
+        p.setPen(
+            palette().color(bGrey ? QPalette::Disabled : QPalette::Active, QPalette::ButtonText));
         p.drawText(rcText, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                    fontMetrics().elidedText(GetTabLabel(i), Qt::ElideRight, rcText.width()));
         p.restore();

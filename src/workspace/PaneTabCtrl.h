@@ -17,6 +17,7 @@ struct PaneTabRecord
 {
     CPaneWnd* pPane = nullptr;
     QString strTitle;
+    bool bSleeping = false; // the pane's page sleeps: its label is greyed
 };
 
 // The workspace's tab strip: one flat button per pane, numbered with the digit of the
@@ -54,6 +55,8 @@ public:
     // The record's title; empty when the tab has no record (GetTabRecord tells the two apart).
     QString GetTabTitle(int nIndex) const override;
     void SetTabTitle(int nIndex, const QString& title) override;
+    void SetTabSleeping(int nIndex, bool bSleeping) override;
+    bool IsTabSleeping(int nIndex) const;
     void RelabelAll();
 
     // A tab without a record (the favorites tab), inserted and deleted as it stands: no

@@ -152,6 +152,36 @@ TEST_F(SettingsTest, StoredValuesAreTakenAsTheyStandAndOtherValuesSurvive)
     EXPECT_TRUE(key.QueryBinary("KeyAccelTable", nullptr));
 }
 
+TEST_F(SettingsTest, SleepDelaysAreWrittenOnceStoredOrChanged)
+{
+    app.ReadSettings();
+    EXPECT_EQ(app.RunFreezeHidden, 300);
+    EXPECT_EQ(app.RunDiscardHidden, 1800);
+    app.WriteSettings();
+    EXPECT_FALSE(StoredNames().contains("RunFreezeHidden"));
+    EXPECT_FALSE(StoredNames().contains("RunDiscardHidden"));
+
+    app.RunDiscardHidden = 0;
+    app.WriteSettings();
+    CRegKey key;
+    ASSERT_TRUE(key.Open(kOptions));
+    quint32 v = 1;
+    EXPECT_TRUE(key.QueryDword("RunDiscardHidden", &v));
+    EXPECT_EQ(v, 0u);
+    EXPECT_FALSE(StoredNames().contains("RunFreezeHidden"));
+
+    CRegistryStore().Update([](RegistryData& d) {
+        d.CreateKey(kOptions).Find("RunDiscardHidden")->dword = 1800;
+        d.CreateKey(kOptions).values << RegValue::String("RunFreezeHidden", "60");
+    });
+    CNuvBrowserApp again;
+    again.ReadSettings();
+    EXPECT_EQ(again.RunDiscardHidden, 1800);
+    EXPECT_EQ(again.RunFreezeHidden, 300) << "not a number value: the default";
+    again.WriteSettings();
+    EXPECT_TRUE(StoredNames().contains("RunDiscardHidden")) << "stored, so kept";
+}
+
 TEST_F(SettingsTest, NothingIsWrittenBeforeTheSettingsWereRead)
 {
     app.WriteSettings();

@@ -51,6 +51,10 @@ public:
     }
     void OnQuit() override { m_lines << "Quit"; }
     void OnDocumentComplete(const QString& address) override { m_lines << "Complete " + address; }
+    void OnSleepChange(BrowserSleep state) override
+    {
+        m_lines << QString("Sleep %1").arg(int(state));
+    }
 
     QStringList Matching(const QString& prefix) const
     {

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -363,5 +364,31 @@ TEST_F(NuvOptionSheetTest, GeneralPageWritesEachSettingWhenClicked)
     }
     EXPECT_EQ(app.ViewSortFavorite, 1);
     EXPECT_EQ(app.RunExitConfirm, 0);
+}
+} // namespace
+
+namespace {
+TEST_F(NuvOptionSheetTest, GeneralPageSetsTheSleepDelaysAsTheyChange)
+{
+    app.RunFreezeHidden = 300;
+    app.RunDiscardHidden = 0;
+    Open();
+    CNuvOptionSheetDlg* sheet = OpenSheet();
+    ASSERT_NE(sheet, nullptr);
+    sheet->Pages()->setCurrentIndex(1);
+    auto* freeze = Item<QSpinBox>(sheet, CNuvOptionPage::IDC_FREEZE_HIDDEN);
+    auto* discard = Item<QSpinBox>(sheet, CNuvOptionPage::IDC_DISCARD_HIDDEN);
+    ASSERT_NE(freeze, nullptr);
+    ASSERT_NE(discard, nullptr);
+    EXPECT_EQ(freeze->value(), 300);
+    EXPECT_EQ(discard->text(), "never") << "0 is shown as never";
+    discard->setFocus();
+    QTest::keyClick(discard, Qt::Key_Up);
+    EXPECT_EQ(app.RunDiscardHidden, 60) << "written at once";
+    freeze->setValue(0);
+    EXPECT_EQ(app.RunFreezeHidden, 0);
+    Click(sheet->GetDlgItem(CNuvDialog::IDCANCEL));
+    ASSERT_TRUE(Gone(sheet));
+    EXPECT_EQ(app.RunFreezeHidden, 0) << "kept, as the check boxes are";
 }
 } // namespace

@@ -165,6 +165,16 @@ void CFakeBrowserControl::RaiseDocumentComplete(const QString& address)
         m_pSink->OnDocumentComplete(address);
 }
 
+void CFakeBrowserControl::SetSleep(BrowserSleep state)
+{
+    Record(QStringLiteral("SetSleep %1").arg(int(state)));
+    if (m_sleep.state == state)
+        return;
+    m_sleep.state = state;
+    if (m_pSink)
+        m_pSink->OnSleepChange(state);
+}
+
 CFakeControlFactory::CFakeControlFactory()
     : m_maker([this](QWidget* pParent) -> IBrowserControl* {
           if (m_bFail)

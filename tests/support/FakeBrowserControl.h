@@ -44,6 +44,9 @@ public:
     bool ExecFind() override;
     bool GetSelectedText(QString* pText) const override;
     bool IsEditingText() const override { return m_bEditingText; }
+    BrowserSleepFacts SleepFacts() const override { return m_sleep; }
+    // Records "SetSleep N" and, as the engine does, reports the change.
+    void SetSleep(BrowserSleep state) override;
 
     void QueryElementsAt(const QPoint& ptClient, ElementsDone done) override;
     void QueryDocumentInfo(DocumentDone done) override;
@@ -62,6 +65,7 @@ public:
     QString m_strSelection;
     bool m_bEditingText = false; // a text field of the page has the focus
     QByteArray m_history;        // what SaveHistory gives; a restored history replaces it
+    BrowserSleepFacts m_sleep;   // SetSleep changes its state
     static constexpr const char* kHistoryMark = "fake history";
 
     // Script: events, as the engine would raise them. The result is the cancel flag.

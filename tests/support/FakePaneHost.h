@@ -21,6 +21,7 @@ public:
         CPaneWnd* pPane = nullptr;
         QString title;
         int nImage = -1;
+        bool bSleeping = false;
     };
 
     CFakePaneHost();
@@ -56,6 +57,10 @@ public:
     QString GetTabTitle(int nIndex) const override { return m_tabs.value(nIndex).title; }
     void SetTabTitle(int nIndex, const QString& title) override;
     void SetTabImage(int nIndex, int nImage) override;
+    void SetTabSleeping(int nIndex, bool bSleeping) override
+    {
+        m_tabs[nIndex].bSleeping = bSleeping;
+    }
     void SetCurSel(int nIndex) override { m_nCurSel = nIndex; }
     void RemoveTab(int nIndex) override { m_tabs.removeAt(nIndex); }
 

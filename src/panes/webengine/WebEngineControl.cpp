@@ -8,6 +8,7 @@
 #include "panes/webengine/OfflineInterceptor.h"
 #include "panes/webengine/PageCommands.h"
 #include "panes/webengine/PageScripts.h"
+#include "panes/webengine/PageSleep.h"
 #include "panes/webengine/UserGestures.h"
 #include "panes/webengine/WebEngineDownloads.h"
 #include "panes/webengine/WebEngineFactory.h"
@@ -83,6 +84,7 @@ CWebEngineControl::CWebEngineControl(QWidget* pParent) : QWebEngineView(pParent)
     // from the menu requests that its inner widget passes up.
     setContextMenuPolicy(Qt::PreventContextMenu);
     m_pPrinter = new CWebEnginePrinter(this);
+    m_pSleep = new CPageSleep(m_pPage, this, m_pPrinter);
     ConnectEngineSignals();
     ApplyBrowserSettings();
     connect(CSettingChangeNotifier::Instance(), &CSettingChangeNotifier::settingChanged, this,
@@ -134,6 +136,10 @@ void CWebEngineControl::ConnectEngineSignals()
     connect(m_pPage, &CWebEnginePage::popupBlocked, this, [this] {
         if (m_pSink)
             m_pSink->OnStatusTextChange(tr("Pop-up window blocked"));
+    });
+    connect(m_pSleep, &CPageSleep::changed, this, [this](BrowserSleep state) {
+        if (m_pSink)
+            m_pSink->OnSleepChange(state);
     });
     connect(m_pPage, &QWebEnginePage::windowCloseRequested, this, [this] {
         if (m_pSink)
@@ -452,6 +458,8 @@ void CWebEngineControl::GoForward()
 
 QByteArray CWebEngineControl::SaveHistory() const
 {
+    if (m_pSleep->IsDiscarded())
+        return m_pSleep->KeptHistory();
     return SaveEngineHistory(m_pPage->history());
 }
 
@@ -574,6 +582,16 @@ bool CWebEngineControl::IsEditingText() const
 {
     // Our own notice page has no fields.
     return m_notice == NoticeKind::None && m_pPage->IsEditingText();
+}
+
+BrowserSleepFacts CWebEngineControl::SleepFacts() const
+{
+    return m_pSleep->Facts();
+}
+
+void CWebEngineControl::SetSleep(BrowserSleep state)
+{
+    m_pSleep->Set(state);
 }
 
 void CWebEngineControl::RunQuery(const QString& script, std::function<void(const QVariant&)> answer)

@@ -11,6 +11,7 @@
 
 class CFindBar;
 class CNoticePage;
+class CPageSleep;
 class CUserGestures;
 class CWebEnginePage;
 class CWebEnginePrinter;
@@ -50,6 +51,8 @@ public:
     bool ExecFind() override;
     bool GetSelectedText(QString* pText) const override;
     bool IsEditingText() const override;
+    BrowserSleepFacts SleepFacts() const override;
+    void SetSleep(BrowserSleep state) override;
 
     void QueryElementsAt(const QPoint& ptClient, ElementsDone done) override;
     void QueryDocumentInfo(DocumentDone done) override;
@@ -146,5 +149,6 @@ private:
     CNoticePage* m_pNotice = nullptr;
     CFindBar* m_pFindBar = nullptr;
     CWebEnginePrinter* m_pPrinter = nullptr;
+    CPageSleep* m_pSleep = nullptr;
     CUserGestures* m_pGestures = nullptr;
 };

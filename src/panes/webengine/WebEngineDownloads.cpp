@@ -209,6 +209,23 @@ void CWebEngineDownloads::CancelFor(QWebEnginePage* pPage)
             pRequest->cancel();
 }
 
+bool CWebEngineDownloads::IsRunningFor(const QWebEnginePage* pPage) const
+{
+    for (const Pending& pending : m_pending)
+        if (pending.pPage == pPage && !pending.bCancelled)
+            return true;
+    auto isRunning = [pPage](const QWebEngineDownloadRequest* pRequest) {
+        return pRequest && pRequest->page() == pPage && !HasEnded(pRequest);
+    };
+    for (const QPointer<QWebEngineDownloadRequest>& pRequest : m_expected)
+        if (isRunning(pRequest))
+            return true;
+    for (const Active& active : m_active)
+        if (isRunning(active.pRequest))
+            return true;
+    return false;
+}
+
 bool CWebEngineDownloads::HasEnded(const QWebEngineDownloadRequest* pRequest)
 {
     return pRequest->isFinished() ||

@@ -45,6 +45,8 @@ public:
                 Done done, Progress progress = {});
     // Ends what the page asked for with Expect: a transfer still to start or running fails.
     void CancelFor(QWebEnginePage* pPage);
+    // A save or download of the page is on its way (its save dialog may be open).
+    bool IsRunningFor(const QWebEnginePage* pPage) const;
 
     // A transfer asked for with Expect that receives nothing for this long is cancelled.
     static int StallTimeout();
