@@ -247,6 +247,13 @@ bool CAddressCompleter::eventFilter(QObject* pWatched, QEvent* pEvent)
         pEvent->accept();
         return true;
     }
+    // A key typed on the keyboard reaches the combo box, which has the focus, and the frame
+    // hands it over there. One given to the field itself (by an input method, an accessibility
+    // tool or a test) would stop in the field: it takes Shift+Delete as Cut and accepts it,
+    // so the press never goes on to the combo box. The list takes its keys here first.
+    if (pWatched == m_pEdit && pEvent->type() == QEvent::KeyPress &&
+        WantsKey(pWatched, static_cast<QKeyEvent*>(pEvent)))
+        return HandleKey(pWatched, static_cast<QKeyEvent*>(pEvent));
     // Leaving the field closes the list, unless the press that took the focus is on the list.
     if (pWatched == m_pEdit &&
         (pEvent->type() == QEvent::FocusOut || pEvent->type() == QEvent::Hide) &&

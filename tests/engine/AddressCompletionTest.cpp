@@ -7,11 +7,23 @@
 
 #include <QLineEdit>
 #include <QListWidget>
+
 #include <gtest/gtest.h>
+#include <memory>
+#include <optional>
 
 namespace {
 class AddressCompletionTest : public EngineWorkspaceTest
 {
+protected:
+    // The rows the workspace offers for a text (typed list, favorites, history).
+    QList<CompletionRow> Offered(const QString& text)
+    {
+        auto rows = std::make_shared<std::optional<QList<CompletionRow>>>();
+        m_pForm->QueryCompletions(text, [rows](const QList<CompletionRow>& r) { *rows = r; });
+        EXPECT_TRUE(WaitFor([&] { return rows->has_value(); }));
+        return rows->value_or(QList<CompletionRow>());
+    }
 };
 } // namespace
 
@@ -20,10 +32,13 @@ TEST_F(AddressCompletionTest, VisitedPageIsOfferedByTitleAndOpened)
     m_server.SetHtml("/zebra.html", "<html><head><title>Striped Zebra Facts</title></head>"
                                     "<body>zebra</body></html>");
     m_server.SetHtml("/other.html", "<html><head><title>Other</title></head></html>");
+    m_server.SetHtml("/kept.html", "<html><head><title>Kept</title></head></html>");
     Open();
     // Visited by a link, not typed: only the history knows it.
     m_pForm->NavigateActivePane(m_server.Url("/zebra.html"), false);
     ASSERT_TRUE(WaitFor([&] { return Shows(Pane(0), "/zebra.html"); }, 30000));
+    m_pForm->NavigateActivePane(m_server.Url("/kept.html"), false);
+    ASSERT_TRUE(WaitFor([&] { return Shows(Pane(0), "/kept.html"); }, 30000));
     m_pForm->NavigateActivePane(m_server.Url("/other.html"), false);
     ASSERT_TRUE(WaitFor([&] { return Shows(Pane(0), "/other.html"); }, 30000));
 
@@ -57,4 +72,30 @@ TEST_F(AddressCompletionTest, VisitedPageIsOfferedByTitleAndOpened)
     QTest::keyClick(pEdit, Qt::Key_Escape);
     EXPECT_FALSE(pCompleter->IsShown());
     EXPECT_EQ(pEdit->text(), "striped");
+
+    // Shift+Delete on the chosen row removes the page from the history and, as it was opened
+    // from the field, from the typed list: for good, also after the program starts again.
+    pEdit->selectAll();
+    QTest::keyClicks(pEdit, "zebra");
+    ASSERT_TRUE(WaitFor([&] { return pCompleter->IsShown(); }));
+    ASSERT_EQ(pCompleter->Rows().size(), 1);
+    QTest::keyClick(pEdit, Qt::Key_Down);
+    QTest::keyClick(pEdit, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_FALSE(pCompleter->IsShown());
+    EXPECT_EQ(pEdit->text(), "zebra");
+    EXPECT_TRUE(Offered("zebra").isEmpty());
+    // The same through the window, as a key typed on the keyboard comes.
+    pEdit->selectAll();
+    QTest::keyClicks(pEdit, "other");
+    ASSERT_TRUE(WaitFor([&] { return pCompleter->IsShown(); }));
+    ASSERT_EQ(pCompleter->Rows().size(), 1);
+    QTest::keyClick(m_pFrame->windowHandle(), Qt::Key_Down);
+    QTest::keyClick(m_pFrame->windowHandle(), Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_FALSE(pCompleter->IsShown());
+    EXPECT_EQ(pEdit->text(), "other");
+    Close();
+    Open();
+    EXPECT_TRUE(Offered("zebra").isEmpty());
+    EXPECT_TRUE(Offered("other").isEmpty());
+    EXPECT_EQ(Offered("kept").size(), 1);
 }

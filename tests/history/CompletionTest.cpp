@@ -253,3 +253,19 @@ TEST_F(HistoryStoreTest, DamagedOrUnwritableFileIsSaidOnceAndBrowsingGoesOn)
         }
     }
 }
+
+TEST_F(HistoryStoreTest, WhatIsQueuedAtTheEndIsWrittenBeforeTheFileCloses)
+{
+    constexpr int kVisits = 300;
+    {
+        CHistoryStore store;
+        for (int i = 0; i < kVisits; ++i)
+            store.AddVisit(QString("http://127.0.0.1/%1.html").arg(i), "Page", true);
+        // Gone at once: the worker is still busy with the first visits.
+    }
+    CProfileDatabase db;
+    ASSERT_TRUE(db.Open());
+    CHistoryDb history(&db);
+    ASSERT_TRUE(history.Init());
+    EXPECT_EQ(history.Count(), kVisits);
+}
