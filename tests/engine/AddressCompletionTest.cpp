@@ -3,10 +3,19 @@
 // offered for a part of its title, and Down then Enter open it.
 #include "EngineWorkspace.h"
 
-#include "app/AddressCompleter.h"
+#include "ModalDriver.h"
 
+#include "app/AddressCompleter.h"
+#include "history/HistoryStore.h"
+#include "platform/ProfileDatabase.h"
+#include "res/Resource.h"
+
+#include <QAbstractButton>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -23,6 +32,18 @@ protected:
         m_pForm->QueryCompletions(text, [rows](const QList<CompletionRow>& r) { *rows = r; });
         EXPECT_TRUE(WaitFor([&] { return rows->has_value(); }));
         return rows->value_or(QList<CompletionRow>());
+    }
+    void Visit(const QString& path)
+    {
+        m_pForm->NavigateActivePane(m_server.Url(path), false);
+        ASSERT_TRUE(WaitFor([&] { return Shows(Pane(0), path); }, 30000));
+    }
+    // Waits until the history has done all it was asked.
+    void FlushHistory()
+    {
+        bool bDone = false;
+        m_pForm->History()->Flush([&] { bDone = true; });
+        ASSERT_TRUE(WaitFor([&] { return bDone; }));
     }
 };
 } // namespace
@@ -98,4 +119,62 @@ TEST_F(AddressCompletionTest, VisitedPageIsOfferedByTitleAndOpened)
     EXPECT_TRUE(Offered("zebra").isEmpty());
     EXPECT_TRUE(Offered("other").isEmpty());
     EXPECT_EQ(Offered("kept").size(), 1);
+}
+
+TEST_F(AddressCompletionTest, ClearHistoryAsksOnceAndOnlyYesEmptiesIt)
+{
+    m_server.SetHtml("/a.html", "<html><head><title>Apple Pages</title></head></html>");
+    Open();
+    ASSERT_NO_FATAL_FAILURE(Visit("/a.html"));
+    FlushHistory();
+    const struct
+    {
+        const char* name;
+        QMessageBox::StandardButton answer;
+        int nLeft;
+    } cases[] = {{"No keeps it", QMessageBox::No, 1}, {"Yes empties it", QMessageBox::Yes, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int nQuestions = 0;
+        CModalDriver driver({[&](QWidget* w) {
+            auto* pBox = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(pBox, nullptr);
+            // The command given again while the question is open asks nothing more.
+            m_pFrame->SendCommand(ID_HISTORY_CLEAR);
+            nQuestions = int(m_pFrame->findChildren<QMessageBox*>().size());
+            pBox->button(c.answer)->click();
+        }});
+        ASSERT_TRUE(m_pFrame->SendCommand(ID_HISTORY_CLEAR));
+        ASSERT_TRUE(WaitFor([&] { return driver.Handled() == 1; }));
+        EXPECT_EQ(nQuestions, 1);
+        FlushHistory();
+        EXPECT_EQ(Offered("apple").size(), c.nLeft);
+    }
+}
+
+TEST_F(AddressCompletionTest, DamagedHistoryFileIsPutAsideAndSaidOnce)
+{
+    const QString path = CProfileDatabase::DefaultPath();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray noise(64 * 1024, '\0');
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    file.write(noise);
+    file.close();
+
+    m_server.SetHtml("/a.html", "<html><head><title>Apple Pages</title></head></html>");
+    m_server.SetHtml("/b.html", "<html><head><title>Banana Pages</title></head></html>");
+    Open();
+    ASSERT_NO_FATAL_FAILURE(Visit("/a.html"));
+    const QString said = "The history file was damaged: it was put aside and a new one started.";
+    ASSERT_TRUE(WaitFor([&] { return m_pFrame->GetStatusText() == said; }))
+        << m_pFrame->GetStatusText().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(path + ".bad"));
+    // Browsing goes on and the new file keeps the pages; the message is not said again.
+    m_pFrame->SetStatusText(QString());
+    ASSERT_NO_FATAL_FAILURE(Visit("/b.html"));
+    FlushHistory();
+    EXPECT_NE(m_pFrame->GetStatusText(), said);
+    EXPECT_EQ(Offered("pages").size(), 2);
 }
