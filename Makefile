@@ -67,6 +67,7 @@ bench: PACKAGES += python3
 bench: build
 	./$(BUILD)/bench/bench_favorites
 	./$(BUILD)/bench/bench_panes
+	./$(BUILD)/bench/bench_history
 	xvfb-run -a -s "-screen 0 1280x900x24" python3 bench/run_bench.py $(BUILD) $(BENCH_ARGS)
 
 # The soak run (never part of `make test`; about 15 minutes, loopback only): the real browser

@@ -10,11 +10,19 @@
 #include <QStyledItemDelegate>
 #include <QTextDocument>
 
-namespace {
-constexpr int kHtmlRole = Qt::UserRole + 1;
+#include <algorithm>
 
-// Draws a row's rich text (title, then the address in the link colour) over the row's
-// normal background and selection.
+namespace {
+constexpr int kTitleRole = Qt::UserRole + 1;
+constexpr int kAddressRole = Qt::UserRole + 2;
+constexpr int kMatchRole = Qt::UserRole + 3;
+constexpr int kMargin = 4;
+// Of a row too long for the list, the address keeps at least this share of the width.
+constexpr double kAddressShare = 0.4;
+
+// Draws a row: the title, then the address in the link colour, each with the typed text in
+// bold; a row too long for the list has its title and address cut short with an ellipsis, so
+// that both stay in sight.
 class CCompletionDelegate : public QStyledItemDelegate
 {
 public:
@@ -27,17 +35,19 @@ public:
         initStyleOption(&opt, index);
         opt.text.clear();
         QApplication::style()->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
+        const bool bSelected = opt.state & QStyle::State_Selected;
         QTextDocument doc;
         doc.setDefaultFont(opt.font);
-        doc.setDocumentMargin(2);
-        doc.setHtml(index.data(kHtmlRole).toString());
+        doc.setDocumentMargin(0);
+        doc.setHtml(RowHtml(index, opt, bSelected));
         QAbstractTextDocumentLayout::PaintContext context;
         context.palette = opt.palette;
-        if (opt.state & QStyle::State_Selected)
+        if (bSelected)
             context.palette.setColor(QPalette::Text, opt.palette.color(QPalette::HighlightedText));
+        const int top = (opt.rect.height() - int(doc.size().height())) / 2;
         painter->save();
-        painter->translate(opt.rect.topLeft());
-        painter->setClipRect(QRect(QPoint(0, 0), opt.rect.size()));
+        painter->translate(opt.rect.topLeft() + QPoint(kMargin, top));
+        painter->setClipRect(QRect(QPoint(0, -top), opt.rect.size()));
         doc.documentLayout()->draw(painter, context);
         painter->restore();
     }
@@ -46,17 +56,38 @@ public:
         return QSize(QStyledItemDelegate::sizeHint(option, index).width(),
                      option.fontMetrics.height() + 6);
     }
-};
 
-QString RowHtml(const CompletionRow& row, const QString& text)
-{
-    const QString title = row.title.isEmpty() ? row.address : row.title;
-    QString html = BoldMatches(title, text);
-    if (!row.title.isEmpty())
-        html += QLatin1String(" &nbsp;<span style=\"color:#1a55a8\">") +
-                BoldMatches(row.address, text) + QLatin1String("</span>");
-    return html;
-}
+private:
+    static QString RowHtml(const QModelIndex& index, const QStyleOptionViewItem& opt,
+                           bool bSelected)
+    {
+        const QString match = index.data(kMatchRole).toString();
+        QString title = index.data(kTitleRole).toString();
+        QString address = index.data(kAddressRole).toString();
+        // Measured in bold: the matched parts are, and the rest then surely fits.
+        QFont bold = opt.font;
+        bold.setBold(true);
+        const QFontMetrics fm(bold);
+        const int width = opt.rect.width() - 2 * kMargin;
+        // The space between title and address (rich text would fold plain spaces into one).
+        const QString gap(3, QLatin1Char(' '));
+        if (title.isEmpty())
+            return BoldMatches(fm.elidedText(address, Qt::ElideRight, width), match);
+        const int titleWidth = fm.horizontalAdvance(title + gap);
+        const int addressWidth = fm.horizontalAdvance(address);
+        if (titleWidth + addressWidth > width) {
+            const int addressRoom = std::max(int(width * kAddressShare), width - titleWidth);
+            address = fm.elidedText(address, Qt::ElideRight, addressRoom);
+            title =
+                fm.elidedText(title, Qt::ElideRight, width - fm.horizontalAdvance(address + gap));
+        }
+        const QColor link =
+            opt.palette.color(bSelected ? QPalette::HighlightedText : QPalette::Link);
+        return BoldMatches(title, match) + QLatin1String("&nbsp;&nbsp;&nbsp;<span style=\"color:") +
+               link.name() + QLatin1String("\">") + BoldMatches(address, match) +
+               QLatin1String("</span>");
+    }
+};
 } // namespace
 
 CAddressCompleter::CAddressCompleter(QLineEdit* pEdit, SourceFn source, QObject* parent)
@@ -69,6 +100,7 @@ CAddressCompleter::CAddressCompleter(QLineEdit* pEdit, SourceFn source, QObject*
     m_pList->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
     m_pList->setAttribute(Qt::WA_ShowWithoutActivating);
     m_pList->setFocusPolicy(Qt::NoFocus);
+    m_pList->setFrameStyle(QFrame::Box | QFrame::Plain);
     m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pList->setItemDelegate(new CCompletionDelegate(m_pList));
@@ -131,7 +163,9 @@ void CAddressCompleter::ShowRows(const QString& text, const QList<CompletionRow>
     m_pList->clear();
     for (const CompletionRow& row : rows) {
         auto* item = new QListWidgetItem(m_pList);
-        item->setData(kHtmlRole, RowHtml(row, text));
+        item->setData(kTitleRole, row.title);
+        item->setData(kAddressRole, row.address);
+        item->setData(kMatchRole, text);
         item->setToolTip(row.address);
         item->setData(Qt::AccessibleTextRole, row.title + QLatin1Char(' ') + row.address);
     }
@@ -247,6 +281,13 @@ bool CAddressCompleter::eventFilter(QObject* pWatched, QEvent* pEvent)
         pEvent->accept();
         return true;
     }
+    // A key typed on the keyboard reaches the combo box, which has the focus, and the frame
+    // hands it over there. One given to the field itself (by an input method, an accessibility
+    // tool or a test) would stop in the field: it takes Shift+Delete as Cut and accepts it,
+    // so the press never goes on to the combo box. The list takes its keys here first.
+    if (pWatched == m_pEdit && pEvent->type() == QEvent::KeyPress &&
+        WantsKey(pWatched, static_cast<QKeyEvent*>(pEvent)))
+        return HandleKey(pWatched, static_cast<QKeyEvent*>(pEvent));
     // Leaving the field closes the list, unless the press that took the focus is on the list.
     if (pWatched == m_pEditObject &&
         (pEvent->type() == QEvent::FocusOut || pEvent->type() == QEvent::Hide) &&

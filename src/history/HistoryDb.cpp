@@ -20,6 +20,16 @@ QString LikePattern(const QString& text)
     escaped.replace(QLatin1Char('_'), QLatin1String("\\_"));
     return QLatin1Char('%') + escaped + QLatin1Char('%');
 }
+
+// As LIKE compares: only the ASCII letters without regard to case.
+QString AsciiLower(const QString& text)
+{
+    QString lower = text;
+    for (QChar& c : lower)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return lower;
+}
 } // namespace
 
 CHistoryDb::CHistoryDb(CProfileDatabase* pDb) : m_pDb(pDb) {}
@@ -48,6 +58,7 @@ bool CHistoryDb::IsRecorded(const QString& address)
 
 bool CHistoryDb::Exec(const QString& sql)
 {
+    m_lastComplete.reset();
     QSqlQuery query(m_pDb->Database());
     if (query.exec(sql))
         return true;
@@ -57,6 +68,7 @@ bool CHistoryDb::Exec(const QString& sql)
 
 bool CHistoryDb::Record(const QList<HistoryVisit>& visits)
 {
+    m_lastComplete.reset();
     if (!m_bReady || !m_pDb->IsWritable())
         return false;
     if (!Exec(QStringLiteral("BEGIN IMMEDIATE")))
@@ -96,29 +108,67 @@ bool CHistoryDb::Record(const QList<HistoryVisit>& visits)
 
 QList<HistoryEntry> CHistoryDb::Match(const QString& text, int nLimit) const
 {
-    QList<HistoryEntry> entries;
     if (!m_bReady || text.isEmpty() || nLimit <= 0)
+        return {};
+    const QString lower = AsciiLower(text);
+    if (m_lastComplete && lower.contains(m_lastComplete->text)) {
+        QList<HistoryEntry> entries;
+        for (const HistoryEntry& e : m_lastComplete->entries)
+            if (entries.size() < nLimit &&
+                (AsciiLower(e.address).contains(lower) || AsciiLower(e.title).contains(lower)))
+                entries.append(e);
         return entries;
-    QSqlQuery query(m_pDb->Database());
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral(
-        "SELECT address, title, last_visit, visit_count FROM history INDEXED BY history_rank "
-        "WHERE address LIKE ? ESCAPE '\\' OR title LIKE ? ESCAPE '\\' "
-        "ORDER BY visit_count DESC, last_visit DESC LIMIT ?"));
+    }
+    QList<HistoryEntry> entries = Query(text, nLimit);
+    if (entries.size() < nLimit)
+        m_lastComplete = Complete{lower, entries};
+    else
+        m_lastComplete.reset();
+    return entries;
+}
+
+QList<HistoryEntry> CHistoryDb::Query(const QString& text, int nLimit) const
+{
+    QList<HistoryEntry> entries;
+    // Text that many pages hold finds its best entries among the first ones in rank order,
+    // read by the index; text that few or none hold would read the index to its end, with a
+    // jump into the table for every entry (far slower than reading the table straight). So
+    // the walk in rank order stops after kRankWalk entries; when it has not found nLimit of
+    // them, the table is read once straight through and its matches sorted. The answer is
+    // the same either way: a match ranked above the last one found lies within the walk.
     const QString pattern = LikePattern(text);
-    query.addBindValue(pattern);
-    query.addBindValue(pattern);
-    query.addBindValue(nLimit);
-    if (!query.exec())
-        return entries;
-    while (query.next())
-        entries.append({query.value(0).toString(), query.value(1).toString(),
-                        query.value(2).toLongLong(), query.value(3).toInt()});
+    const QString where =
+        QStringLiteral("WHERE address LIKE :p ESCAPE '\\' OR title LIKE :p ESCAPE '\\' ");
+    const QString queries[] = {
+        QStringLiteral("SELECT address, title, last_visit, visit_count FROM (SELECT * FROM "
+                       "history INDEXED BY history_rank ORDER BY visit_count DESC, last_visit "
+                       "DESC LIMIT %1) ")
+                .arg(kRankWalk) +
+            where + QStringLiteral("LIMIT :n"),
+        QStringLiteral("SELECT address, title, last_visit, visit_count FROM history NOT INDEXED ") +
+            where + QStringLiteral("ORDER BY visit_count DESC, last_visit DESC LIMIT :n"),
+    };
+    for (const QString& sql : queries) {
+        entries.clear();
+        QSqlQuery query(m_pDb->Database());
+        query.setForwardOnly(true);
+        query.prepare(sql);
+        query.bindValue(QStringLiteral(":p"), pattern);
+        query.bindValue(QStringLiteral(":n"), nLimit);
+        if (!query.exec())
+            return entries;
+        while (query.next())
+            entries.append({query.value(0).toString(), query.value(1).toString(),
+                            query.value(2).toLongLong(), query.value(3).toInt()});
+        if (entries.size() >= nLimit)
+            break;
+    }
     return entries;
 }
 
 bool CHistoryDb::Remove(const QString& address)
 {
+    m_lastComplete.reset();
     if (!m_bReady || !m_pDb->IsWritable())
         return false;
     QSqlQuery query(m_pDb->Database());
@@ -137,6 +187,7 @@ bool CHistoryDb::Clear()
 
 bool CHistoryDb::Prune(qint64 now, int nMaxEntries)
 {
+    m_lastComplete.reset();
     if (!m_bReady || !m_pDb->IsWritable())
         return false;
     QSqlQuery query(m_pDb->Database());

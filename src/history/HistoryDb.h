@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 class CProfileDatabase;
 
 // One visited page.
@@ -33,6 +35,8 @@ class CHistoryDb
 public:
     static constexpr int kMaxEntries = 100000;
     static constexpr qint64 kMaxAgeMs = qint64(90) * 24 * 60 * 60 * 1000;
+    // How far Match reads in rank order before it reads the whole table instead.
+    static constexpr int kRankWalk = 2000;
 
     explicit CHistoryDb(CProfileDatabase* pDb);
 
@@ -55,6 +59,17 @@ public:
 
 private:
     bool Exec(const QString& sql);
+    QList<HistoryEntry> Query(const QString& text, int nLimit) const;
+
+    // The last answer, when it held every match (fewer than its limit): a longer text that
+    // holds it is answered from it without reading the table (as one types on). Any write
+    // forgets it.
+    struct Complete
+    {
+        QString text;
+        QList<HistoryEntry> entries;
+    };
+    mutable std::optional<Complete> m_lastComplete;
 
     CProfileDatabase* m_pDb;
     bool m_bReady = false;

@@ -70,11 +70,15 @@ CHistoryStore::CHistoryStore(const QString& path, QObject* parent) : QObject(par
 
 CHistoryStore::~CHistoryStore()
 {
-    // The database closes on its own thread, and before that thread's loop ends (a job
-    // queued behind quit() would never run, and the worker would close it from here).
+    // The thread ends itself after the last job: quit() from here would end its loop before
+    // the jobs still queued (visits not yet written) and the closing had run.
     QMetaObject::invokeMethod(
-        m_pWorker, [w = m_pWorker] { w->Close(); }, Qt::BlockingQueuedConnection);
-    m_thread.quit();
+        m_pWorker,
+        [this, w = m_pWorker] {
+            w->Close();
+            m_thread.quit();
+        },
+        Qt::QueuedConnection);
     m_thread.wait();
     delete m_pWorker;
 }

@@ -172,6 +172,49 @@ TEST_F(CompletionTest, PruneDropsOldAndSurplusEntries)
     EXPECT_TRUE(m_history.Match("x.test", 12).isEmpty());
 }
 
+TEST_F(CompletionTest, MatchReachesBeyondTheFirstEntriesInRankOrder)
+{
+    // More pages than Match walks in rank order (all visited once: the newest rank first).
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const int nPages = CHistoryDb::kRankWalk + 100;
+    QList<HistoryVisit> visits;
+    for (int i = 0; i < nPages; ++i)
+        visits.append({QString("http://127.0.0.1/page-%1").arg(i), "", now - i * 1000, true});
+    ASSERT_TRUE(m_history.Record(visits));
+    const auto pages = [&](const QString& text) {
+        QStringList found;
+        for (const HistoryEntry& e : m_history.Match(text, 12))
+            found << e.address.section('/', -1);
+        return found.join(' ');
+    };
+    const struct
+    {
+        QString text;
+        QString pages;
+    } cases[] = {
+        // Enough matches among the first: the best of them.
+        {"page-1", "page-1 page-10 page-11 page-12 page-13 page-14 page-15 page-16 page-17 "
+                   "page-18 page-19 page-100"},
+        // Only the last page.
+        {QString("page-%1").arg(nPages - 1), QString("page-%1").arg(nPages - 1)},
+        // One among the first and the rest beyond them, still in rank order.
+        {"page-209", "page-209 page-2090 page-2091 page-2092 page-2093 page-2094 page-2095 "
+                     "page-2096 page-2097 page-2098 page-2099"},
+        {"zzz", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(pages(c.text), c.pages) << c.text.toStdString();
+
+    // Typing on after a complete answer narrows it; a page visited since is not missed.
+    EXPECT_EQ(pages("page-209"), "page-209 page-2090 page-2091 page-2092 page-2093 page-2094 "
+                                 "page-2095 page-2096 page-2097 page-2098 page-2099");
+    EXPECT_EQ(pages("PAGE-2095"), "page-2095");
+    ASSERT_TRUE(m_history.Record({{"http://127.0.0.1/page-20950", "", now, true}}));
+    EXPECT_EQ(pages("page-2095"), "page-20950 page-2095");
+    m_history.Remove("http://127.0.0.1/page-2095");
+    EXPECT_EQ(pages("page-2095"), "page-20950");
+}
+
 namespace {
 class HistoryStoreTest : public ::testing::Test
 {
@@ -252,4 +295,20 @@ TEST_F(HistoryStoreTest, DamagedOrUnwritableFileIsSaidOnceAndBrowsingGoesOn)
             EXPECT_TRUE(QFileInfo::exists(path + ".bad"));
         }
     }
+}
+
+TEST_F(HistoryStoreTest, WhatIsQueuedAtTheEndIsWrittenBeforeTheFileCloses)
+{
+    constexpr int kVisits = 300;
+    {
+        CHistoryStore store;
+        for (int i = 0; i < kVisits; ++i)
+            store.AddVisit(QString("http://127.0.0.1/%1.html").arg(i), "Page", true);
+        // Gone at once: the worker is still busy with the first visits.
+    }
+    CProfileDatabase db;
+    ASSERT_TRUE(db.Open());
+    CHistoryDb history(&db);
+    ASSERT_TRUE(history.Init());
+    EXPECT_EQ(history.Count(), kVisits);
 }
