@@ -285,7 +285,7 @@ bool CAddressCompleter::eventFilter(QObject* pWatched, QEvent* pEvent)
     // hands it over there. One given to the field itself (by an input method, an accessibility
     // tool or a test) would stop in the field: it takes Shift+Delete as Cut and accepts it,
     // so the press never goes on to the combo box. The list takes its keys here first.
-    if (pWatched == m_pEdit && pEvent->type() == QEvent::KeyPress &&
+    if (pWatched == m_pEditObject && pEvent->type() == QEvent::KeyPress &&
         WantsKey(pWatched, static_cast<QKeyEvent*>(pEvent)))
         return HandleKey(pWatched, static_cast<QKeyEvent*>(pEvent));
     // Leaving the field closes the list, unless the press that took the focus is on the list.
