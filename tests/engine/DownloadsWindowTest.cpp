@@ -6,6 +6,7 @@
 #include "EngineFixture.h"
 #include "FakePaneHost.h"
 #include "ModalDriver.h"
+#include "TestBytes.h"
 #include "WaitFor.h"
 
 #include "dialogs/DownloadsDlg.h"
@@ -68,18 +69,8 @@ protected:
         CDownloadList::SetInstance(m_pList.get());
     }
 
-    static QByteArray Bytes(int nCount)
-    {
-        QByteArray bytes(nCount, '\0');
-        for (int i = 0; i < nCount; ++i)
-            bytes[i] = char(i * 13 % 251);
-        return bytes;
-    }
-    static QByteArray Read(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    static QByteArray Bytes(int nCount) { return PatternBytes(nCount, 13); }
+    static QByteArray Read(const QString& path) { return ReadFileOrMissing(path); }
     QStringList Files() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); }
 
     // Saves the address as Save Link Target As does; the result of the save's own callback.

@@ -4,6 +4,7 @@
 #include "EngineFixture.h"
 #include "FakePaneHost.h"
 #include "ModalDriver.h"
+#include "TestBytes.h"
 #include "WaitFor.h"
 
 #include "panes/HtmlPane.h"
@@ -61,18 +62,8 @@ protected:
             WaitFor([&] { return !m_pPane->IsNavigating() && m_pPane->GetAddress() == url; }));
     }
 
-    static QByteArray Bytes(int nCount)
-    {
-        QByteArray bytes(nCount, '\0');
-        for (int i = 0; i < nCount; ++i)
-            bytes[i] = char(i * 7 % 251);
-        return bytes;
-    }
-    static QByteArray Read(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    static QByteArray Bytes(int nCount) { return PatternBytes(nCount, 7); }
+    static QByteArray Read(const QString& path) { return ReadFileOrMissing(path); }
     // Temporary download files left in the folder the downloads start in or in the cache.
     static QStringList Leftovers()
     {
