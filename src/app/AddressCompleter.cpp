@@ -53,7 +53,8 @@ QString RowHtml(const CompletionRow& row, const QString& text)
     const QString title = row.title.isEmpty() ? row.address : row.title;
     QString html = BoldMatches(title, text);
     if (!row.title.isEmpty())
-        html += QLatin1String(" &nbsp;<span style=\"color:#1a55a8\">") +
+        html += QLatin1String(" &nbsp;<span style=\"color:") +
+                QApplication::palette().color(QPalette::Link).name() + QLatin1String("\">") +
                 BoldMatches(row.address, text) + QLatin1String("</span>");
     return html;
 }

@@ -5,6 +5,7 @@
 #include "MainFrame.h"
 #include "WindowPlacement.h"
 #include "favorites/ShortcutFile.h"
+#include "options/ColorScheme.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
 #include "platform/SignalRelay.h"
@@ -155,6 +156,8 @@ bool CNuvBrowserApp::WriteProfileString(const QString& section, const QString& e
 
 bool CNuvBrowserApp::InitInstance(const QStringList& args)
 {
+    // The portal is asked now; its answer is read, without waiting, when the window is made.
+    NuvColorScheme::Desktop();
     ReadSettings();
 
     m_strStartAddress = StartAddressFromArgs(args);
@@ -191,6 +194,7 @@ bool CNuvBrowserApp::InitInstance(const QStringList& args)
         break;
     }
 
+    ApplyColorScheme();
     if (!CreateMainWindow())
         return false;
     m_pInstance->SetHandler([this](quint32 dwData, const QString* pText) {
@@ -205,6 +209,19 @@ bool CNuvBrowserApp::InitInstance(const QStringList& args)
         return m_pMainWnd->OnCopyData(dwData, pText);
     });
     return true;
+}
+
+void CNuvBrowserApp::ApplyColorScheme()
+{
+    const ColorScheme scheme = NuvColorScheme::Resolve(ViewColorScheme);
+    NuvColorScheme::ApplyToWidgets(scheme);
+    // Pages learn the scheme from the engine's start flags: a later change reaches them at the
+    // next start.
+    NuvColorScheme::ApplyToEngine(scheme);
+    if (CDesktopScheme* pDesktop = NuvColorScheme::Desktop())
+        connect(pDesktop, &CDesktopScheme::changed, this, [this] {
+            NuvColorScheme::ApplyToWidgets(NuvColorScheme::Resolve(ViewColorScheme));
+        });
 }
 
 bool CNuvBrowserApp::CreateMainWindow()

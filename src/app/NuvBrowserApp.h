@@ -64,6 +64,8 @@ signals:
 
 private:
     bool CreateMainWindow();
+    // The colour scheme of the settings and the desktop, for the widgets and the engine.
+    void ApplyColorScheme();
     void DestroyMainWindow();
     void InstallSignalHandlers();
     void RestoreWindowPlacement();

@@ -3,6 +3,8 @@
 
 #include "platform/RegistryStore.h"
 
+#include <iterator>
+
 namespace {
 struct SettingRef
 {
@@ -27,6 +29,21 @@ const SettingRef kSettings[] = {
     {"RunExitConfirm", &CAppSettings::RunExitConfirm, 0},
     {"CheckGoogle", &CAppSettings::CheckGoogle, 1},
 };
+
+// Added later than the thirteen: each is written once it was stored or differs from its default.
+const SettingRef kDesktopSettings[] = {
+    {"ViewColorScheme", &CAppSettings::ViewColorScheme, 0},
+    {"SpellCheck", &CAppSettings::SpellCheck, 1},
+};
+
+void PutDword(RegKeyData& key, const QString& name, int nValue)
+{
+    const RegValue v = RegValue::Dword(name, quint32(nValue));
+    if (RegValue* existing = key.Find(v.name))
+        *existing = v;
+    else
+        key.values.append(v);
+}
 } // namespace
 
 const char* const CAppSettings::kProfileKey = "Software\\Qorval\\nuvBrowser";
@@ -44,6 +61,15 @@ void CAppSettings::ReadSettings()
     const RegValue* restore = key ? key->Find(QStringLiteral("RunRestoreSession")) : nullptr;
     m_bRestoreSessionStored = restore && restore->type == REG_DWORD;
     RunRestoreSession = m_bRestoreSessionStored ? int(restore->dword) : 0;
+    m_nDesktopStored = 0;
+    for (unsigned n = 0; n < std::size(kDesktopSettings); ++n) {
+        const SettingRef& s = kDesktopSettings[n];
+        const RegValue* v = key ? key->Find(QString::fromLatin1(s.name)) : nullptr;
+        const bool bStored = v && v->type == REG_DWORD;
+        this->*s.field = bStored ? int(v->dword) : s.defaultValue;
+        if (bStored)
+            m_nDesktopStored |= 1u << n;
+    }
     m_bSettingsRead = true;
 }
 
@@ -65,13 +91,12 @@ void CAppSettings::WriteSettings()
                 key.values.append(v);
         }
         // Not one of the thirteen: written once it was stored or chosen.
-        if (m_bRestoreSessionStored || RunRestoreSession != 0) {
-            const RegValue v =
-                RegValue::Dword(QStringLiteral("RunRestoreSession"), quint32(RunRestoreSession));
-            if (RegValue* existing = key.Find(v.name))
-                *existing = v;
-            else
-                key.values.append(v);
+        if (m_bRestoreSessionStored || RunRestoreSession != 0)
+            PutDword(key, QStringLiteral("RunRestoreSession"), RunRestoreSession);
+        for (unsigned n = 0; n < std::size(kDesktopSettings); ++n) {
+            const SettingRef& s = kDesktopSettings[n];
+            if ((m_nDesktopStored & (1u << n)) || this->*s.field != s.defaultValue)
+                PutDword(key, QString::fromLatin1(s.name), this->*s.field);
         }
     });
 }

@@ -37,6 +37,10 @@ public:
     int CheckGoogle = 1;
     // The pages open at a normal exit come back at the next start, without a question.
     int RunRestoreSession = 0;
+    // Desktop: the colour scheme (0 follow the desktop, 1 light, 2 dark) and the spell checker
+    // of text fields (0 off). Written once stored or changed from their defaults.
+    int ViewColorScheme = 0;
+    int SpellCheck = 1;
 
     // The address this run starts with (the command line's); read once by the start-up job.
     QString m_strStartAddress;
@@ -44,4 +48,5 @@ public:
 private:
     bool m_bSettingsRead = false;
     bool m_bRestoreSessionStored = false; // RunRestoreSession was in the registry
+    unsigned m_nDesktopStored = 0;        // bit n: the n-th desktop value was in the registry
 };

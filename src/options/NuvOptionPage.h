@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QComboBox;
 
 // The settings the general options page switches; each points at the application's field.
 struct NuvOptionSettings
@@ -14,10 +15,13 @@ struct NuvOptionSettings
     int* pRunLastClose = nullptr;
     int* pRunExitConfirm = nullptr;
     int* pRunRestoreSession = nullptr;
+    // Desktop
+    int* pViewColorScheme = nullptr;
+    int* pSpellCheck = nullptr;
 };
 
-// The page "nuvBrowser Options": six check boxes, each writing its setting the moment it is
-// clicked (OK and Cancel of the sheet do not change them).
+// The page "nuvBrowser Options": check boxes and the colour scheme, each writing its setting
+// the moment it is changed (OK and Cancel of the sheet do not change them).
 class CNuvOptionPage : public QWidget
 {
     Q_OBJECT
@@ -31,14 +35,19 @@ public:
         IDC_LAST_CLOSE = 1047,
         IDC_EXIT_CONFIRM = 1048,
         IDC_RESTORE_SESSION = 1049,
+        // Desktop
+        IDC_COLOR_SCHEME = 32877,
+        IDC_SPELL_CHECK = 32878,
     };
 
     explicit CNuvOptionPage(const NuvOptionSettings& settings, QWidget* pParent = nullptr);
 
     QCheckBox* GetCheckBox(int nID) const;
+    QComboBox* GetColorSchemeBox() const { return m_cboColorScheme; }
 
 private:
     QCheckBox* AddCheckBox(int nID, const QString& text, int* pSetting);
+    void AddDesktopBlock(const NuvOptionSettings& settings);
 
     QCheckBox* m_btnLastClose = nullptr;
     QCheckBox* m_btnExitConfirm = nullptr;
@@ -46,4 +55,5 @@ private:
     QCheckBox* m_btnTabWidth = nullptr;
     QCheckBox* m_btnSortFavorites = nullptr;
     QCheckBox* m_btnRestoreSession = nullptr;
+    QComboBox* m_cboColorScheme = nullptr;
 };

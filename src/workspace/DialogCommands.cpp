@@ -140,6 +140,8 @@ void CNuvBrowserForm::OnViewOptions()
     settings.pRunLastClose = &m_pApp->RunLastClose;
     settings.pRunExitConfirm = &m_pApp->RunExitConfirm;
     settings.pRunRestoreSession = &m_pApp->RunRestoreSession;
+    settings.pViewColorScheme = &m_pApp->ViewColorScheme;
+    settings.pSpellCheck = &m_pApp->SpellCheck;
     sheet->AddPage(new CNuvOptionPage(settings));
 
     // The frame is asked again when the sheet ends: the form, the context of this
