@@ -10,6 +10,7 @@
 #include "platform/RegistryStore.h"
 #include "platform/SignalRelay.h"
 #include "platform/SingleInstance.h"
+#include "platform/SpellCheck.h"
 #include "res/Resource.h"
 #include "res/Resources.h"
 #include "workspace/NuvBrowserDoc.h"
@@ -195,6 +196,7 @@ bool CNuvBrowserApp::InitInstance(const QStringList& args)
     }
 
     ApplyColorScheme();
+    CSpellState::Instance()->SetEnabled(SpellCheck != 0);
     if (!CreateMainWindow())
         return false;
     m_pInstance->SetHandler([this](quint32 dwData, const QString* pText) {

@@ -3,6 +3,7 @@
 
 #include "dialogs/NuvDialog.h"
 #include "options/ColorScheme.h"
+#include "platform/SpellCheck.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -59,8 +60,12 @@ QCheckBox* CNuvOptionPage::GetCheckBox(int nID) const
 
 void CNuvOptionPage::AddDesktopBlock(const NuvOptionSettings& settings)
 {
-    AddCheckBox(IDC_SPELL_CHECK, QStringLiteral("Check the S&pelling of Text Fields"),
-                settings.pSpellCheck);
+    QCheckBox* spell =
+        AddCheckBox(IDC_SPELL_CHECK, QStringLiteral("Check the S&pelling of Text Fields"),
+                    settings.pSpellCheck);
+    // The pages follow at once.
+    connect(spell, &QCheckBox::clicked, this,
+            [](bool bChecked) { CSpellState::Instance()->SetEnabled(bChecked); });
 
     auto* row = new QHBoxLayout();
     auto* label = new QLabel(QStringLiteral("&Colors:"), this);

@@ -36,8 +36,8 @@ public:
         IDC_EXIT_CONFIRM = 1048,
         IDC_RESTORE_SESSION = 1049,
         // Desktop
-        IDC_COLOR_SCHEME = 32877,
-        IDC_SPELL_CHECK = 32878,
+        IDC_COLOR_SCHEME = 1050,
+        IDC_SPELL_CHECK = 1051,
     };
 
     explicit CNuvOptionPage(const NuvOptionSettings& settings, QWidget* pParent = nullptr);

@@ -44,6 +44,14 @@ public:
     bool ExecFind() override;
     bool GetSelectedText(QString* pText) const override;
     bool IsEditingText() const override { return m_bEditingText; }
+    void ReplaceMisspelledWord(const QString& word) override
+    {
+        Record("ReplaceMisspelledWord " + word);
+    }
+    void AddWordToDictionary(const QString& word) override
+    {
+        Record("AddWordToDictionary " + word);
+    }
 
     void QueryElementsAt(const QPoint& ptClient, ElementsDone done) override;
     void QueryDocumentInfo(DocumentDone done) override;

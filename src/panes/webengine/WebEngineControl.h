@@ -2,6 +2,7 @@
 #pragma once
 
 #include "panes/BrowserControl.h"
+#include "panes/webengine/SpellingAtPress.h"
 
 #include <QPointer>
 #include <QWebEnginePage>
@@ -50,6 +51,8 @@ public:
     bool ExecFind() override;
     bool GetSelectedText(QString* pText) const override;
     bool IsEditingText() const override;
+    void ReplaceMisspelledWord(const QString& word) override;
+    void AddWordToDictionary(const QString& word) override;
 
     void QueryElementsAt(const QPoint& ptClient, ElementsDone done) override;
     void QueryDocumentInfo(DocumentDone done) override;
@@ -146,5 +149,7 @@ private:
     CNoticePage* m_pNotice = nullptr;
     CFindBar* m_pFindBar = nullptr;
     CWebEnginePrinter* m_pPrinter = nullptr;
+    CSpellingAtPress m_spelling;
+    void RememberSpelling();
     CUserGestures* m_pGestures = nullptr;
 };

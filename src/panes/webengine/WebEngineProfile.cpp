@@ -4,11 +4,28 @@
 #include "panes/webengine/OfflineInterceptor.h"
 #include "panes/webengine/WebEngineDownloads.h"
 #include "platform/Paths.h"
+#include "platform/SpellCheck.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QWebEngineProfile>
+
+namespace {
+// The locale's dictionary (or English) while the user wants the check and one is there.
+void ApplySpellCheck(QWebEngineProfile* pProfile, const QString& dictionaries)
+{
+    const QStringList languages =
+        ChooseSpellLanguages(SpellLocale(), SpellDictionaryLanguages(dictionaries));
+    const auto apply = [pProfile, languages](bool bEnabled) {
+        pProfile->setSpellCheckLanguages(languages);
+        pProfile->setSpellCheckEnabled(bEnabled && !languages.isEmpty());
+    };
+    apply(CSpellState::Instance()->IsEnabled());
+    QObject::connect(CSpellState::Instance(), &CSpellState::enabledChanged, pProfile, apply);
+}
+} // namespace
 
 QWebEngineProfile* NuvWebEngineProfile()
 {
@@ -18,6 +35,10 @@ QWebEngineProfile* NuvWebEngineProfile()
         // default data folder before any of its paths can be set, and that folder is named
         // after the organisation and the application (the window class). While the profile
         // is made, those names point into our own folder.
+        // The engine looks for its spelling dictionaries once, where this names.
+        const QString dictionaries = SpellDictionaryFolder();
+        if (!dictionaries.isEmpty() && qEnvironmentVariableIsEmpty("QTWEBENGINE_DICTIONARIES_PATH"))
+            qputenv("QTWEBENGINE_DICTIONARIES_PATH", QFile::encodeName(dictionaries));
         const QString app = QCoreApplication::applicationName();
         const QString org = QCoreApplication::organizationName();
         QCoreApplication::setOrganizationName(QString());
@@ -35,6 +56,7 @@ QWebEngineProfile* NuvWebEngineProfile()
         pProfile->setUrlRequestInterceptor(new COfflineInterceptor(pProfile));
         // From the start: the downloads the pages begin on their own arrive here too.
         new CWebEngineDownloads(pProfile);
+        ApplySpellCheck(pProfile, dictionaries);
         s_pProfile = pProfile;
     }
     return s_pProfile;
