@@ -27,6 +27,8 @@ protected:
         qputenv("QTWEBENGINE_DICTIONARIES_PATH", QFile::encodeName(dictionaries));
         qputenv("LC_ALL", "en_US.UTF-8");
         EngineTest::SetUp();
+        for (const QString& word : m_userWords)
+            ASSERT_TRUE(AddSpellWord(m_home.DataHome() + "/nuvBrowser/WebEngine", word));
         m_server.SetHtml("/form.html",
                          "<html><head><title>Form</title></head><body style='margin:0'>"
                          "<textarea id='t' spellcheck='true' style='position:absolute;left:10px;"
@@ -39,6 +41,9 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return Shows(Pane(0), "/form.html"); }));
         Pane(0)->Window()->setFocus();
     }
+    // Words of the user's list before the engine starts.
+    QStringList m_userWords;
+
     QWidget* PageWidget() const
     {
         QWidget* pView = Pane(0) ? Pane(0)->Window() : nullptr;
@@ -51,28 +56,43 @@ protected:
             Menu()->close();
         WaitFor([this] { return Menu() == nullptr; });
     }
+    // Right clicks on the first word until the menu offers spelling items (the checker marks
+    // the field's words a moment after it got the focus); false when it never does.
+    bool SpellingOffered()
+    {
+        Evaluate(Pane(0), "document.getElementById('t').focus()");
+        for (int nTry = 0; nTry < 20; ++nTry) {
+            QTest::mousePress(PageWidget(), Qt::RightButton, {}, kWord);
+            QTest::mouseRelease(PageWidget(), Qt::RightButton, {}, kWord);
+            if (!WaitFor([this] { return Menu() && Menu()->isVisible(); }))
+                return false;
+            if (FindMenuItem(Menu(), "Add to Dictionar&y") != nullptr)
+                return true;
+            CloseMenu();
+            QTest::qWait(300);
+        }
+        return false;
+    }
+    static constexpr QPoint kWord{22, 20};
 };
+
+class SpellingUserWordsTest : public SpellingEngineTest
+{
+protected:
+    SpellingUserWordsTest() { m_userWords = {"wrod"}; }
+};
+
+TEST_F(SpellingUserWordsTest, WordsOfTheUserListAreNotMarkedAfterAStart)
+{
+    EXPECT_FALSE(SpellingOffered()) << DescribeMenu(Menu());
+}
 
 TEST_F(SpellingEngineTest, MisspelledWordInATextAreaGetsSuggestionsThatReplaceIt)
 {
     ASSERT_TRUE(NuvWebEngineProfile()->isSpellCheckEnabled());
     EXPECT_EQ(NuvWebEngineProfile()->spellCheckLanguages(), QStringList({"en_US"}));
     ASSERT_NE(PageWidget(), nullptr);
-    Evaluate(Pane(0), "document.getElementById('t').focus()");
-    // The checker marks the field's words a moment after it got the focus.
-    const QPoint ptWord(22, 20);
-    bool bOffered = false;
-    for (int nTry = 0; nTry < 20 && !bOffered; ++nTry) {
-        QTest::mousePress(PageWidget(), Qt::RightButton, {}, ptWord);
-        QTest::mouseRelease(PageWidget(), Qt::RightButton, {}, ptWord);
-        ASSERT_TRUE(WaitFor([this] { return Menu() && Menu()->isVisible(); }));
-        bOffered = FindMenuItem(Menu(), "Add to Dictionar&y") != nullptr;
-        if (!bOffered) {
-            CloseMenu();
-            QTest::qWait(300);
-        }
-    }
-    ASSERT_TRUE(bOffered) << "no spelling items in: " << DescribeMenu(Menu());
+    ASSERT_TRUE(SpellingOffered()) << "no spelling items in: " << DescribeMenu(Menu());
     EXPECT_EQ(Pane(0)->GetMisspelledWord(), "wrod");
     const QStringList suggestions = Pane(0)->GetSpellingSuggestions();
     ASSERT_TRUE(suggestions.contains("word")) << suggestions.join(", ").toStdString();
