@@ -12,7 +12,8 @@ endif
 
 PACKAGES = cmake make g++ pkg-config qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin \
            qt6-webengine-dev-tools libgl-dev libx11-dev libgtest-dev xvfb xauth x11-apps \
-           qt6-declarative-dev libqt6sql6-sqlite fonts-dejavu-core ca-certificates desktop-file-utils appstream groff-base
+           qt6-declarative-dev libqt6sql6-sqlite fonts-dejavu-core ca-certificates desktop-file-utils appstream groff-base \
+           hunspell-en-us qt6-wayland weston
 
 # `make install PREFIX=... DESTDIR=...`
 PREFIX ?= /usr/local

@@ -5,10 +5,12 @@
 #include "MainFrame.h"
 #include "WindowPlacement.h"
 #include "favorites/ShortcutFile.h"
+#include "options/ColorScheme.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
 #include "platform/SignalRelay.h"
 #include "platform/SingleInstance.h"
+#include "platform/SpellCheck.h"
 #include "res/Resource.h"
 #include "res/Resources.h"
 #include "workspace/NuvBrowserDoc.h"
@@ -222,6 +224,8 @@ bool CNuvBrowserApp::HandOffEarly(const QStringList& args, int* pStatus)
 
 bool CNuvBrowserApp::InitInstance(const QStringList& args)
 {
+    // The portal is asked now; its answer is read, without waiting, when the window is made.
+    NuvColorScheme::Desktop();
     ReadSettings();
     TakeStartAddress(args);
 
@@ -231,6 +235,8 @@ bool CNuvBrowserApp::InitInstance(const QStringList& args)
     if (ReportHandOff(m_pInstance->ClaimOrHandOff(m_strStartAddress), &m_nExitStatus))
         return false;
 
+    ApplyColorScheme();
+    CSpellState::Instance()->SetEnabled(SpellCheck != 0);
     if (!CreateMainWindow())
         return false;
     m_pInstance->SetHandler([this](quint32 dwData, const QString* pText) {
@@ -247,6 +253,19 @@ bool CNuvBrowserApp::InitInstance(const QStringList& args)
         return bResult;
     });
     return true;
+}
+
+void CNuvBrowserApp::ApplyColorScheme()
+{
+    const ColorScheme scheme = NuvColorScheme::Resolve(ViewColorScheme);
+    NuvColorScheme::ApplyToWidgets(scheme);
+    // Pages learn the scheme from the engine's start flags: a later change reaches them at the
+    // next start.
+    NuvColorScheme::ApplyToEngine(scheme);
+    if (CDesktopScheme* pDesktop = NuvColorScheme::Desktop())
+        connect(pDesktop, &CDesktopScheme::changed, this, [this] {
+            NuvColorScheme::ApplyToWidgets(NuvColorScheme::Resolve(ViewColorScheme));
+        });
 }
 
 bool CNuvBrowserApp::CreateMainWindow()

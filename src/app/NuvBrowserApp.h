@@ -69,6 +69,8 @@ private:
     // True when this start ends here, with *pStatus its exit status.
     bool HandOffEarly(const QStringList& args, int* pStatus);
     bool CreateMainWindow();
+    // The colour scheme of the settings and the desktop, for the widgets and the engine.
+    void ApplyColorScheme();
     void DestroyMainWindow();
     void InstallSignalHandlers();
     void RestoreWindowPlacement();

@@ -53,7 +53,17 @@ QByteArray CWindowPlacement::Save(const QWidget* pWindow)
     return data;
 }
 
+bool CWindowPlacement::CanPlaceWindows()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 bool CWindowPlacement::Restore(QWidget* pWindow, const QByteArray& data)
+{
+    return Restore(pWindow, data, CanPlaceWindows());
+}
+
+bool CWindowPlacement::Restore(QWidget* pWindow, const QByteArray& data, bool bPosition)
 {
     if (data.size() != kRecordSize || !data.startsWith(QByteArray(kMagic, sizeof kMagic)))
         return false;
@@ -64,7 +74,11 @@ bool CWindowPlacement::Restore(QWidget* pWindow, const QByteArray& data)
     if (in.status() != QDataStream::Ok || nVersion != kVersion || cx < kMinSide || cy < kMinSide ||
         cx > 1 << 16 || cy > 1 << 16 || qAbs(x) > 1 << 16 || qAbs(y) > 1 << 16)
         return false;
-    pWindow->setGeometry(KeptOnScreen(QRect(x, y, cx, cy)));
+    const QRect rc = KeptOnScreen(QRect(x, y, cx, cy));
+    if (bPosition)
+        pWindow->setGeometry(rc);
+    else
+        pWindow->resize(rc.size());
     if (nState & kStateMaximized)
         pWindow->setWindowState(pWindow->windowState() | Qt::WindowMaximized);
     return true;

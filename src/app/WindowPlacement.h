@@ -19,4 +19,9 @@ public:
     // False for data that is not such a record (nothing is changed then) or that cannot be a
     // window's rectangle.
     static bool Restore(QWidget* pWindow, const QByteArray& data);
+    // The same; with bPosition false only the size and the state are restored (Wayland lets
+    // no client place its window).
+    static bool Restore(QWidget* pWindow, const QByteArray& data, bool bPosition);
+    // Whether the window system lets the program place its windows (not on Wayland).
+    static bool CanPlaceWindows();
 };

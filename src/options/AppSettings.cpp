@@ -3,6 +3,8 @@
 
 #include "platform/RegistryStore.h"
 
+#include <iterator>
+
 namespace {
 struct SettingRef
 {
@@ -28,12 +30,15 @@ const SettingRef kSettings[] = {
     {"CheckGoogle", &CAppSettings::CheckGoogle, 1},
 };
 
-// The delays before the pages of hidden panes sleep: not among the thirteen, written once
-// stored or changed from their defaults.
-const SettingRef kSleepSettings[] = {
+// Added later than the thirteen, each written once stored or changed from its default: the
+// delays before the pages of hidden panes sleep, the colour scheme and the spell checker.
+const SettingRef kLaterSettings[] = {
     {"RunFreezeHidden", &CAppSettings::RunFreezeHidden, 300},
     {"RunDiscardHidden", &CAppSettings::RunDiscardHidden, 1800},
+    {"ViewColorScheme", &CAppSettings::ViewColorScheme, 0},
+    {"SpellCheck", &CAppSettings::SpellCheck, 1},
 };
+static_assert(std::size(kLaterSettings) == CAppSettings::kLaterSettingCount);
 
 // Replaces the value of that name, or adds it at the end.
 void StoreValue(RegKeyData& key, const RegValue& v)
@@ -60,11 +65,11 @@ void CAppSettings::ReadSettings()
     const RegValue* restore = key ? key->Find(QStringLiteral("RunRestoreSession")) : nullptr;
     m_bRestoreSessionStored = restore && restore->type == REG_DWORD;
     RunRestoreSession = m_bRestoreSessionStored ? int(restore->dword) : 0;
-    for (const SettingRef& s : kSleepSettings) {
+    for (const SettingRef& s : kLaterSettings) {
         const RegValue* v = key ? key->Find(QString::fromLatin1(s.name)) : nullptr;
         const bool bStored = v && v->type == REG_DWORD;
         this->*s.field = bStored ? int(v->dword) : s.defaultValue;
-        m_sleepStored[&s - kSleepSettings] = bStored;
+        m_laterStored[&s - kLaterSettings] = bStored;
     }
     m_bSettingsRead = true;
 }
@@ -91,8 +96,8 @@ void CAppSettings::WriteSettings()
             StoreValue(key, RegValue::Dword(QStringLiteral("RunRestoreSession"),
                                             quint32(RunRestoreSession)));
         }
-        for (const SettingRef& s : kSleepSettings) {
-            if (!m_sleepStored[&s - kSleepSettings] && this->*s.field == s.defaultValue)
+        for (const SettingRef& s : kLaterSettings) {
+            if (!m_laterStored[&s - kLaterSettings] && this->*s.field == s.defaultValue)
                 continue;
             StoreValue(key, RegValue::Dword(QString::fromLatin1(s.name), quint32(this->*s.field)));
         }

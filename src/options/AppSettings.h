@@ -41,12 +41,17 @@ public:
     // discarded; 0: never.
     int RunFreezeHidden = 300;
     int RunDiscardHidden = 1800;
+    // Desktop: the colour scheme (0 follow the desktop, 1 light, 2 dark) and the spell checker
+    // of text fields (0 off).
+    int ViewColorScheme = 0;
+    int SpellCheck = 1;
+    static constexpr int kLaterSettingCount = 4;
 
     // The address this run starts with (the command line's); read once by the start-up job.
     QString m_strStartAddress;
 
 private:
     bool m_bSettingsRead = false;
-    bool m_bRestoreSessionStored = false;   // RunRestoreSession was in the registry
-    bool m_sleepStored[2] = {false, false}; // RunFreezeHidden, RunDiscardHidden were
+    bool m_bRestoreSessionStored = false;        // RunRestoreSession was in the registry
+    bool m_laterStored[kLaterSettingCount] = {}; // each value added later was in the registry
 };

@@ -2,9 +2,14 @@
 #include "NuvOptionPage.h"
 
 #include "dialogs/NuvDialog.h"
+#include "options/ColorScheme.h"
+#include "platform/SpellCheck.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -30,6 +35,7 @@ CNuvOptionPage::CNuvOptionPage(const NuvOptionSettings& settings, QWidget* pPare
         IDC_RESTORE_SESSION, QStringLiteral("Restore the Pages of the Last Session at Start"),
         settings.pRunRestoreSession);
     AddSleepDelays(settings);
+    AddDesktopBlock(settings);
     layout->addStretch(1);
     setFocusProxy(m_btnSortFavorites);
 }
@@ -89,4 +95,44 @@ void CNuvOptionPage::AddSleepDelays(const NuvOptionSettings& settings)
 QSpinBox* CNuvOptionPage::GetSpinBox(int nID) const
 {
     return qobject_cast<QSpinBox*>(CNuvDialog::FindDlgItem(this, nID));
+}
+
+void CNuvOptionPage::AddDesktopBlock(const NuvOptionSettings& settings)
+{
+    QCheckBox* spell =
+        AddCheckBox(IDC_SPELL_CHECK, QStringLiteral("Check the S&pelling of Text Fields"),
+                    settings.pSpellCheck);
+    // The pages follow at once.
+    connect(spell, &QCheckBox::clicked, this,
+            [](bool bChecked) { CSpellState::Instance()->SetEnabled(bChecked); });
+
+    auto* row = new QHBoxLayout();
+    auto* label = new QLabel(QStringLiteral("&Colors:"), this);
+    m_cboColorScheme = new QComboBox(this);
+    CNuvDialog::SetDlgItemId(m_cboColorScheme, IDC_COLOR_SCHEME);
+    m_cboColorScheme->setAccessibleName(QStringLiteral("Colors"));
+    // In the order of the registry value.
+    m_cboColorScheme->addItems(
+        {QStringLiteral("As the Desktop"), QStringLiteral("Light"), QStringLiteral("Dark")});
+    label->setBuddy(m_cboColorScheme);
+    row->addWidget(label);
+    row->addWidget(m_cboColorScheme, 1);
+    static_cast<QVBoxLayout*>(layout())->addLayout(row);
+    int* pScheme = settings.pViewColorScheme;
+    if (pScheme == nullptr) {
+        m_cboColorScheme->setEnabled(false);
+        return;
+    }
+    const bool bKnown = *pScheme >= 0 && *pScheme < m_cboColorScheme->count();
+    m_cboColorScheme->setCurrentIndex(bKnown ? *pScheme : NuvColorScheme::FollowDesktop);
+    // The program's windows change at once; pages are told at the engine's next start.
+    connect(m_cboColorScheme, &QComboBox::activated, this, [pScheme](int nIndex) {
+        *pScheme = nIndex;
+        NuvColorScheme::ApplyToWidgets(NuvColorScheme::Resolve(nIndex));
+    });
+    auto* note =
+        new QLabel(QStringLiteral("Pages follow a change of colors at the next start."), this);
+    note->setWordWrap(true);
+    note->setForegroundRole(QPalette::PlaceholderText);
+    layout()->addWidget(note);
 }

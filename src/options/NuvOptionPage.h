@@ -5,6 +5,7 @@
 
 class QCheckBox;
 class QSpinBox;
+class QComboBox;
 
 // The settings the general options page switches; each points at the application's field.
 struct NuvOptionSettings
@@ -18,10 +19,13 @@ struct NuvOptionSettings
     // Sleeping panes: seconds behind the others before a page is frozen, discarded.
     int* pRunFreezeHidden = nullptr;
     int* pRunDiscardHidden = nullptr;
+    // Desktop
+    int* pViewColorScheme = nullptr;
+    int* pSpellCheck = nullptr;
 };
 
-// The page "nuvBrowser Options": six check boxes, each writing its setting the moment it is
-// clicked (OK and Cancel of the sheet do not change them).
+// The page "nuvBrowser Options": check boxes and the colour scheme, each writing its setting
+// the moment it is changed (OK and Cancel of the sheet do not change them).
 class CNuvOptionPage : public QWidget
 {
     Q_OBJECT
@@ -38,17 +42,22 @@ public:
         // Sleeping panes.
         IDC_FREEZE_HIDDEN = 32875,
         IDC_DISCARD_HIDDEN = 32876,
+        // Desktop
+        IDC_COLOR_SCHEME = 1050,
+        IDC_SPELL_CHECK = 1051,
     };
 
     explicit CNuvOptionPage(const NuvOptionSettings& settings, QWidget* pParent = nullptr);
 
     QCheckBox* GetCheckBox(int nID) const;
     QSpinBox* GetSpinBox(int nID) const;
+    QComboBox* GetColorSchemeBox() const { return m_cboColorScheme; }
 
 private:
     QCheckBox* AddCheckBox(int nID, const QString& text, int* pSetting);
     // The delays of sleeping panes, in seconds (0: never), written as they change.
     void AddSleepDelays(const NuvOptionSettings& settings);
+    void AddDesktopBlock(const NuvOptionSettings& settings);
 
     QCheckBox* m_btnLastClose = nullptr;
     QCheckBox* m_btnExitConfirm = nullptr;
@@ -56,4 +65,5 @@ private:
     QCheckBox* m_btnTabWidth = nullptr;
     QCheckBox* m_btnSortFavorites = nullptr;
     QCheckBox* m_btnRestoreSession = nullptr;
+    QComboBox* m_cboColorScheme = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -89,6 +90,10 @@ struct BrowserElementPath
 {
     bool bOk = false;
     QList<BrowserElement> path;
+    // In an editable field: the misspelled word under the point and the spell checker's
+    // suggestions for it (best first); empty elsewhere.
+    QString misspelledWord = {};
+    QStringList suggestions = {};
 };
 
 // The document properties that the engine can only report asynchronously. A field that
@@ -219,6 +224,10 @@ public:
     // Whether a field of the page that takes typing (a text input, a text area, an editable
     // element) has the page's focus.
     virtual bool IsEditingText() const = 0;
+    // Spelling: replaces the misspelled word of the last element query by `word`; adds the
+    // word to the user's word list. Controls without a spell checker do nothing.
+    virtual void ReplaceMisspelledWord(const QString& word) { Q_UNUSED(word); }
+    virtual void AddWordToDictionary(const QString& word) { Q_UNUSED(word); }
 
     // --- sleep, at once ------------------------------------------------------------------------
     virtual BrowserSleepFacts SleepFacts() const = 0;

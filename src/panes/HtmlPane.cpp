@@ -329,6 +329,8 @@ void CHtmlPane::InspectAt(const QPoint& ptScreen, InspectDone done)
         ptClient, GuardContinuation<const BrowserElementPath&>(
                       this, QueryTimeout(), [this, done](const BrowserElementPath& answer) {
                           int nFlags = 0;
+                          m_strMisspelledWord = answer.misspelledWord;
+                          m_spellingSuggestions = answer.suggestions;
                           if (answer.bOk) {
                               const QString top =
                                   m_pBrowser ? m_pBrowser->LocationURL() : QString();

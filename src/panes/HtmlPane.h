@@ -60,6 +60,8 @@ public:
     QString GetAddress() const override { return m_strAddress; }
     QString GetLinkAddress() const override { return m_strLinkAddress; }
     QString GetImageAddress() const override { return m_strImageAddress; }
+    QString GetMisspelledWord() const override { return m_strMisspelledWord; }
+    QStringList GetSpellingSuggestions() const override { return m_spellingSuggestions; }
     int UpdateTextSize() override;
     int SetTextSize(int nLevel) override;
     bool GetSelectedText(QString* pText) const override;
@@ -127,6 +129,8 @@ private:
     int m_nTextSize = 3;
     QString m_strLinkAddress;
     QString m_strImageAddress;
+    QString m_strMisspelledWord;
+    QStringList m_spellingSuggestions;
     QString m_strRecent[kRecentCount];
     // The page's own title (empty while it has none) and whether its visit was reported.
     QString m_strPageTitle;

@@ -133,6 +133,10 @@ public:
     virtual void SetLeft(int x) = 0;
     virtual QString GetAddress() const = 0;
     virtual QString GetLinkAddress() const = 0;
+    // The misspelled word found by the last InspectAt in an editable field, and the spell
+    // checker's suggestions for it; empty when there was none.
+    virtual QString GetMisspelledWord() const { return QString(); }
+    virtual QStringList GetSpellingSuggestions() const { return QStringList(); }
     virtual QString GetImageAddress() const = 0;
     virtual int UpdateTextSize() = 0;
     virtual int SetTextSize(int nLevel) = 0;

@@ -100,6 +100,9 @@ enum : int
     ID_CONTEXT_COPY_SHORTCUT = 32903,
     ID_CONTEXT_SAVE_IMAGE_AS = 32904,
     ID_CONTEXT_SAVE_TARGET_AS = 32905,
+    // Spelling in an editable field: a suggestion (the word is the item's text), add the word.
+    ID_CONTEXT_SPELL_REPLACE = 32877,
+    ID_CONTEXT_SPELL_ADD_WORD = 32878,
 
     // Controls and bars of the main frame.
     IDC_ADDRESS_COMBO = 1009,

@@ -167,6 +167,8 @@ const STRINGDEF kStrings[] = {
     {ID_CONTEXT_OPEN_FRAME, u"Open &Frame in New Window"},
     {ID_CONTEXT_SAVE_IMAGE_AS, u"Save &Image As..."},
     {ID_CONTEXT_SAVE_TARGET_AS, u"&Save Link Target As..."},
+    {ID_CONTEXT_SPELL_REPLACE, u"Replace the Misspelled Word"},
+    {ID_CONTEXT_SPELL_ADD_WORD, u"Add to Dictionar&y"},
     {ID_GO_BACK, u"&Back"},
     {ID_GO_FORWARD, u"&Forward"},
     {ID_EDIT_CUT, u"Cu&t"},

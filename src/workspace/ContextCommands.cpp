@@ -3,6 +3,7 @@
 
 #include "commands/CmdTarget.h"
 #include "panes/BrowserControl.h"
+#include "panes/HtmlPane.h"
 #include "panes/NavigationPolicy.h"
 #include "panes/PaneWnd.h"
 #include "platform/CommandEvent.h"
@@ -52,6 +53,8 @@ void CContextCommands::MapCommands(CCmdTarget& target)
     target.Map(ID_CONTEXT_OPEN_IMAGE, [this] { OnOpenImageInNewWindow(); });
     target.Map(ID_CONTEXT_OPEN_FRAME, [this] { OnOpenFrameInNewWindow(); });
     target.Map(ID_CONTEXT_COPY_SHORTCUT, [this] { OnCopyShortcut(); });
+    target.Map(ID_CONTEXT_SPELL_REPLACE, [this] { OnSpellReplace(); });
+    target.Map(ID_CONTEXT_SPELL_ADD_WORD, [this] { OnSpellAddWord(); });
 }
 
 void CContextCommands::PostContextRequest(QWidget* pWindow, int nKind, const QPoint& ptClient)
@@ -123,6 +126,15 @@ QList<CContextCommands::MenuItem> CContextCommands::ComposePageMenu(const CPaneW
         if (items.size() > nBefore)
             items.append(MenuItem{});
     };
+    // A misspelled word under the pointer in an editable field: its suggestions at the top.
+    if (!pPane->GetMisspelledWord().isEmpty()) {
+        const QStringList suggestions = pPane->GetSpellingSuggestions();
+        for (const QString& word : suggestions.mid(0, kMaxSuggestions))
+            if (!word.isEmpty())
+                items.append(MenuItem{ID_CONTEXT_SPELL_REPLACE, true, word});
+        items.append(MenuItem{ID_CONTEXT_SPELL_ADD_WORD});
+        items.append(MenuItem{});
+    }
     bool bEditing =
         pPane->IsCommandEnabled(OLECMDID_COPY) || pPane->IsCommandEnabled(OLECMDID_PASTE);
 
@@ -185,12 +197,18 @@ void CContextCommands::ShowMenu(const QList<MenuItem>& items, const QPoint& ptSc
             pMenu->addSeparator();
             continue;
         }
-        QAction* pAction = pMenu->addAction(LoadString(item.nID));
+        QString text = item.text;
+        QAction* pAction =
+            pMenu->addAction(text.isEmpty() ? LoadString(item.nID)
+                                            : text.replace(QLatin1Char('&'), QStringLiteral("&&")));
         pAction->setData(item.nID);
+        pAction->setProperty("word", item.text);
         pAction->setEnabled(item.bEnabled);
     }
-    connect(pMenu, &QMenu::triggered, this,
-            [this](QAction* pAction) { PostCommand(pAction->data().toInt()); });
+    connect(pMenu, &QMenu::triggered, this, [this](QAction* pAction) {
+        m_strSpellChoice = pAction->property("word").toString();
+        PostCommand(pAction->data().toInt());
+    });
     m_pMenu = pMenu;
     pMenu->popup(ptScreen + QPoint(kMenuOffset, kMenuOffset));
 }
@@ -317,4 +335,18 @@ void CContextCommands::OnCopyShortcut()
     const QString address = pPane ? pPane->GetLinkAddress() : QString();
     if (!address.isEmpty())
         QApplication::clipboard()->setText(address);
+}
+
+void CContextCommands::OnSpellReplace()
+{
+    auto* pPane = qobject_cast<CHtmlPane*>(m_pForm->GetActivePane());
+    if (pPane && pPane->Browser() && !m_strSpellChoice.isEmpty())
+        pPane->Browser()->ReplaceMisspelledWord(m_strSpellChoice);
+}
+
+void CContextCommands::OnSpellAddWord()
+{
+    auto* pPane = qobject_cast<CHtmlPane*>(m_pForm->GetActivePane());
+    if (pPane && pPane->Browser() && !pPane->GetMisspelledWord().isEmpty())
+        pPane->Browser()->AddWordToDictionary(pPane->GetMisspelledWord());
 }

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QString>
 
 #include <optional>
 
@@ -37,8 +38,14 @@ public:
     // One item of a menu: a command (enabled or grayed), or a separator (id 0).
     struct MenuItem
     {
+        MenuItem() = default;
+        MenuItem(int id, bool enabled = true, const QString& ownText = QString())
+            : nID(id), bEnabled(enabled), text(ownText)
+        {
+        }
         int nID = 0;
         bool bEnabled = true;
+        QString text; // a text of its own (a spelling suggestion); else the command's
         bool operator==(const MenuItem&) const = default;
     };
 
@@ -78,6 +85,11 @@ public:
     void OnOpenImageInNewWindow();
     void OnOpenFrameInNewWindow();
     void OnCopyShortcut();
+    void OnSpellReplace();
+    void OnSpellAddWord();
+
+    // Suggestions the page menu offers at most.
+    static constexpr int kMaxSuggestions = 5;
 
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
@@ -95,6 +107,7 @@ private:
     bool IsRightPressTarget(QObject* pReceiver) const;
 
     CNuvBrowserForm* m_pForm;
+    QString m_strSpellChoice; // the suggestion chosen in the menu
     QPointer<QMenu> m_pMenu;
     QPointer<QWidget> m_pSwallowTarget;
     Qt::MouseButton m_nSwallowButton = Qt::NoButton;

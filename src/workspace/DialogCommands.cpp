@@ -142,6 +142,8 @@ void CNuvBrowserForm::OnViewOptions()
     settings.pRunRestoreSession = &m_pApp->RunRestoreSession;
     settings.pRunFreezeHidden = &m_pApp->RunFreezeHidden;
     settings.pRunDiscardHidden = &m_pApp->RunDiscardHidden;
+    settings.pViewColorScheme = &m_pApp->ViewColorScheme;
+    settings.pSpellCheck = &m_pApp->SpellCheck;
     sheet->AddPage(new CNuvOptionPage(settings));
 
     // The frame is asked again when the sheet ends: the form, the context of this

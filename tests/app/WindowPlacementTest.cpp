@@ -118,3 +118,23 @@ TEST(WindowPlacementTest, RecordsThatAreNotPlacementsChangeNothing)
     }
 }
 } // namespace
+
+namespace {
+TEST(WindowPlacementTest, WithoutPlacingOnlyTheSizeAndTheStateComeBack)
+{
+    EXPECT_TRUE(CWindowPlacement::CanPlaceWindows()) << "the test platform places windows";
+    const QRect avail = Avail();
+    QMainWindow first;
+    first.setGeometry(avail.left() + 61, avail.top() + 47, 430, 320);
+    first.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&first));
+    const QByteArray placement = CWindowPlacement::Save(&first);
+
+    QMainWindow second;
+    second.setGeometry(avail.left() + 5, avail.top() + 6, 300, 200);
+    const QPoint before = second.pos();
+    ASSERT_TRUE(CWindowPlacement::Restore(&second, placement, false));
+    EXPECT_EQ(second.size(), QSize(430, 320));
+    EXPECT_EQ(second.pos(), before) << "the position is left to the compositor";
+}
+} // namespace

@@ -169,6 +169,8 @@ TEST_F(InstallTreeTest, ProgramRunsFromItsPlaceAndFindsItsApplet)
     ASSERT_NE(library, nullptr) << ::dlerror();
     EXPECT_NE(::dlsym(library, "CPlApplet"), nullptr);
     ::dlclose(library);
+    // The spelling dictionaries converted by the build come along, beside the applet.
+    EXPECT_TRUE(QFile::exists(s_usr + "/lib/nuvbrowser/qtwebengine_dictionaries/en_US.bdic"));
 }
 } // namespace
 

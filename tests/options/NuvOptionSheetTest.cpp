@@ -392,3 +392,45 @@ TEST_F(NuvOptionSheetTest, GeneralPageSetsTheSleepDelaysAsTheyChange)
     EXPECT_EQ(app.RunFreezeHidden, 0) << "kept, as the check boxes are";
 }
 } // namespace
+
+namespace {
+TEST_F(NuvOptionSheetTest, ColorsChoiceIsWrittenAndRecoloursTheWindowsAtOnce)
+{
+    const auto isDark = [] {
+        const QPalette pal = QApplication::palette();
+        return pal.color(QPalette::Window).lightness() <
+               pal.color(QPalette::WindowText).lightness();
+    };
+    app.ViewColorScheme = 0;
+    Open();
+    CNuvOptionSheetDlg* sheet = OpenSheet();
+    ASSERT_NE(sheet, nullptr);
+    sheet->Pages()->setCurrentIndex(1);
+    auto* box = Item<QComboBox>(sheet, CNuvOptionPage::IDC_COLOR_SCHEME);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->currentIndex(), 0);
+    ASSERT_FALSE(isDark());
+    // Chosen by keys as a user would: the values in the order of the registry value.
+    box->setFocus();
+    const struct
+    {
+        int nValue;
+        bool bDark;
+    } steps[] = {{2, true}, {1, false}, {2, true}, {0, false}};
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.nValue);
+        while (box->currentIndex() < s.nValue)
+            QTest::keyClick(box, Qt::Key_Down);
+        while (box->currentIndex() > s.nValue)
+            QTest::keyClick(box, Qt::Key_Up);
+        EXPECT_EQ(app.ViewColorScheme, s.nValue);
+        EXPECT_EQ(isDark(), s.bDark);
+        QCoreApplication::processEvents(); // widgets hear of the palette from the loop
+        EXPECT_EQ(form->palette().color(QPalette::Window),
+                  QApplication::palette().color(QPalette::Window));
+    }
+    Click(sheet->GetDlgItem(CNuvDialog::IDCANCEL));
+    ASSERT_TRUE(Gone(sheet));
+    EXPECT_EQ(app.ViewColorScheme, 0) << "Cancel keeps the choice, as the check boxes";
+}
+} // namespace

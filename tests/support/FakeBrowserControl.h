@@ -47,6 +47,14 @@ public:
     BrowserSleepFacts SleepFacts() const override { return m_sleep; }
     // Records "SetSleep N" and, as the engine does, reports the change.
     void SetSleep(BrowserSleep state) override;
+    void ReplaceMisspelledWord(const QString& word) override
+    {
+        Record("ReplaceMisspelledWord " + word);
+    }
+    void AddWordToDictionary(const QString& word) override
+    {
+        Record("AddWordToDictionary " + word);
+    }
 
     void QueryElementsAt(const QPoint& ptClient, ElementsDone done) override;
     void QueryDocumentInfo(DocumentDone done) override;

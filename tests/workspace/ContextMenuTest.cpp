@@ -57,14 +57,16 @@ protected:
     }
     // Asks for the page menu at a point of the active page and answers the inspection with
     // the elements from the point outwards.
-    void OpenPageMenu(const QList<BrowserElement>& path, const QPoint& pt = QPoint(40, 30))
+    void OpenPageMenu(const QList<BrowserElement>& path, const QPoint& pt = QPoint(40, 30),
+                      const QString& misspelled = QString(),
+                      const QStringList& suggestions = QStringList())
     {
         CFakeBrowserControl* page = Page();
         const qsizetype nQueries = page->m_elementQueries.size();
         form->PostContextRequest(page, CContextCommands::CONTEXT_PAGE, pt);
         ASSERT_TRUE(WaitFor([&] { return page->m_elementQueries.size() > nQueries; }));
         EXPECT_EQ(page->m_elementPoints.last(), pt);
-        page->m_elementQueries.takeLast()(BrowserElementPath{true, path});
+        page->m_elementQueries.takeLast()(BrowserElementPath{true, path, misspelled, suggestions});
         ASSERT_TRUE(WaitFor([this] { return Menu() && Menu()->isVisible(); }));
     }
     QAction* Item(const QString& text) const { return FindMenuItem(Menu(), text); }
@@ -134,6 +136,52 @@ TEST_F(ContextMenuTest, PageMenuOffersWhatLiesUnderThePoint)
         EXPECT_EQ(Describe(Menu()), c.menu.toStdString()) << c.name;
         CloseMenu();
     }
+}
+
+TEST_F(ContextMenuTest, MisspelledWordPutsSuggestionsAndAddToDictionaryOnTop)
+{
+    Open();
+    const QList<BrowserElement> field = {Element("TEXTAREA"), Element("BODY")};
+    const int kAll = (1 << OLECMDID_CUT) | (1 << OLECMDID_COPY) | (1 << OLECMDID_PASTE);
+    const QString rest = "Cu&t | &Copy | &Paste | Select &All | - | &Print | &Refresh";
+    const struct
+    {
+        const char* name;
+        QString word;
+        QStringList suggestions;
+        QString menu;
+    } cases[] = {
+        {"no misspelled word", "", {"ignored"}, rest},
+        {"two suggestions",
+         "wrod",
+         {"word", "wrot"},
+         "word | wrot | Add to Dictionar&y | - | " + rest},
+        {"no suggestion", "qxzv", {}, "Add to Dictionar&y | - | " + rest},
+        {"five at most",
+         "teh",
+         {"the", "tech", "ten", "tea", "tee", "tel", "Ted"},
+         "the | tech | ten | tea | tee | Add to Dictionar&y | - | " + rest},
+        {"an ampersand stays a letter", "rnd", {"R&D"}, "R&&D | Add to Dictionar&y | - | " + rest},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Page()->m_nEnabledCommands = kAll;
+        OpenPageMenu(field, QPoint(40, 30), c.word, c.suggestions);
+        EXPECT_EQ(Describe(Menu()), c.menu.toStdString());
+        CloseMenu();
+    }
+
+    // A suggestion replaces the word; the other item adds it to the user's words.
+    OpenPageMenu(field, QPoint(40, 30), "wrod", {"word", "wrot"});
+    Page()->ClearCalls();
+    Choose("wrot");
+    EXPECT_TRUE(Page()->Calls().contains("ReplaceMisspelledWord wrot"))
+        << Page()->Calls().join(", ").toStdString();
+    OpenPageMenu(field, QPoint(40, 30), "wrod", {"word"});
+    Page()->ClearCalls();
+    Choose("Add to Dictionar&y");
+    EXPECT_TRUE(Page()->Calls().contains("AddWordToDictionary wrod"))
+        << Page()->Calls().join(", ").toStdString();
 }
 
 TEST_F(ContextMenuTest, MenusOpenBesideThePointAndOnlyOnce)

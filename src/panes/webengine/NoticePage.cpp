@@ -9,11 +9,10 @@ CNoticePage::CNoticePage(QWidget* pParent)
     : QWidget(pParent), m_pHeading(new QLabel(this)), m_pAddress(new QLabel(this)),
       m_pAdvice(new QLabel(this))
 {
+    // The colours of a page in the program's scheme, light or dark.
     setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    pal.setColor(QPalette::WindowText, QColor(0x30, 0x30, 0x30));
-    setPalette(pal);
+    setBackgroundRole(QPalette::Base);
+    setForegroundRole(QPalette::Text);
 
     QFont heading = font();
     heading.setPointSizeF(heading.pointSizeF() * 1.6);
@@ -21,7 +20,7 @@ CNoticePage::CNoticePage(QWidget* pParent)
     m_pHeading->setFont(heading);
     m_pAddress->setTextFormat(Qt::PlainText);
     m_pAddress->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_pAddress->setStyleSheet(QStringLiteral("color: #1a4d8f"));
+    m_pAddress->setForegroundRole(QPalette::Link);
     for (QLabel* pLabel : {m_pHeading, m_pAddress, m_pAdvice}) {
         pLabel->setWordWrap(true);
         pLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -21,6 +21,7 @@
 #include "platform/RegKey.h"
 #include "platform/SettingChangeNotifier.h"
 #include "platform/ShellServices.h"
+#include "platform/SpellCheck.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -29,9 +30,11 @@
 #include <QQuickWidget>
 #include <QQuickWindow>
 #include <QTimer>
+#include <QWebEngineContextMenuRequest>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
 
@@ -81,8 +84,10 @@ CWebEngineControl::CWebEngineControl(QWidget* pParent) : QWebEngineView(pParent)
     setPage(m_pPage);
     setFocusPolicy(Qt::StrongFocus);
     // The workspace shows the program's own context menu; the engine's one stays away, also
-    // from the menu requests that its inner widget passes up.
-    setContextMenuPolicy(Qt::PreventContextMenu);
+    // from the menu requests that its inner widget passes up. What the engine tells of the
+    // press (the spelling at the point) is kept for the program's menu.
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, &CWebEngineControl::RememberSpelling);
     m_pPrinter = new CWebEnginePrinter(this);
     m_pSleep = new CPageSleep(m_pPage, this, m_pPrinter);
     ConnectEngineSignals();
@@ -618,8 +623,34 @@ void CWebEngineControl::QueryElementsAt(const QPoint& ptClient, ElementsDone don
 {
     // The page counts in CSS pixels, the window in zoomed ones.
     const qreal zoom = m_pPage->zoomFactor();
+    QPointer<CWebEngineControl> self(this);
     RunQuery(PageScripts::ElementsAt(ptClient.x() / zoom, ptClient.y() / zoom),
-             [done](const QVariant& answer) { done(PageScripts::ReadElements(answer)); });
+             [self, done, ptClient](const QVariant& answer) {
+                 BrowserElementPath path = PageScripts::ReadElements(answer);
+                 if (self && path.bOk)
+                     self->m_spelling.AddTo(ptClient, &path);
+                 done(path);
+             });
+}
+
+void CWebEngineControl::RememberSpelling()
+{
+    if (const QWebEngineContextMenuRequest* pRequest = lastContextMenuRequest())
+        m_spelling.Remember(pRequest->position(), pRequest->isContentEditable(),
+                            pRequest->misspelledWord(), pRequest->spellCheckerSuggestions());
+}
+
+void CWebEngineControl::ReplaceMisspelledWord(const QString& word)
+{
+    if (m_spelling.HasWord())
+        m_pPage->replaceMisspelledWord(word);
+}
+
+void CWebEngineControl::AddWordToDictionary(const QString& word)
+{
+    // The engine of this Qt has no call for it: the word goes into the list the engine reads
+    // at its next start.
+    AddSpellWord(m_pPage->profile()->persistentStoragePath(), word);
 }
 
 void CWebEngineControl::QueryDocumentInfo(DocumentDone done)

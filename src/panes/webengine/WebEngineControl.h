@@ -2,6 +2,7 @@
 #pragma once
 
 #include "panes/BrowserControl.h"
+#include "panes/webengine/SpellingAtPress.h"
 
 #include <QPointer>
 #include <QWebEnginePage>
@@ -53,6 +54,8 @@ public:
     bool IsEditingText() const override;
     BrowserSleepFacts SleepFacts() const override;
     void SetSleep(BrowserSleep state) override;
+    void ReplaceMisspelledWord(const QString& word) override;
+    void AddWordToDictionary(const QString& word) override;
 
     void QueryElementsAt(const QPoint& ptClient, ElementsDone done) override;
     void QueryDocumentInfo(DocumentDone done) override;
@@ -150,5 +153,7 @@ private:
     CFindBar* m_pFindBar = nullptr;
     CWebEnginePrinter* m_pPrinter = nullptr;
     CPageSleep* m_pSleep = nullptr;
+    CSpellingAtPress m_spelling;
+    void RememberSpelling();
     CUserGestures* m_pGestures = nullptr;
 };

@@ -4,8 +4,10 @@
 #include "panes/webengine/OfflineInterceptor.h"
 #include "panes/webengine/WebEngineDownloads.h"
 #include "platform/Paths.h"
+#include "platform/SpellCheck.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QWebEngineProfile>
@@ -34,6 +36,19 @@ void AddEngineSwitches()
         *disable += (disable->size() > kDisable.size() ? "," : "") + kNoDefaultSite;
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", switches.join(' '));
 }
+
+// The locale's dictionary (or English) while the user wants the check and one is there.
+void ApplySpellCheck(QWebEngineProfile* pProfile, const QString& dictionaries)
+{
+    const QStringList languages =
+        ChooseSpellLanguages(SpellLocale(), SpellDictionaryLanguages(dictionaries));
+    const auto apply = [pProfile, languages](bool bEnabled) {
+        pProfile->setSpellCheckLanguages(languages);
+        pProfile->setSpellCheckEnabled(bEnabled && !languages.isEmpty());
+    };
+    apply(CSpellState::Instance()->IsEnabled());
+    QObject::connect(CSpellState::Instance(), &CSpellState::enabledChanged, pProfile, apply);
+}
 } // namespace
 
 QWebEngineProfile* NuvWebEngineProfile()
@@ -41,6 +56,10 @@ QWebEngineProfile* NuvWebEngineProfile()
     static QPointer<QWebEngineProfile> s_pProfile;
     if (!s_pProfile) {
         AddEngineSwitches();
+        // The engine looks for its spelling dictionaries once, where this names.
+        const QString dictionaries = SpellDictionaryFolder();
+        if (!dictionaries.isEmpty() && qEnvironmentVariableIsEmpty("QTWEBENGINE_DICTIONARIES_PATH"))
+            qputenv("QTWEBENGINE_DICTIONARIES_PATH", QFile::encodeName(dictionaries));
         // A named profile writes its first file (its preferences) into the application's
         // default data folder before any of its paths can be set, and that folder is named
         // after the organisation and the application (the window class). While the profile
@@ -62,6 +81,7 @@ QWebEngineProfile* NuvWebEngineProfile()
         pProfile->setUrlRequestInterceptor(new COfflineInterceptor(pProfile));
         // From the start: the downloads the pages begin on their own arrive here too.
         new CWebEngineDownloads(pProfile);
+        ApplySpellCheck(pProfile, dictionaries);
         s_pProfile = pProfile;
     }
     return s_pProfile;
