@@ -317,9 +317,15 @@ void CNuvBrowserApp::RestoreWindowPlacement()
 
 void CNuvBrowserApp::SaveWindowPlacement()
 {
+    CRegKey key;
+    QByteArray stored;
+    if (key.Open(QString::fromLatin1(kOptionsKey)))
+        key.QueryBinary(QStringLiteral("WindowPlacement"), &stored);
     CRegistryStore().SetValue(
         QString::fromLatin1(kOptionsKey),
-        RegValue::Binary(QStringLiteral("WindowPlacement"), CWindowPlacement::Save(m_pMainWnd)));
+        RegValue::Binary(
+            QStringLiteral("WindowPlacement"),
+            CWindowPlacement::Save(m_pMainWnd, stored, CWindowPlacement::CanPlaceWindows())));
 }
 
 void CNuvBrowserApp::InstallSignalHandlers()

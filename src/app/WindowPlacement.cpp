@@ -36,14 +36,45 @@ QRect KeptOnScreen(QRect rc)
         rc.moveTop(avail.top());
     return rc;
 }
+
+struct Record
+{
+    qint32 nState = 0;
+    QRect rc;
+};
+
+// False for data that is not a placement record or cannot be a window's rectangle.
+bool Parse(const QByteArray& data, Record* pRecord)
+{
+    if (data.size() != kRecordSize || !data.startsWith(QByteArray(kMagic, sizeof kMagic)))
+        return false;
+    QDataStream in(data.mid(sizeof kMagic));
+    in.setByteOrder(QDataStream::LittleEndian);
+    qint32 nVersion = 0, nState = 0, x = 0, y = 0, cx = 0, cy = 0;
+    in >> nVersion >> nState >> x >> y >> cx >> cy;
+    if (in.status() != QDataStream::Ok || nVersion != kVersion || cx < kMinSide || cy < kMinSide ||
+        cx > 1 << 16 || cy > 1 << 16 || qAbs(x) > 1 << 16 || qAbs(y) > 1 << 16)
+        return false;
+    pRecord->nState = nState;
+    pRecord->rc = QRect(x, y, cx, cy);
+    return true;
+}
 } // namespace
 
 QByteArray CWindowPlacement::Save(const QWidget* pWindow)
 {
+    return Save(pWindow, QByteArray(), true);
+}
+
+QByteArray CWindowPlacement::Save(const QWidget* pWindow, const QByteArray& stored, bool bPosition)
+{
     const bool bMaximized = pWindow->isMaximized();
     // While maximized or full screen, the rectangle it goes back to.
-    const QRect rc = pWindow->isMaximized() || pWindow->isFullScreen() ? pWindow->normalGeometry()
-                                                                       : pWindow->geometry();
+    QRect rc = pWindow->isMaximized() || pWindow->isFullScreen() ? pWindow->normalGeometry()
+                                                                 : pWindow->geometry();
+    Record before;
+    if (!bPosition && Parse(stored, &before))
+        rc.moveTopLeft(before.rc.topLeft());
     QByteArray data;
     QDataStream out(&data, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
@@ -65,21 +96,15 @@ bool CWindowPlacement::Restore(QWidget* pWindow, const QByteArray& data)
 
 bool CWindowPlacement::Restore(QWidget* pWindow, const QByteArray& data, bool bPosition)
 {
-    if (data.size() != kRecordSize || !data.startsWith(QByteArray(kMagic, sizeof kMagic)))
+    Record record;
+    if (!Parse(data, &record))
         return false;
-    QDataStream in(data.mid(sizeof kMagic));
-    in.setByteOrder(QDataStream::LittleEndian);
-    qint32 nVersion = 0, nState = 0, x = 0, y = 0, cx = 0, cy = 0;
-    in >> nVersion >> nState >> x >> y >> cx >> cy;
-    if (in.status() != QDataStream::Ok || nVersion != kVersion || cx < kMinSide || cy < kMinSide ||
-        cx > 1 << 16 || cy > 1 << 16 || qAbs(x) > 1 << 16 || qAbs(y) > 1 << 16)
-        return false;
-    const QRect rc = KeptOnScreen(QRect(x, y, cx, cy));
+    const QRect rc = KeptOnScreen(record.rc);
     if (bPosition)
         pWindow->setGeometry(rc);
     else
         pWindow->resize(rc.size());
-    if (nState & kStateMaximized)
+    if (record.nState & kStateMaximized)
         pWindow->setWindowState(pWindow->windowState() | Qt::WindowMaximized);
     return true;
 }

@@ -16,6 +16,10 @@ class CWindowPlacement
 {
 public:
     static QByteArray Save(const QWidget* pWindow);
+    // The same; where the window system lets no client place windows (bPosition false), the
+    // window's position means nothing (Wayland reports 0,0), so the position of the record
+    // stored before, where it is one, is kept for the next start under X11.
+    static QByteArray Save(const QWidget* pWindow, const QByteArray& stored, bool bPosition);
     // False for data that is not such a record (nothing is changed then) or that cannot be a
     // window's rectangle.
     static bool Restore(QWidget* pWindow, const QByteArray& data);

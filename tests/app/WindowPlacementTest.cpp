@@ -136,5 +136,26 @@ TEST(WindowPlacementTest, WithoutPlacingOnlyTheSizeAndTheStateComeBack)
     ASSERT_TRUE(CWindowPlacement::Restore(&second, placement, false));
     EXPECT_EQ(second.size(), QSize(430, 320));
     EXPECT_EQ(second.pos(), before) << "the position is left to the compositor";
+
+    // Saved there, the window's own position means nothing: the stored one is kept for the
+    // next start where windows are placed; without a stored record, the window's own counts.
+    second.resize(450, 330);
+    const struct
+    {
+        QByteArray stored;
+        QPoint expected;
+    } saves[] = {
+        {placement, first.geometry().topLeft()},
+        {QByteArray("damaged"), second.geometry().topLeft()},
+        {QByteArray(), second.geometry().topLeft()},
+    };
+    for (const auto& c : saves) {
+        SCOPED_TRACE(c.stored.toHex().constData());
+        QMainWindow third;
+        ASSERT_TRUE(CWindowPlacement::Restore(
+            &third, CWindowPlacement::Save(&second, c.stored, false), true));
+        EXPECT_EQ(third.geometry().topLeft(), c.expected);
+        EXPECT_EQ(third.size(), QSize(450, 330)) << "the size is always the window's own";
+    }
 }
 } // namespace
