@@ -134,7 +134,7 @@ sanitize: deps
 sanitize-engine: deps
 	cmake -S . -B $(SAN_BUILD) -DNUV_SANITIZE=ON -DNUV_SANITIZE_ENGINE=ON -DCMAKE_BUILD_TYPE=None \
 	  $(filter-out -DCMAKE_BUILD_TYPE=%,$(CMAKE_FLAGS))
-	CCACHE_SLOPPINESS=pch_defines,time_macros cmake --build $(SAN_BUILD) -j$(JOBS) --target test_engine nuvbrowser
+	CCACHE_SLOPPINESS=pch_defines,time_macros cmake --build $(SAN_BUILD) -j$(JOBS) --target test_engine nuvbrowser nuvbrowser-bin
 	cd $(SAN_BUILD) && QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
 	  QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu $(SAN_ENV) \
 	  ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:exitcode=1:new_delete_type_mismatch=0 \

@@ -7,8 +7,9 @@ interleaved A B A B after a warm-up round. Memory: PSS of the whole process tree
 /proc/PID/smaps_rollup) 2 s after 1 page and after 10 pages. Needs an X display (the
 Makefile's `bench` target runs it under xvfb-run).
 
-Hand-off: a second start with an address while the browser runs, against Falkon's where it
-is installed: the time until the second start returns and until the page's own request
+Hand-off: a second start with an address while the browser runs, through the launcher
+(nuvbrowser), against the browser program started directly (nuvbrowser-bin) and Falkon's where
+it is installed: the time until the second start returns and until the page's own request
 arrives.
 
 Sleeping panes: 10 pages of which 9 were discarded against 1 page, whole tree.
@@ -421,8 +422,11 @@ def main():
         if args.only in (None, 'handoff'):
             # Falkon only where it is installed: the bench's reference, never a dependency.
             falkon = shutil.which('falkon')
-            handoff([('nuvBrowser', nuv)] + ([('Falkon', [falkon])] if falkon else []),
-                    server, args.rounds)
+            # The launcher users start against the browser program started directly (the
+            # hand-off as it was before the launcher: the whole toolkit and engine loaded).
+            handoff([('nuvBrowser', nuv),
+                     ('nuvbrowser-bin', [os.path.join(args.build, 'nuvbrowser-bin')])] +
+                    ([('Falkon', [falkon])] if falkon else []), server, args.rounds)
         if args.only in (None, 'memory'):
             memory([('floor', 'floor', floor), ('nuvBrowser', 'nuv', nuv)], server,
                    args.memory_rounds)

@@ -99,10 +99,12 @@ asked() {
   done
   return 1
 }
-# The nuvbrowser processes below a process id.
+# The browser processes below a process id (the launcher /usr/bin/nuvbrowser becomes the
+# browser program in place, keeping its process id).
 browsers_below() {
   for child in $(ps -o pid= --ppid "$1"); do
-    [ "$(readlink "/proc/$child/exe" 2>/dev/null)" = /usr/bin/nuvbrowser ] && echo "$child"
+    [ "$(readlink "/proc/$child/exe" 2>/dev/null)" = /usr/lib/nuvbrowser/nuvbrowser-bin ] &&
+      echo "$child"
     browsers_below "$child"
   done
 }

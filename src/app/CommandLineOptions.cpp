@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandLineOptions.h"
 
-#include "favorites/FavoritesExchange.h"
+#include "favorites/ShortcutFile.h"
+
+#include <QFileInfo>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -109,7 +112,51 @@ int CCommandLineOptions::Answer() const
         return 2;
     case Action::ImportFavorites:
     case Action::ExportFavorites:
-        return CFavoritesExchange::RunCommand(m_action == Action::ImportFavorites, m_strFile);
+        return -1;
     }
     return -1;
+}
+
+QString CCommandLineOptions::CommandLineFromArgs(const QStringList& args)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("-u") && i + 1 < args.size()) {
+            parts << QStringLiteral("-u") + args[i + 1];
+            ++i;
+        } else {
+            parts << args[i];
+        }
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+QString CCommandLineOptions::StartAddressFromCommandLine(const QString& commandLine)
+{
+    if (commandLine.startsWith(QLatin1String("-u")))
+        return QString::fromUtf8(ReadShortcutAddress(commandLine.mid(2)));
+    return commandLine;
+}
+
+QString CCommandLineOptions::StartAddressFromArgs(const QStringList& args)
+{
+    const qsizetype nEnd = EndOfOptions(args);
+    const QString options = CommandLineFromArgs(args.mid(0, nEnd));
+    const QString addresses = args.mid(nEnd + 1).join(QLatin1Char(' '));
+    // Only a "-u" before the end of the options names a shortcut file.
+    if (options.isEmpty())
+        return addresses;
+    return StartAddressFromCommandLine(
+        addresses.isEmpty() ? options : options + QLatin1Char(' ') + addresses);
+}
+
+QString CCommandLineOptions::StartAddress(const QStringList& args)
+{
+    const QString address = StartAddressFromArgs(args);
+    if (!address.isEmpty() && QUrl(address).scheme().size() <= 1) {
+        const QFileInfo file(address);
+        if (file.isRelative() && file.exists())
+            return file.absoluteFilePath();
+    }
+    return address;
 }

@@ -37,8 +37,21 @@ public:
     static QString VersionLine();
     static QString Usage();
 
-    // For main(): prints what the action asks for and returns the exit status, or -1 when
-    // the program is to start.
+    // argv[1..] joined with single blanks; "-u" given as an argument of its own takes the
+    // next argument whole as the shortcut path.
+    static QString CommandLineFromArgs(const QStringList& args);
+    // The start address for a command line: the line itself, or the address of the
+    // shortcut file named after a leading "-u".
+    static QString StartAddressFromCommandLine(const QString& commandLine);
+    // The start address for argv[1..]: after a separate "--" every argument is taken as
+    // (part of) the address as it is, never as an option or a shortcut file.
+    static QString StartAddressFromArgs(const QStringList& args);
+    // StartAddressFromArgs, with a relative path to an existing file made absolute (it is
+    // meant for this process's working folder, not the running browser's).
+    static QString StartAddress(const QStringList& args);
+
+    // For main(): prints what help, version or an error asks for and returns the exit
+    // status; -1 for Start and the favorites commands, which the caller carries out.
     int Answer() const;
 
 private:

@@ -2,9 +2,10 @@
 #include "NuvBrowserApp.h"
 
 #include "CommandLineOptions.h"
+#include "EarlyHandOff.h"
 #include "MainFrame.h"
 #include "WindowPlacement.h"
-#include "favorites/ShortcutFile.h"
+#include "favorites/FavoritesExchange.h"
 #include "options/ColorScheme.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
@@ -17,11 +18,8 @@
 #include "workspace/NuvBrowserForm.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>
-#include <QUrl>
 
 #include <cstdio>
 #include <unistd.h>
@@ -34,34 +32,6 @@ QString SectionKey(const QString& section)
     return QString::fromLatin1(CNuvBrowserApp::kProfileKey) + QLatin1Char('\\') + section;
 }
 
-// Tells the user what became of a hand-off; true when this start ends here (the address was
-// handed over, or could not be), with *pExitStatus set.
-bool ReportHandOff(CSingleInstance::ClaimResult result, int* pExitStatus)
-{
-    switch (result) {
-    case CSingleInstance::ClaimResult::Claimed:
-    case CSingleInstance::ClaimResult::NoBrowser:
-        return false;
-    case CSingleInstance::ClaimResult::HandedOff:
-        return true;
-    case CSingleInstance::ClaimResult::Hung:
-        std::fprintf(stderr, "nuvbrowser: the running browser does not answer.\n");
-        *pExitStatus = 1;
-        return true;
-    case CSingleInstance::ClaimResult::TooLong:
-        std::fprintf(stderr,
-                     "nuvbrowser: the address is too long to hand to the running browser "
-                     "(%u characters at most); nothing was opened.\n",
-                     unsigned(kMaxHandOffBytes / 2 - 1));
-        *pExitStatus = 1;
-        return true;
-    case CSingleInstance::ClaimResult::Failed:
-        std::fprintf(stderr, "nuvbrowser: cannot claim the single-instance socket; "
-                             "running without hand-off.\n");
-        return false;
-    }
-    return false;
-}
 } // namespace
 
 CNuvBrowserApp::CNuvBrowserApp()
@@ -94,16 +64,20 @@ int CNuvBrowserApp::Main(int argc, char** argv)
     QStringList rawArgs;
     for (int i = 1; i < argc; ++i)
         rawArgs << QString::fromLocal8Bit(argv[i]);
-    const int answered = CCommandLineOptions(rawArgs).Answer();
+    const CCommandLineOptions options(rawArgs);
+    const int answered = options.Answer();
     if (answered >= 0)
         return answered;
+    if (options.GetAction() != CCommandLineOptions::Action::Start)
+        return CFavoritesExchange::RunCommand(
+            options.GetAction() == CCommandLineOptions::Action::ImportFavorites, options.File());
 
     // A second start hands its address over before it builds anything it does not need: no
-    // GUI application, no display connection, no engine.
+    // GUI application, no display connection, no engine. (Started by the launcher, this
+    // looks once more: a browser may have started since.)
     {
-        CNuvBrowserApp sender;
         int status = 0;
-        if (sender.HandOffEarly(rawArgs, &status))
+        if (CEarlyHandOff().Run(rawArgs, &status))
             return status;
     }
 
@@ -128,39 +102,6 @@ int CNuvBrowserApp::Main(int argc, char** argv)
     else
         status = app.ExitInstance();
     return status;
-}
-
-QString CNuvBrowserApp::CommandLineFromArgs(const QStringList& args)
-{
-    QStringList parts;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("-u") && i + 1 < args.size()) {
-            parts << QStringLiteral("-u") + args[i + 1];
-            ++i;
-        } else {
-            parts << args[i];
-        }
-    }
-    return parts.join(QLatin1Char(' '));
-}
-
-QString CNuvBrowserApp::StartAddressFromCommandLine(const QString& commandLine)
-{
-    if (commandLine.startsWith(QLatin1String("-u")))
-        return QString::fromUtf8(ReadShortcutAddress(commandLine.mid(2)));
-    return commandLine;
-}
-
-QString CNuvBrowserApp::StartAddressFromArgs(const QStringList& args)
-{
-    const qsizetype nEnd = CCommandLineOptions::EndOfOptions(args);
-    const QString options = CommandLineFromArgs(args.mid(0, nEnd));
-    const QString addresses = args.mid(nEnd + 1).join(QLatin1Char(' '));
-    // Only a "-u" before the end of the options names a shortcut file.
-    if (options.isEmpty())
-        return addresses;
-    return StartAddressFromCommandLine(
-        addresses.isEmpty() ? options : options + QLatin1Char(' ') + addresses);
 }
 
 int CNuvBrowserApp::GetProfileInt(const QString& section, const QString& entry, int nDefault)
@@ -193,46 +134,17 @@ bool CNuvBrowserApp::WriteProfileString(const QString& section, const QString& e
     return CRegistryStore().SetValue(SectionKey(section), RegValue::String(entry, value));
 }
 
-void CNuvBrowserApp::TakeStartAddress(const QStringList& args)
-{
-    m_strStartAddress = StartAddressFromArgs(args);
-
-    // A relative path to an existing file is meant for this process's working folder.
-    if (!m_strStartAddress.isEmpty() && QUrl(m_strStartAddress).scheme().size() <= 1) {
-        const QFileInfo file(m_strStartAddress);
-        if (file.isRelative() && file.exists())
-            m_strStartAddress = file.absoluteFilePath();
-    }
-}
-
-bool CNuvBrowserApp::HandOffEarly(const QStringList& args, int* pStatus)
-{
-    // The same steps as InitInstance takes up to the hand-off, without an application object.
-    ReadSettings();
-    TakeStartAddress(args);
-    CSingleInstance sender;
-    const CSingleInstance::ClaimResult result = sender.HandOff(m_strStartAddress);
-    // No browser (or no usable socket): this start goes on to become the browser, and the
-    // claim is made there again under its lock.
-    if (result == CSingleInstance::ClaimResult::NoBrowser ||
-        result == CSingleInstance::ClaimResult::Failed)
-        return false;
-    ReportHandOff(result, &m_nExitStatus);
-    *pStatus = ExitInstance();
-    return true;
-}
-
 bool CNuvBrowserApp::InitInstance(const QStringList& args)
 {
     // The portal is asked now; its answer is read, without waiting, when the window is made.
     NuvColorScheme::Desktop();
     ReadSettings();
-    TakeStartAddress(args);
+    m_strStartAddress = CCommandLineOptions::StartAddress(args);
 
     // From here on a signal ends the program by the Exit road, also while it starts.
     InstallSignalHandlers();
     m_pInstance = new CSingleInstance();
-    if (ReportHandOff(m_pInstance->ClaimOrHandOff(m_strStartAddress), &m_nExitStatus))
+    if (CEarlyHandOff::Report(m_pInstance->ClaimOrHandOff(m_strStartAddress), &m_nExitStatus))
         return false;
 
     ApplyColorScheme();

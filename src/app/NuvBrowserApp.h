@@ -28,16 +28,6 @@ public:
     // the loop and shut-down, and returns the exit status.
     static int Main(int argc, char** argv);
 
-    // argv[1..] joined with single blanks; "-u" given as an argument of its own takes the
-    // next argument whole as the shortcut path.
-    static QString CommandLineFromArgs(const QStringList& args);
-    // The start address for a command line: the line itself, or the address of the
-    // shortcut file named after a leading "-u".
-    static QString StartAddressFromCommandLine(const QString& commandLine);
-    // The start address for argv[1..]: after a separate "--" every argument is taken as
-    // (part of) the address as it is, never as an option or a shortcut file.
-    static QString StartAddressFromArgs(const QStringList& args);
-
     bool InitInstance(const QStringList& args);
     int Run();
     int ExitInstance();
@@ -63,11 +53,6 @@ signals:
     void exitRequested();
 
 private:
-    // m_strStartAddress from argv[1..], a relative path to an existing file made absolute.
-    void TakeStartAddress(const QStringList& args);
-    // Before any application object exists: hands the start address to a running browser.
-    // True when this start ends here, with *pStatus its exit status.
-    bool HandOffEarly(const QStringList& args, int* pStatus);
     bool CreateMainWindow();
     // The colour scheme of the settings and the desktop, for the widgets and the engine.
     void ApplyColorScheme();

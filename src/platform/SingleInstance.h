@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "HandOffSender.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
@@ -11,11 +13,6 @@
 class QLocalServer;
 class QLocalSocket;
 class QTimer;
-
-// dwData of an address handed over by a second start.
-constexpr quint32 kHandOffData = 39919;
-// The largest text a hand-off record may carry, in bytes with its terminating zero.
-constexpr quint32 kMaxHandOffBytes = 64 * 1024;
 
 // The single-instance channel: a per-user local socket, <runtime folder>/WCE_nuvBrowserClass.
 // The first start listens on it; a later start connects and sends one record:
@@ -29,15 +26,7 @@ class CSingleInstance : public QObject
 {
     Q_OBJECT
 public:
-    enum class ClaimResult
-    {
-        Claimed,   // no browser runs: this process listens now and becomes the browser
-        HandedOff, // a browser took the record and answered
-        Hung,      // a browser accepted the connection but gave no answer in time
-        TooLong,   // a browser runs, but the address does not fit in a record: nothing sent
-        Failed,    // no usable runtime folder, or the socket cannot be listened on
-        NoBrowser, // HandOff only: nobody listens, nothing was sent
-    };
+    using ClaimResult = HandOffResult; // NoBrowser only from HandOff
     enum class RecordCheck
     {
         Complete,
@@ -45,8 +34,7 @@ public:
         Refused
     };
 
-    static constexpr int kDefaultTimeoutMs = 10000;
-    static const char* const kSocketName; // "WCE_nuvBrowserClass"
+    static constexpr int kDefaultTimeoutMs = CHandOffSender::kDefaultTimeoutMs;
 
     // nTimeoutMs bounds both the wait for a browser's answer and the time a browser gives a
     // connection to deliver its record. An empty folder means RuntimeFolder().
@@ -58,9 +46,8 @@ public:
     // listens on (left by a crashed browser) is removed. pAnswer gets the browser's answer
     // after HandedOff and false otherwise.
     ClaimResult ClaimOrHandOff(const QString& address, bool* pAnswer = nullptr);
-    // The sending half alone, with plain sockets: it needs no application object nor event
-    // loop, so a second start can hand its address over before it builds anything else.
-    // NoBrowser when nobody listens; this process never listens here.
+    // The sending half alone (CHandOffSender): NoBrowser when nobody listens; this process
+    // never listens here.
     ClaimResult HandOff(const QString& address, bool* pAnswer = nullptr);
 
     // Called for every valid record a later start sends while it waits for the answer; its
@@ -72,7 +59,10 @@ public:
     QString SocketPath() const;
 
     // The bytes a later start sends for the text.
-    static QByteArray EncodeRecord(quint32 dwData, const QString& text);
+    static QByteArray EncodeRecord(quint32 dwData, const QString& text)
+    {
+        return CHandOffSender::EncodeRecord(dwData, text);
+    }
     // Judges the bytes received so far. Refused: cbData odd, zero or over kMaxHandOffBytes,
     // a dwData other than kHandOffData, or a text without a zero unit. Complete: pdwData and
     // pText get the record (the text up to its first zero unit); bytes past cbData are not
@@ -87,9 +77,8 @@ private:
         bool bAnswered = false;
     };
 
-    // Under the claim lock: hands the address over, else listens (bListen) or says NoBrowser.
-    ClaimResult HandOffOrListen(const QString& address, bool* pAnswer, bool bListen);
-    ClaimResult SendRecord(int fd, const QString& address, bool* pAnswer);
+    // Under the claim lock, when nobody listens: listens on the socket's path.
+    ClaimResult Listen(const QString& path);
     void handleNewConnection();
     void handleReadyRead(QLocalSocket* pSocket);
     void Answer(QLocalSocket* pSocket, bool bResult);
@@ -97,7 +86,7 @@ private:
     void Forget(QLocalSocket* pSocket);
 
     int m_nTimeoutMs;
-    QString m_strFolder;
+    CHandOffSender m_sender;
     QLocalServer* m_pServer = nullptr;
     QHash<QLocalSocket*, Connection> m_connections;
     std::function<bool(quint32, const QString*)> m_handler;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ModalDriver.h"
 #include "TempHome.h"
+#include "app/CommandLineOptions.h"
 #include "app/NuvBrowserApp.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
@@ -54,7 +55,7 @@ TEST(CommandLine, ArgumentsBecomeOneLineAndUTakesTheNextArgumentWhole)
         {{"-u"}, "-u"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(CNuvBrowserApp::CommandLineFromArgs(c.args), c.line)
+        EXPECT_EQ(CCommandLineOptions::CommandLineFromArgs(c.args), c.line)
             << c.args.join('|').toStdString();
 }
 
@@ -80,7 +81,7 @@ TEST(CommandLine, AfterTheEndOfTheOptionsEveryArgumentIsTheAddress)
         {{"two", "words"}, "two words"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(CNuvBrowserApp::StartAddressFromArgs(c.args), c.address)
+        EXPECT_EQ(CCommandLineOptions::StartAddressFromArgs(c.args), c.address)
             << c.args.join('|').toStdString();
 }
 
@@ -90,12 +91,14 @@ TEST(CommandLine, LeadingLowerCaseUNamesAShortcutFile)
     const QString path = home.Path() + "/x y.url";
     ASSERT_NO_FATAL_FAILURE(WriteShortcut(path));
 
-    EXPECT_EQ(CNuvBrowserApp::StartAddressFromCommandLine("-u" + path), "http://example.org/a");
-    EXPECT_EQ(CNuvBrowserApp::StartAddressFromCommandLine("-U" + path), "-U" + path)
+    EXPECT_EQ(CCommandLineOptions::StartAddressFromCommandLine("-u" + path),
+              "http://example.org/a");
+    EXPECT_EQ(CCommandLineOptions::StartAddressFromCommandLine("-U" + path), "-U" + path)
         << "an upper-case U is an address";
-    EXPECT_EQ(CNuvBrowserApp::StartAddressFromCommandLine("-u " + path), "")
+    EXPECT_EQ(CCommandLineOptions::StartAddressFromCommandLine("-u " + path), "")
         << "the blank belongs to the path";
-    EXPECT_EQ(CNuvBrowserApp::StartAddressFromCommandLine("-u" + home.Path() + "/missing.url"), "");
+    EXPECT_EQ(CCommandLineOptions::StartAddressFromCommandLine("-u" + home.Path() + "/missing.url"),
+              "");
 }
 
 class SettingsTest : public ::testing::Test

@@ -28,6 +28,7 @@ TEST(Hardening, ProgramAndAppletCarryTheHardeningSet)
     };
     const Binary binaries[] = {
         {"nuvbrowser", "DYN (Position-Independent Executable file)", true},
+        {"nuvbrowser-bin", "DYN (Position-Independent Executable file)", true},
         {"ioptions.cpl", "DYN (Shared object file)", false},
     };
     const auto has = [](const QString& text, const char* pattern) {

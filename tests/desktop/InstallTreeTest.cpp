@@ -4,6 +4,7 @@
 // program with its applet where the program looks for it.
 #include "TempHome.h"
 #include "platform/AppletLoader.h"
+#include "platform/BrowserProgram.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -161,9 +162,14 @@ TEST_F(InstallTreeTest, ProgramRunsFromItsPlaceAndFindsItsApplet)
     const Result version = RunTool(s_usr + "/bin/nuvbrowser", {"--version"});
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out, "nuvBrowser Version 0.8w\n");
+    // The launcher in bin finds the browser program it becomes; that one finds its applet.
+    const QString browser = s_usr + "/lib/nuvbrowser/nuvbrowser-bin";
+    EXPECT_EQ(CBrowserProgram::Find(s_usr + "/bin"), browser);
+    EXPECT_EQ(RunTool(browser, {"--version"}).out, "nuvBrowser Version 0.8w\n");
 
-    const QString applet = CAppletLoader::Find(QString::fromLatin1(CAppletLoader::kInternetOptions),
-                                               CAppletLoader::DefaultFolders(s_usr + "/bin"));
+    const QString applet =
+        CAppletLoader::Find(QString::fromLatin1(CAppletLoader::kInternetOptions),
+                            CAppletLoader::DefaultFolders(s_usr + "/lib/nuvbrowser"));
     ASSERT_EQ(applet, s_usr + "/lib/nuvbrowser/ioptions.cpl");
     void* library = ::dlopen(QFile::encodeName(applet).constData(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << ::dlerror();
