@@ -24,31 +24,35 @@ void CModalDriver::Tick()
         m_nIdleTicks = 0;
         return;
     }
-    if (!m_busy.contains(modal) && m_nHandled < m_handlers.size()) {
-        Handler handler = m_handlers[m_nHandled++];
+    if (!m_busy.contains(modal) && m_nStarted < m_handlers.size()) {
+        Handler handler = m_handlers[m_nStarted++];
         m_busy.append(modal);
         // Posted, so that the handler may open a nested modal loop while this timer keeps
-        // watching.
+        // watching; counted as handled only once it returned.
         QPointer<QWidget> target(modal);
         QPointer<CModalDriver> self(this);
         QMetaObject::invokeMethod(
             modal,
             [self, handler, target, modal] {
-                if (target)
+                const bool bRan = target != nullptr;
+                if (bRan)
                     handler(target);
                 if (!self)
                     return;
                 self->m_busy.removeOne(modal);
+                if (bRan) {
+                    ++self->m_nHandled;
+                    return;
+                }
                 // A window that went away before its handler could run leaves the handler
                 // to the next one.
-                if (!target)
-                    self->m_handlers.insert(--self->m_nHandled, handler);
+                self->m_handlers.insert(--self->m_nStarted, handler);
             },
             Qt::QueuedConnection);
         m_nIdleTicks = 0;
         return;
     }
-    if (--m_nTicksLeft <= 0 || (m_nHandled == m_handlers.size() && ++m_nIdleTicks > kGraceTicks)) {
+    if (--m_nTicksLeft <= 0 || (m_nStarted == m_handlers.size() && ++m_nIdleTicks > kGraceTicks)) {
         ADD_FAILURE() << "a modal window stayed open: " << modal->windowTitle().toStdString();
         modal->close();
     }
