@@ -6,6 +6,7 @@
 #include "CommandBands.h"
 #include "KeyRouter.h"
 #include "NuvBrowserApp.h"
+#include "panes/PageNote.h"
 #include "platform/AccelTable.h"
 #include "platform/CommandEvent.h"
 #include "platform/KeyCodes.h"
@@ -37,6 +38,7 @@ constexpr quint32 kHandOffData = 39919;
 constexpr int kMaxAddressLength = 2047;
 constexpr int kAddressBand = 2;
 constexpr int kCapsPollMs = 300;
+constexpr int kNoticeMs = 15000; // long enough to be read after the start page came up
 } // namespace
 
 CMainFrame::CMainFrame(CNuvBrowserDoc* pDoc, QWidget* parent)
@@ -268,6 +270,32 @@ void CMainFrame::SetStatusText(const QString& strText)
     m_pMessagePane->repaint();
 }
 
+void CMainFrame::ShowNotice(const QString& strText)
+{
+    // A temporary message covers the message pane, which goes on taking the pages' texts
+    // (a load ending, a link under the mouse) and shows the last one when the notice ends.
+    statusBar()->showMessage(strText, kNoticeMs);
+    if (IsStatusBarShown() || centralWidget() == nullptr)
+        return;
+    if (m_pNoticeNote == nullptr) {
+        // A child of the frame above the workspace: it stays in sight whichever pane is shown.
+        m_pNoticeNote = new CPageNote(this);
+        m_pNoticeNote->setObjectName(QStringLiteral("frameNotice"));
+        m_pNoticeTimer = new QTimer(this);
+        m_pNoticeTimer->setSingleShot(true);
+        connect(m_pNoticeTimer, &QTimer::timeout, m_pNoticeNote,
+                [this] { m_pNoticeNote->ShowText(QString(), nullptr); });
+    }
+    // Over the active page (not its tab strip); the workspace when it shows none.
+    QWidget* pPage = m_pActiveView ? m_pActiveView->ActivePageWindow() : nullptr;
+    if (pPage == nullptr || !isAncestorOf(pPage))
+        pPage = centralWidget();
+    // A page closed meanwhile takes the note with it.
+    connect(pPage, &QObject::destroyed, m_pNoticeNote, &QWidget::hide, Qt::UniqueConnection);
+    m_pNoticeNote->ShowText(strText, pPage);
+    m_pNoticeTimer->start(kNoticeMs);
+}
+
 bool CMainFrame::IsStatusBarShown() const
 {
     return m_pMessagePane != nullptr && !statusBar()->isHidden();
@@ -275,7 +303,10 @@ bool CMainFrame::IsStatusBarShown() const
 
 QString CMainFrame::GetStatusText() const
 {
-    return m_pMessagePane ? m_pMessagePane->text() : QString();
+    if (m_pMessagePane == nullptr)
+        return QString();
+    const QString notice = statusBar()->currentMessage();
+    return notice.isEmpty() ? m_pMessagePane->text() : notice;
 }
 
 void CMainFrame::SetFavoritesWidth(int nWidth)

@@ -17,11 +17,13 @@ class CAddressCompleter;
 class CCommandBands;
 class CKeyRouter;
 class CNuvBrowserDoc;
+class CPageNote;
 class IFrameView;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenuBar;
+class QTimer;
 class QToolBar;
 
 // The program's only top-level window: the command bands at the top (menu bar, tool bar,
@@ -58,6 +60,7 @@ public:
 
     // The view's side (IFrameHost).
     void SetStatusText(const QString& strText) override;
+    void ShowNotice(const QString& strText) override;
     bool IsStatusBarShown() const override;
     void SetFavoritesWidth(int nWidth) override;
     bool IsCommandBandsShown() const override;
@@ -67,6 +70,8 @@ public:
     QMenuBar* GetMenuBar() const override { return m_pMenuBar; }
     void OnAppExit() override;
 
+    // What the message part of the status bar shows: a notice while one is held, else the
+    // text last set.
     QString GetStatusText() const;
     CAddressBar* GetAddressBar() const { return m_pAddressBar; }
     // The list of completions under the address field.
@@ -134,6 +139,8 @@ private:
     CCommandBands* m_pCommandBands = nullptr;
     QLabel* m_pMessagePane = nullptr;
     QLabel* m_pCapsPane = nullptr;
+    CPageNote* m_pNoticeNote = nullptr; // a notice over the page while the status bar is hidden
+    QTimer* m_pNoticeTimer = nullptr;
     CKeyRouter* m_pKeyRouter = nullptr;
     bool m_bCreated = false;
 };

@@ -86,7 +86,8 @@ bool CHistoryDb::Record(const QList<HistoryVisit>& visits)
         if (!IsRecorded(v.address))
             continue;
         const QString address = v.address.left(kMaxTextLength);
-        const QString text = v.title.left(kMaxTextLength);
+        // A null text would be bound as NULL, which the table refuses (a page without a title).
+        const QString text = v.title.isNull() ? QStringLiteral("") : v.title.left(kMaxTextLength);
         if (v.bNewVisit) {
             visit.addBindValue(address);
             visit.addBindValue(text);

@@ -27,7 +27,8 @@ public:
         m_history->Init();
         if (m_pDb->IsWritable())
             m_history->Prune(QDateTime::currentMSecsSinceEpoch());
-        if (m_pDb->WasReset())
+        // The downloads list may have been first to find the file damaged.
+        if (CProfileDatabase::TakeResetNote(m_pDb->Path()))
             return QStringLiteral("The history file was damaged: it was put aside and a new one "
                                   "started.");
         return WriteProblem();

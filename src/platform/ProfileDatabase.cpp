@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QMutex>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -40,6 +42,15 @@ bool TakeLock(QLockFile& lock)
         QThread::msleep(5);
     }
     return true;
+}
+
+// The files moved aside that no one has told the user about yet.
+QMutex g_resetNotesLock;
+QSet<QString> g_resetNotes;
+
+QString NoteKey(const QString& path)
+{
+    return QFileInfo(path).absoluteFilePath();
 }
 
 QString NewConnectionName()
@@ -156,6 +167,10 @@ bool CProfileDatabase::Open()
             DropConnection();
             if (MoveAside()) {
                 m_wasReset = true;
+                {
+                    QMutexLocker locker(&g_resetNotesLock);
+                    g_resetNotes.insert(NoteKey(m_path));
+                }
                 result = OpenConnection(EMode::Write);
             }
         }
@@ -172,6 +187,12 @@ bool CProfileDatabase::Open()
     }
     DropConnection();
     return false;
+}
+
+bool CProfileDatabase::TakeResetNote(const QString& path)
+{
+    QMutexLocker locker(&g_resetNotesLock);
+    return g_resetNotes.remove(NoteKey(path));
 }
 
 int CProfileDatabase::SchemaVersion(const QString& name) const

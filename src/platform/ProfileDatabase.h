@@ -46,6 +46,10 @@ public:
     EState State() const { return m_state; }
     // True when this open found a damaged file and moved it aside.
     bool WasReset() const { return m_wasReset; }
+    // Whether any opener in this process moved a damaged file at path aside since the last
+    // call. The file is shared: the feature that tells the user (the history) is not always
+    // the first to open it (the downloads list opens it at start-up).
+    static bool TakeResetNote(const QString& path);
     QString Path() const { return m_path; }
     // The connection (invalid while closed). Use only on the thread that made this object.
     QSqlDatabase Database() const;

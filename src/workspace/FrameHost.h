@@ -23,6 +23,10 @@ public:
     virtual bool IsCommandBandsShown() const = 0;
     // The message pane of the status bar.
     virtual void SetStatusText(const QString& strText) = 0;
+    // Something the user must hear of once (trouble with one of the program's own files): it
+    // stays a while in the status bar against the pages' own texts, and shows over the page
+    // while the status bar is hidden.
+    virtual void ShowNotice(const QString& strText) = 0;
     // Whether the status bar is shown (ViewStatus).
     virtual bool IsStatusBarShown() const = 0;
     // The splitter was released at this favorites width: ViewFavoriteWidth takes it and the

@@ -39,6 +39,9 @@ public:
     // address field, 0 a page.
     virtual void PostContextRequest(QWidget* pWindow, int nKind, const QPoint& ptClient) = 0;
 
+    // The part of the view that shows the active page (notes go over it); null: none.
+    virtual QWidget* ActivePageWindow() const { return nullptr; }
+
     // Where the address field's completions come from; null: the field completes nothing.
     virtual ICompletionSource* CompletionSource() { return nullptr; }
 

@@ -7,6 +7,7 @@
 #include "favorites/FavoritesStore.h"
 #include "history/HistoryStore.h"
 #include "res/Resource.h"
+#include "workspace/FrameHost.h"
 
 #include <QMessageBox>
 #include <QTreeWidget>
@@ -35,8 +36,11 @@ CHistoryStore* CNuvBrowserForm::History()
 {
     if (m_pHistory == nullptr) {
         m_pHistory = new CHistoryStore(QString(), this);
-        connect(m_pHistory, &CHistoryStore::problem, this,
-                [this](const QString& message) { SetStatusText(message); });
+        // Said at the first use of the file, right as the page's own status texts come.
+        connect(m_pHistory, &CHistoryStore::problem, this, [this](const QString& message) {
+            if (m_pFrame)
+                m_pFrame->ShowNotice(message);
+        });
     }
     return m_pHistory;
 }

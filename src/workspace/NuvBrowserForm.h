@@ -120,6 +120,7 @@ public:
 
     // Pane management.
     CPaneWnd* GetActivePane() const { return m_pActivePane; }
+    QWidget* ActivePageWindow() const override;
     void SetActivePane(CPaneWnd* pPane) { m_pActivePane = pPane; }
     // The tab index of the selected pane tab; -1 when no tab or the favorites tab is selected.
     int GetSelectedPaneIndex() const;

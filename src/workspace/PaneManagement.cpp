@@ -482,6 +482,11 @@ bool CNuvBrowserForm::IsEditingText(const QObject* pReceiver) const
     return IsOnActivePage(pReceiver) && m_pActivePane->IsEditingText();
 }
 
+QWidget* CNuvBrowserForm::ActivePageWindow() const
+{
+    return m_pActivePane ? m_pActivePane->Window() : nullptr;
+}
+
 void CNuvBrowserForm::SetStatusText(const QString& text)
 {
     if (m_pFrame)

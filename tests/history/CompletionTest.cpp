@@ -4,6 +4,7 @@
 #include "history/HistoryStore.h"
 #include "platform/ProfileDatabase.h"
 
+#include "ProfileTrouble.h"
 #include "TempHome.h"
 #include "WaitFor.h"
 
@@ -146,6 +147,10 @@ TEST_F(CompletionTest, VisitsCountTitlesUpdateAndEntriesGo)
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries[0].title, "Shoes & More");
     EXPECT_EQ(entries[0].visitCount, 6);
+    // A page without a title of its own is kept (its pane has no title text at all).
+    ASSERT_TRUE(m_history.Record({{"http://untitled.example/", QString(), 0, true}}));
+    ASSERT_EQ(m_history.Match("untitled", 12).size(), 1);
+    EXPECT_TRUE(m_history.Remove("http://untitled.example/"));
     // Pages of other kinds are not kept.
     ASSERT_TRUE(
         m_history.Record({{"about:blank", "", 1, true}, {"data:text/html,x", "", 1, true}}));
@@ -266,21 +271,22 @@ TEST_F(HistoryStoreTest, DamagedOrUnwritableFileIsSaidOnceAndBrowsingGoesOn)
     {
         const char* name;
         bool bDamaged;
-    } cases[] = {{"damaged", true}, {"cannot be written", false}};
+        bool bFoundByOther; // the downloads list opened the file first and put it aside
+    } cases[] = {{"damaged", true, false},
+                 {"damaged, found by another user of the file", true, true},
+                 {"cannot be written", false, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CTempHome home;
         const QString path = CProfileDatabase::DefaultPath();
-        if (c.bDamaged) {
-            QDir().mkpath(QFileInfo(path).absolutePath());
-            QFile file(path);
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(4096, '\x5a'));
-        } else {
-            // The data home is a file: nothing can be made below it.
-            QFile blocker(home.Path() + "/blocker");
-            ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-            qputenv("XDG_DATA_HOME", QFile::encodeName(blocker.fileName()));
+        if (c.bDamaged)
+            ASSERT_TRUE(WriteDamagedProfileDatabase());
+        else
+            ASSERT_TRUE(BlockDataHome(home));
+        if (c.bFoundByOther) {
+            CProfileDatabase other;
+            ASSERT_TRUE(other.Open());
+            ASSERT_TRUE(other.WasReset());
         }
         CHistoryStore store;
         QSignalSpy problems(&store, &CHistoryStore::problem);
