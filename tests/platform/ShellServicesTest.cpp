@@ -14,10 +14,11 @@
 #include <optional>
 
 namespace {
-// Every argument in hex on a line of its own, then "END".
+// Every argument in hex on a line of its own, then "END". Each line is appended by one write:
+// two recorders that run at once (the mail handler started twice) cannot mix their lines.
 const char kRecorder[] = "#!/bin/sh\n"
-                         "for a in \"$@\"; do printf '%s' \"$a\" | /usr/bin/od -An -tx1 | "
-                         "/usr/bin/tr -d ' \\n' >> \"$0.log\"; echo >> \"$0.log\"; done\n"
+                         "for a in \"$@\"; do line=$(printf '%s' \"$a\" | /usr/bin/od -An -tx1 | "
+                         "/usr/bin/tr -d ' \\n'); echo \"$line\" >> \"$0.log\"; done\n"
                          "echo END >> \"$0.log\"\n";
 
 class ShellServicesTest : public ::testing::Test
