@@ -144,13 +144,18 @@ TEST_F(ContextMenuEngineTest, MenuKeysOfferTheFocusedLinkBesideIt)
     for (const auto& key : {std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)},
                             std::pair{Qt::Key_Menu, Qt::KeyboardModifiers()}}) {
         SCOPED_TRACE(int(key.first));
-        // Tab until the link has the focus.
-        ASSERT_TRUE(WaitFor([&] {
-            if (Evaluate("document.activeElement.id") == "link")
-                return true;
-            QTest::keyClick(PageWidget(), Qt::Key_Tab);
-            return false;
-        }));
+        // Tab until the link has the focus. Each Tab is given time to arrive before the next:
+        // on a busy machine Tabs sent ahead of the page would carry the focus past the link.
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                const QString before = Evaluate("document.activeElement.id");
+                if (before == "link")
+                    return true;
+                QTest::keyClick(PageWidget(), Qt::Key_Tab);
+                WaitFor([&] { return Evaluate("document.activeElement.id") != before; }, 2000);
+                return false;
+            },
+            40000));
         QTest::keyClick(PageWidget(), key.first, key.second);
         ASSERT_TRUE(WaitFor([this] { return Menu() && Menu()->isVisible(); }));
         EXPECT_EQ(Describe(),
