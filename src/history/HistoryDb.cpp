@@ -7,6 +7,8 @@
 #include <QUrl>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace {
 constexpr int kSchemaVersion = 1;
 // Addresses and titles longer than this are cut: a page may give itself a huge title.
@@ -120,15 +122,18 @@ QList<HistoryEntry> CHistoryDb::Match(const QString& text, int nLimit) const
                 entries.append(e);
         return entries;
     }
-    QList<HistoryEntry> entries = Query(text, nLimit);
-    if (entries.size() < nLimit)
+    bool bComplete = false;
+    QList<HistoryEntry> entries = Query(text, nLimit, &bComplete);
+    if (bComplete)
         m_lastComplete = Complete{lower, entries};
     else
         m_lastComplete.reset();
+    if (entries.size() > nLimit)
+        entries.resize(nLimit);
     return entries;
 }
 
-QList<HistoryEntry> CHistoryDb::Query(const QString& text, int nLimit) const
+QList<HistoryEntry> CHistoryDb::Query(const QString& text, int nLimit, bool* pComplete) const
 {
     QList<HistoryEntry> entries;
     // Text that many pages hold finds its best entries among the first ones in rank order,
@@ -137,6 +142,7 @@ QList<HistoryEntry> CHistoryDb::Query(const QString& text, int nLimit) const
     // the walk in rank order stops after kRankWalk entries; when it has not found nLimit of
     // them, the table is read once straight through and its matches sorted. The answer is
     // the same either way: a match ranked above the last one found lies within the walk.
+    // That read keeps up to kKeptMatches of them: typing on, the user narrows them down.
     const QString pattern = LikePattern(text);
     const QString where =
         QStringLiteral("WHERE address LIKE :p ESCAPE '\\' OR title LIKE :p ESCAPE '\\' ");
@@ -149,20 +155,26 @@ QList<HistoryEntry> CHistoryDb::Query(const QString& text, int nLimit) const
         QStringLiteral("SELECT address, title, last_visit, visit_count FROM history NOT INDEXED ") +
             where + QStringLiteral("ORDER BY visit_count DESC, last_visit DESC LIMIT :n"),
     };
+    *pComplete = false;
     for (const QString& sql : queries) {
+        const bool bWholeTable = &sql != queries;
+        const int nRows = bWholeTable ? std::max(nLimit, kKeptMatches) : nLimit;
         entries.clear();
         QSqlQuery query(m_pDb->Database());
         query.setForwardOnly(true);
         query.prepare(sql);
         query.bindValue(QStringLiteral(":p"), pattern);
-        query.bindValue(QStringLiteral(":n"), nLimit);
+        query.bindValue(QStringLiteral(":n"), nRows);
         if (!query.exec())
             return entries;
         while (query.next())
             entries.append({query.value(0).toString(), query.value(1).toString(),
                             query.value(2).toLongLong(), query.value(3).toInt()});
-        if (entries.size() >= nLimit)
+        if (entries.size() >= nLimit) {
+            *pComplete = bWholeTable && entries.size() < nRows;
             break;
+        }
+        *pComplete = bWholeTable;
     }
     return entries;
 }

@@ -37,6 +37,9 @@ public:
     static constexpr qint64 kMaxAgeMs = qint64(90) * 24 * 60 * 60 * 1000;
     // How far Match reads in rank order before it reads the whole table instead.
     static constexpr int kRankWalk = 2000;
+    // How many matches a read of the whole table keeps, so that the longer texts typed after
+    // it are answered from them.
+    static constexpr int kKeptMatches = 1000;
 
     explicit CHistoryDb(CProfileDatabase* pDb);
 
@@ -59,9 +62,11 @@ public:
 
 private:
     bool Exec(const QString& sql);
-    QList<HistoryEntry> Query(const QString& text, int nLimit) const;
+    // As Match; *pComplete tells whether the answer holds every match (then it may hold more
+    // than nLimit, up to kKeptMatches).
+    QList<HistoryEntry> Query(const QString& text, int nLimit, bool* pComplete) const;
 
-    // The last answer, when it held every match (fewer than its limit): a longer text that
+    // The last answer, when it held every match (up to kKeptMatches): a longer text that
     // holds it is answered from it without reading the table (as one types on). Any write
     // forgets it.
     struct Complete

@@ -218,6 +218,18 @@ TEST_F(CompletionTest, MatchReachesBeyondTheFirstEntriesInRankOrder)
     EXPECT_EQ(pages("page-2095"), "page-20950 page-2095");
     m_history.Remove("http://127.0.0.1/page-2095");
     EXPECT_EQ(pages("page-2095"), "page-20950");
+
+    // An answer of more matches than are shown, all beyond the walk, is narrowed from all of
+    // them, not from the twelve shown.
+    QList<HistoryVisit> old;
+    for (int i = 0; i < 20; ++i)
+        old.append(
+            {QString("http://127.0.0.1/old-%1").arg(i), "", now - (nPages + i) * 1000, true});
+    ASSERT_TRUE(m_history.Record(old));
+    EXPECT_EQ(pages("old-"), "old-0 old-1 old-2 old-3 old-4 old-5 old-6 old-7 old-8 old-9 old-10 "
+                             "old-11");
+    EXPECT_EQ(pages("old-1"),
+              "old-1 old-10 old-11 old-12 old-13 old-14 old-15 old-16 old-17 old-18 old-19");
 }
 
 namespace {
