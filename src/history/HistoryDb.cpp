@@ -10,7 +10,11 @@
 #include <algorithm>
 
 namespace {
-constexpr int kSchemaVersion = 1;
+// 1: the table and its indexes; 2: the substring index of addresses and titles.
+constexpr int kTextIndexVersion = 2;
+// Trigrams (of characters) the substring index is asked for at most: enough to find the few
+// entries that hold a pasted address without reading hundreds of lists.
+constexpr int kMaxTrigrams = 16;
 // Addresses and titles longer than this are cut: a page may give itself a huge title.
 constexpr int kMaxTextLength = 2048;
 
@@ -32,22 +36,67 @@ QString AsciiLower(const QString& text)
             c = QChar(c.unicode() + ('a' - 'A'));
     return lower;
 }
+// The query of the substring index for the entries that may hold `text`: its trigrams, each
+// one a quoted term, all of them required. Empty when the text has fewer than three
+// characters (the index cannot find those).
+QString TrigramQuery(const QString& text)
+{
+    const QList<uint> chars = text.toUcs4();
+    QStringList terms;
+    for (qsizetype i = 0; i + 3 <= chars.size() && terms.size() < kMaxTrigrams; ++i) {
+        QString term = QString::fromUcs4(reinterpret_cast<const char32_t*>(&chars[i]), 3);
+        term.replace(QLatin1Char('"'), QLatin1String("\"\""));
+        term = QLatin1Char('"') + term + QLatin1Char('"');
+        if (!terms.contains(term))
+            terms.append(term);
+    }
+    return terms.join(QLatin1String(" AND "));
+}
 } // namespace
 
 CHistoryDb::CHistoryDb(CProfileDatabase* pDb) : m_pDb(pDb) {}
 
 bool CHistoryDb::Init()
 {
-    m_bReady = m_pDb->IsOpen() &&
-               m_pDb->EnsureSchema(
-                   QStringLiteral("history"), kSchemaVersion,
-                   {QStringLiteral("CREATE TABLE IF NOT EXISTS history(address TEXT PRIMARY KEY, "
-                                   "title TEXT NOT NULL DEFAULT '', last_visit INTEGER NOT NULL, "
-                                   "visit_count INTEGER NOT NULL DEFAULT 1)"),
-                    QStringLiteral("CREATE INDEX IF NOT EXISTS history_rank ON "
-                                   "history(visit_count DESC, last_visit DESC)"),
-                    QStringLiteral("CREATE INDEX IF NOT EXISTS history_age ON "
-                                   "history(last_visit)")});
+    const QStringList table = {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS history(address TEXT PRIMARY KEY, "
+                       "title TEXT NOT NULL DEFAULT '', last_visit INTEGER NOT NULL, "
+                       "visit_count INTEGER NOT NULL DEFAULT 1)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS history_rank ON "
+                       "history(visit_count DESC, last_visit DESC)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS history_age ON history(last_visit)"),
+    };
+    // The substring index: the trigrams of every address and title (SQLite's FTS5), kept by
+    // triggers and pointing at the table's rowids. Nothing may VACUUM the table without a
+    // 'rebuild' of the index after it (that would renumber the rowids). Made from the rows
+    // already there when an older file is opened.
+    const QStringList textIndex = {
+        QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS history_text USING fts5(address, "
+                       "title, content='history', content_rowid='rowid', tokenize='trigram', "
+                       "detail='none')"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS history_text_insert AFTER INSERT ON "
+                       "history BEGIN INSERT INTO history_text(rowid, address, title) "
+                       "VALUES(new.rowid, new.address, new.title); END"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS history_text_delete AFTER DELETE ON "
+                       "history BEGIN INSERT INTO history_text(history_text, rowid, address, "
+                       "title) VALUES('delete', old.rowid, old.address, old.title); END"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS history_text_update AFTER UPDATE OF "
+                       "address, title ON history WHEN old.address IS NOT new.address OR "
+                       "old.title IS NOT new.title BEGIN INSERT INTO history_text(history_text, "
+                       "rowid, address, title) VALUES('delete', old.rowid, old.address, "
+                       "old.title); INSERT INTO history_text(rowid, address, title) "
+                       "VALUES(new.rowid, new.address, new.title); END"),
+        QStringLiteral("INSERT INTO history_text(history_text) VALUES('rebuild')"),
+    };
+    m_bReady = false;
+    m_bTextIndex = false;
+    if (!m_pDb->IsOpen())
+        return false;
+    // A SQLite without FTS5, or a file at version 1 that cannot be written, keeps the table
+    // alone: every text is then looked for by reading it.
+    m_bTextIndex =
+        m_pDb->EnsureSchema(QStringLiteral("history"), kTextIndexVersion, table + textIndex);
+    m_bReady = m_bTextIndex || m_pDb->EnsureSchema(QStringLiteral("history"), 1, table);
     return m_bReady;
 }
 
@@ -135,47 +184,61 @@ QList<HistoryEntry> CHistoryDb::Match(const QString& text, int nLimit) const
 
 QList<HistoryEntry> CHistoryDb::Query(const QString& text, int nLimit, bool* pComplete) const
 {
-    QList<HistoryEntry> entries;
     // Text that many pages hold finds its best entries among the first ones in rank order,
     // read by the index; text that few or none hold would read the index to its end, with a
     // jump into the table for every entry (far slower than reading the table straight). So
     // the walk in rank order stops after kRankWalk entries; when it has not found nLimit of
-    // them, the table is read once straight through and its matches sorted. The answer is
-    // the same either way: a match ranked above the last one found lies within the walk.
-    // That read keeps up to kKeptMatches of them: typing on, the user narrows them down.
+    // them, the entries that hold the text are looked up in the substring index (without
+    // it, the table is read straight through) and sorted. The answer is the same either
+    // way: a match ranked above the last one found lies within the walk. That second read
+    // keeps up to kKeptMatches of them: typing on, the user narrows them down.
+    // The substring index cannot look up one or two characters, and reading the whole table
+    // for them takes longer than a key may: they are looked for within the walk alone.
+    const QString columns = QStringLiteral("SELECT address, title, last_visit, visit_count ");
+    const QString like =
+        QStringLiteral("(address LIKE :p ESCAPE '\\' OR title LIKE :p ESCAPE '\\') ");
+    const QString order = QStringLiteral("ORDER BY visit_count DESC, last_visit DESC LIMIT :n");
+    const QString walk = columns +
+                         QStringLiteral("FROM (SELECT * FROM history INDEXED BY history_rank "
+                                        "ORDER BY visit_count DESC, last_visit DESC LIMIT %1) "
+                                        "WHERE ")
+                             .arg(kRankWalk) +
+                         like + QStringLiteral("LIMIT :n");
+    // The index answers the trigrams without regard to case (of any letter): LIKE keeps the
+    // answer to what it holds.
+    const QString indexed = columns +
+                            QStringLiteral("FROM history WHERE rowid IN (SELECT rowid FROM "
+                                           "history_text WHERE history_text MATCH :q) AND ") +
+                            like + order;
+    const QString table =
+        columns + QStringLiteral("FROM history NOT INDEXED WHERE ") + like + order;
+
     const QString pattern = LikePattern(text);
-    const QString where =
-        QStringLiteral("WHERE address LIKE :p ESCAPE '\\' OR title LIKE :p ESCAPE '\\' ");
-    const QString queries[] = {
-        QStringLiteral("SELECT address, title, last_visit, visit_count FROM (SELECT * FROM "
-                       "history INDEXED BY history_rank ORDER BY visit_count DESC, last_visit "
-                       "DESC LIMIT %1) ")
-                .arg(kRankWalk) +
-            where + QStringLiteral("LIMIT :n"),
-        QStringLiteral("SELECT address, title, last_visit, visit_count FROM history NOT INDEXED ") +
-            where + QStringLiteral("ORDER BY visit_count DESC, last_visit DESC LIMIT :n"),
-    };
-    *pComplete = false;
-    for (const QString& sql : queries) {
-        const bool bWholeTable = &sql != queries;
-        const int nRows = bWholeTable ? std::max(nLimit, kKeptMatches) : nLimit;
+    const QString trigrams = m_bTextIndex ? TrigramQuery(text) : QString();
+    const int nKept = std::max(nLimit, kKeptMatches);
+    QList<HistoryEntry> entries;
+    const auto read = [&](const QString& sql, int nRows, const QString& match = QString()) {
         entries.clear();
         QSqlQuery query(m_pDb->Database());
         query.setForwardOnly(true);
         query.prepare(sql);
         query.bindValue(QStringLiteral(":p"), pattern);
         query.bindValue(QStringLiteral(":n"), nRows);
+        if (!match.isEmpty())
+            query.bindValue(QStringLiteral(":q"), match);
         if (!query.exec())
-            return entries;
+            return false;
         while (query.next())
             entries.append({query.value(0).toString(), query.value(1).toString(),
                             query.value(2).toLongLong(), query.value(3).toInt()});
-        if (entries.size() >= nLimit) {
-            *pComplete = bWholeTable && entries.size() < nRows;
-            break;
-        }
-        *pComplete = bWholeTable;
-    }
+        return true;
+    };
+    *pComplete = false;
+    if (!read(walk, nLimit) || entries.size() >= nLimit || (m_bTextIndex && trigrams.isEmpty()))
+        return entries;
+    // A damaged substring index fails its query: the table still has the answer.
+    if ((!trigrams.isEmpty() && read(indexed, nKept, trigrams)) || read(table, nKept))
+        *pComplete = entries.size() < nKept;
     return entries;
 }
 

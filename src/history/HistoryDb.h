@@ -46,13 +46,18 @@ public:
     // Creates the tables when missing; false when they cannot be read or made.
     bool Init();
     bool IsReady() const { return m_bReady; }
+    // Whether texts of three characters or more are looked up in a substring index (else
+    // the table is read for every text).
+    bool HasTextIndex() const { return m_bTextIndex; }
 
     // Whether an address belongs in the history: http, https and file pages only.
     static bool IsRecorded(const QString& address);
 
     bool Record(const QList<HistoryVisit>& visits);
     // The entries whose address or title holds `text` (case-insensitive for ASCII letters),
-    // most visited first, then the most recent; at most nLimit.
+    // most visited first, then the most recent; at most nLimit. A text of one or two
+    // characters is looked for among the kRankWalk first entries in that order only (when
+    // the substring index is there).
     QList<HistoryEntry> Match(const QString& text, int nLimit) const;
     bool Remove(const QString& address);
     bool Clear();
@@ -78,4 +83,6 @@ private:
 
     CProfileDatabase* m_pDb;
     bool m_bReady = false;
+    // Whether the file has the substring index of addresses and titles.
+    bool m_bTextIndex = false;
 };

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 namespace {
@@ -57,6 +58,18 @@ protected:
         for (const auto& p : pages)
             for (int i = 0; i < p.visits; ++i)
                 ASSERT_TRUE(m_history.Record({{p.address, p.title, now - p.age, true}}));
+    }
+
+    // The addresses that hold `text`, looked up on their own (not narrowed from an answer
+    // before).
+    std::string Addresses(const QString& text)
+    {
+        CHistoryDb alone(&m_db);
+        QStringList found;
+        if (alone.Init())
+            for (const HistoryEntry& e : alone.Match(text, 12))
+                found << e.address;
+        return found.join(' ').toStdString();
     }
 
     CTempHome m_home;
@@ -230,6 +243,102 @@ TEST_F(CompletionTest, MatchReachesBeyondTheFirstEntriesInRankOrder)
                              "old-11");
     EXPECT_EQ(pages("old-1"),
               "old-1 old-10 old-11 old-12 old-13 old-14 old-15 old-16 old-17 old-18 old-19");
+    // One or two characters are looked for among the first entries in rank order only.
+    EXPECT_EQ(pages("d-"), "");
+    EXPECT_EQ(pages("ld-").count(' '), 11);
+}
+
+TEST_F(CompletionTest, SubstringIndexAnswersAsTheTableDoes)
+{
+    ASSERT_TRUE(m_history.HasTextIndex());
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    ASSERT_TRUE(m_history.Record({
+        {"http://quote.example/", "Say \"hi\" AND NOT *", now, true},
+        {"http://emoji.example/", QString::fromUtf8("Party \xF0\x9F\x8E\x89 time"), now, true},
+        {"http://umlaut.example/",
+         QString::fromUtf8("\xC3\x9C"
+                           "ber Stra\xC3\x9F"
+                           "e"),
+         now, true},
+    }));
+    const struct
+    {
+        const char* text;
+        const char* addresses;
+    } cases[] = {
+        // The index's query language is plain text here.
+        {"\"hi\"", "http://quote.example/"},
+        {"\" AND NOT *", "http://quote.example/"},
+        {"NOT", "http://quote.example/"},
+        {"\"\"\"", ""},
+        // Characters beyond 16 bits count as one.
+        {"\xF0\x9F\x8E\x89 t", "http://emoji.example/"},
+        {"y \xF0\x9F\x8E\x89", "http://emoji.example/"},
+        // As before: only ASCII letters match without regard to case.
+        {"\xC3\x9C"
+         "ber",
+         "http://umlaut.example/"},
+        {"\xC3\xBC"
+         "ber",
+         ""},
+        {"STRA\xC3\x9F", "http://umlaut.example/"},
+        // Every trigram must be there, in this order.
+        {"sport results", "http://news.example.org/sport"},
+        {"results sport", ""},
+        {"news.example.org/sp", "http://news.example.org/sport"},
+        // Long text: the index is asked for some of its trigrams, the rest is compared.
+        {"QSqlQuery Class | Qt SQL", "https://docs.qt.io/qsqlquery.html"},
+        {"QSqlQuery Class | Qt SQLite", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Addresses(QString::fromUtf8(c.text)), c.addresses) << c.text;
+}
+
+TEST_F(CompletionTest, SubstringIndexFollowsEveryChange)
+{
+    // A later title replaces the one found before; a visit without one keeps it.
+    ASSERT_TRUE(m_history.Record({{"http://shop.example.com/", "Boots & More", 0, false},
+                                  {"http://shop.example.com/", "", 0, true}}));
+    EXPECT_EQ(Addresses("Cheap Shoes"), "");
+    EXPECT_EQ(Addresses("boots &"), "http://shop.example.com/");
+    EXPECT_TRUE(m_history.Remove("http://shop.example.com/"));
+    EXPECT_EQ(Addresses("boots"), "");
+    EXPECT_TRUE(m_history.Prune(QDateTime::currentMSecsSinceEpoch(), 1));
+    EXPECT_EQ(Addresses("example"), "http://news.example.org/sport");
+    EXPECT_TRUE(m_history.Clear());
+    EXPECT_EQ(Addresses("example"), "");
+    ASSERT_TRUE(m_history.Record({{"http://again.example/", "Again", 1, true}}));
+    EXPECT_EQ(Addresses("again"), "http://again.example/");
+
+    // An index that cannot be read leaves the table to answer.
+    ASSERT_TRUE(QSqlQuery(m_db.Database()).exec("DROP TABLE history_text"));
+    EXPECT_EQ(Addresses("again"), "http://again.example/");
+}
+
+TEST(HistoryDbTest, AnOlderFileGetsTheSubstringIndexOfItsEntries)
+{
+    CTempHome home;
+    {
+        // A file as the first version wrote it.
+        CProfileDatabase db;
+        ASSERT_TRUE(db.Open());
+        ASSERT_TRUE(db.EnsureSchema(
+            "history", 1,
+            {"CREATE TABLE history(address TEXT PRIMARY KEY, title TEXT NOT NULL DEFAULT '', "
+             "last_visit INTEGER NOT NULL, visit_count INTEGER NOT NULL DEFAULT 1)",
+             "CREATE INDEX history_rank ON history(visit_count DESC, last_visit DESC)",
+             "CREATE INDEX history_age ON history(last_visit)",
+             "INSERT INTO history VALUES('http://127.0.0.1/kept.html', 'Kept page', 1, 3)"}));
+    }
+    CProfileDatabase db;
+    ASSERT_TRUE(db.Open());
+    CHistoryDb history(&db);
+    ASSERT_TRUE(history.Init());
+    EXPECT_TRUE(history.HasTextIndex());
+    EXPECT_EQ(db.SchemaVersion("history"), 2);
+    const QList<HistoryEntry> entries = history.Match("kept p", 12);
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries[0].visitCount, 3);
 }
 
 namespace {
