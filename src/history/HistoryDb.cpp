@@ -52,6 +52,13 @@ QString TrigramQuery(const QString& text)
     }
     return terms.join(QLatin1String(" AND "));
 }
+// Takes a removed entry out of the substring index.
+QString DeleteTrigger()
+{
+    return QStringLiteral("CREATE TRIGGER IF NOT EXISTS history_text_delete AFTER DELETE ON "
+                          "history BEGIN INSERT INTO history_text(history_text, rowid, address, "
+                          "title) VALUES('delete', old.rowid, old.address, old.title); END");
+}
 } // namespace
 
 CHistoryDb::CHistoryDb(CProfileDatabase* pDb) : m_pDb(pDb) {}
@@ -77,9 +84,7 @@ bool CHistoryDb::Init()
         QStringLiteral("CREATE TRIGGER IF NOT EXISTS history_text_insert AFTER INSERT ON "
                        "history BEGIN INSERT INTO history_text(rowid, address, title) "
                        "VALUES(new.rowid, new.address, new.title); END"),
-        QStringLiteral("CREATE TRIGGER IF NOT EXISTS history_text_delete AFTER DELETE ON "
-                       "history BEGIN INSERT INTO history_text(history_text, rowid, address, "
-                       "title) VALUES('delete', old.rowid, old.address, old.title); END"),
+        DeleteTrigger(),
         QStringLiteral("CREATE TRIGGER IF NOT EXISTS history_text_update AFTER UPDATE OF "
                        "address, title ON history WHEN old.address IS NOT new.address OR "
                        "old.title IS NOT new.title BEGIN INSERT INTO history_text(history_text, "
@@ -258,7 +263,27 @@ bool CHistoryDb::Remove(const QString& address)
 
 bool CHistoryDb::Clear()
 {
-    return m_bReady && m_pDb->IsWritable() && Exec(QStringLiteral("DELETE FROM history"));
+    if (!m_bReady || !m_pDb->IsWritable())
+        return false;
+    if (!m_bTextIndex)
+        return Exec(QStringLiteral("DELETE FROM history"));
+    // Taking each entry out of the index one by one takes seconds for a long history: the
+    // index is emptied at once instead, with its trigger for single entries set aside.
+    if (!Exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    const QString steps[] = {
+        QStringLiteral("DROP TRIGGER IF EXISTS history_text_delete"),
+        QStringLiteral("DELETE FROM history"),
+        QStringLiteral("INSERT INTO history_text(history_text) VALUES('delete-all')"),
+        DeleteTrigger(),
+        QStringLiteral("COMMIT"),
+    };
+    for (const QString& step : steps)
+        if (!Exec(step)) {
+            QSqlQuery(m_pDb->Database()).exec(QStringLiteral("ROLLBACK"));
+            return false;
+        }
+    return true;
 }
 
 bool CHistoryDb::Prune(qint64 now, int nMaxEntries)

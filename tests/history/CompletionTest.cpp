@@ -296,6 +296,12 @@ TEST_F(CompletionTest, SubstringIndexAnswersAsTheTableDoes)
 
 TEST_F(CompletionTest, SubstringIndexFollowsEveryChange)
 {
+    // The index holds exactly the table's entries (the index's own check against the table).
+    const auto indexMatchesTable = [&] {
+        return QSqlQuery(m_db.Database())
+            .exec("INSERT INTO history_text(history_text, rank) VALUES('integrity-check', 1)");
+    };
+    EXPECT_TRUE(indexMatchesTable());
     // A later title replaces the one found before; a visit without one keeps it.
     ASSERT_TRUE(m_history.Record({{"http://shop.example.com/", "Boots & More", 0, false},
                                   {"http://shop.example.com/", "", 0, true}}));
@@ -305,10 +311,16 @@ TEST_F(CompletionTest, SubstringIndexFollowsEveryChange)
     EXPECT_EQ(Addresses("boots"), "");
     EXPECT_TRUE(m_history.Prune(QDateTime::currentMSecsSinceEpoch(), 1));
     EXPECT_EQ(Addresses("example"), "http://news.example.org/sport");
+    EXPECT_TRUE(indexMatchesTable());
     EXPECT_TRUE(m_history.Clear());
     EXPECT_EQ(Addresses("example"), "");
-    ASSERT_TRUE(m_history.Record({{"http://again.example/", "Again", 1, true}}));
+    EXPECT_TRUE(indexMatchesTable());
+    // After clearing, entries still go in and out of the index.
+    ASSERT_TRUE(m_history.Record(
+        {{"http://again.example/", "Again", 1, true}, {"http://gone.example/", "Gone", 1, true}}));
+    EXPECT_TRUE(m_history.Remove("http://gone.example/"));
     EXPECT_EQ(Addresses("again"), "http://again.example/");
+    EXPECT_TRUE(indexMatchesTable());
 
     // An index that cannot be read leaves the table to answer.
     ASSERT_TRUE(QSqlQuery(m_db.Database()).exec("DROP TABLE history_text"));
