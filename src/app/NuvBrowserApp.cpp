@@ -220,11 +220,10 @@ void CNuvBrowserApp::RestoreWindowPlacement()
         (CWindowPlacement::Restore(m_pMainWnd, placement) ||
          m_pMainWnd->restoreGeometry(placement)))
         return;
-    // First start: 1024 x 768, or the available screen when it is smaller.
-    QSize size(1024, 768);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableSize());
-    m_pMainWnd->resize(size);
+    // First start: 1024 x 768, or less on a small screen.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    m_pMainWnd->resize(screen ? CWindowPlacement::FirstSize(screen->availableSize())
+                              : QSize(1024, 768));
 }
 
 void CNuvBrowserApp::SaveWindowPlacement()

@@ -84,6 +84,14 @@ QByteArray CWindowPlacement::Save(const QWidget* pWindow, const QByteArray& stor
     return data;
 }
 
+QSize CWindowPlacement::FirstSize(const QSize& available)
+{
+    // The frame's size is known only once the window is shown: a tenth of the room is kept
+    // for it (a title bar, borders, a shadow).
+    const QSize room(available.width() * 9 / 10, available.height() * 9 / 10);
+    return QSize(1024, 768).boundedTo(room).expandedTo(QSize(kMinSide, kMinSide));
+}
+
 bool CWindowPlacement::CanPlaceWindows()
 {
     return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSize>
 
 class QWidget;
 
@@ -26,6 +27,9 @@ public:
     // The same; with bPosition false only the size and the state are restored (Wayland lets
     // no client place its window).
     static bool Restore(QWidget* pWindow, const QByteArray& data, bool bPosition);
+    // The window's size at its first start on a screen with `available` room: 1024 x 768, or
+    // less where that and the window manager's frame around it would not fit.
+    static QSize FirstSize(const QSize& available);
     // Whether the window system lets the program place its windows (not on Wayland).
     static bool CanPlaceWindows();
 };

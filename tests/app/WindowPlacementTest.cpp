@@ -159,3 +159,20 @@ TEST(WindowPlacementTest, WithoutPlacingOnlyTheSizeAndTheStateComeBack)
     }
 }
 } // namespace
+
+TEST(WindowPlacementTest, TheFirstWindowFitsTheScreenWithItsFrame)
+{
+    const struct
+    {
+        QSize available;
+        QSize first;
+    } cases[] = {
+        {{1920, 1080}, {1024, 768}},
+        {{1280, 800}, {1024, 720}}, // a small laptop: the frame still fits below 800
+        {{1024, 768}, {921, 691}},
+        {{800, 600}, {720, 540}},
+        {{0, 0}, {100, 100}}, // a screen that reports no room
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CWindowPlacement::FirstSize(c.available), c.first) << c.available.width();
+}
