@@ -3,6 +3,7 @@
 
 #include "platform/ProfileDatabase.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QVariant>
@@ -122,45 +123,78 @@ bool CHistoryDb::Exec(const QString& sql)
     return false;
 }
 
-bool CHistoryDb::Record(const QList<HistoryVisit>& visits)
+bool CHistoryDb::Write(const std::function<bool(QSqlError*)>& statements)
 {
     m_lastComplete.reset();
     if (!m_bReady || !m_pDb->IsWritable())
         return false;
-    if (!Exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return false;
-    QSqlQuery visit(m_pDb->Database());
-    visit.prepare(QStringLiteral(
-        "INSERT INTO history(address, title, last_visit, visit_count) VALUES(?, ?, ?, 1) "
-        "ON CONFLICT(address) DO UPDATE SET title = CASE WHEN excluded.title <> '' THEN "
-        "excluded.title ELSE title END, last_visit = excluded.last_visit, "
-        "visit_count = visit_count + 1"));
-    QSqlQuery title(m_pDb->Database());
-    title.prepare(QStringLiteral("UPDATE history SET title = ? WHERE address = ?"));
-    bool ok = true;
-    for (const HistoryVisit& v : visits) {
-        if (!IsRecorded(v.address))
-            continue;
-        const QString address = v.address.left(kMaxTextLength);
-        // A null text would be bound as NULL, which the table refuses (a page without a title).
-        const QString text = v.title.isNull() ? QStringLiteral("") : v.title.left(kMaxTextLength);
-        if (v.bNewVisit) {
-            visit.addBindValue(address);
-            visit.addBindValue(text);
-            visit.addBindValue(v.time);
-            ok = ok && visit.exec();
-        } else if (!text.isEmpty()) {
-            title.addBindValue(text);
-            title.addBindValue(address);
-            ok = ok && title.exec();
+    const QSqlDatabase db = m_pDb->Database();
+    // A damaged substring index fails the look-ups (the table answers them meanwhile) and
+    // the writes that reach its lists through its triggers: it is made again from the table.
+    const auto rebuild = [&db] {
+        return QSqlQuery(db).exec(
+            QStringLiteral("INSERT INTO history_text(history_text) VALUES('rebuild')"));
+    };
+    if (m_bIndexDamaged && rebuild())
+        m_bIndexDamaged = false;
+    for (bool bRepaired = false;; bRepaired = true) {
+        QSqlError error;
+        QSqlQuery query(db);
+        if (query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+            if (statements(&error)) {
+                if (query.exec(QStringLiteral("COMMIT")))
+                    return true;
+                error = query.lastError();
+            }
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        } else {
+            error = query.lastError();
         }
+        // Tried again once after the index was made again.
+        if (bRepaired || !m_bTextIndex || !CProfileDatabase::IsDamage(error) || !rebuild())
+            break;
     }
-    if (!ok || !Exec(QStringLiteral("COMMIT"))) {
-        QSqlQuery(m_pDb->Database()).exec(QStringLiteral("ROLLBACK"));
-        m_pDb->NoteWriteFailure();
-        return false;
-    }
-    return true;
+    m_pDb->NoteWriteFailure();
+    return false;
+}
+
+bool CHistoryDb::Record(const QList<HistoryVisit>& visits)
+{
+    return Write([this, &visits](QSqlError* pError) {
+        QSqlQuery visit(m_pDb->Database());
+        visit.prepare(QStringLiteral(
+            "INSERT INTO history(address, title, last_visit, visit_count) VALUES(?, ?, ?, 1) "
+            "ON CONFLICT(address) DO UPDATE SET title = CASE WHEN excluded.title <> '' THEN "
+            "excluded.title ELSE title END, last_visit = excluded.last_visit, "
+            "visit_count = visit_count + 1"));
+        QSqlQuery title(m_pDb->Database());
+        title.prepare(QStringLiteral("UPDATE history SET title = ? WHERE address = ?"));
+        for (const HistoryVisit& v : visits) {
+            if (!IsRecorded(v.address))
+                continue;
+            const QString address = v.address.left(kMaxTextLength);
+            // A null text would be bound as NULL, which the table refuses (a page without a
+            // title).
+            const QString text =
+                v.title.isNull() ? QStringLiteral("") : v.title.left(kMaxTextLength);
+            QSqlQuery& query = v.bNewVisit ? visit : title;
+            if (v.bNewVisit) {
+                visit.addBindValue(address);
+                visit.addBindValue(text);
+                visit.addBindValue(v.time);
+            } else if (!text.isEmpty()) {
+                title.addBindValue(text);
+                title.addBindValue(address);
+            } else {
+                continue;
+            }
+            if (!query.exec()) {
+                *pError = query.lastError();
+                return false;
+            }
+        }
+        return true;
+    });
 }
 
 QList<HistoryEntry> CHistoryDb::Match(const QString& text, int nLimit) const
@@ -222,6 +256,7 @@ QList<HistoryEntry> CHistoryDb::Query(const QString& text, int nLimit, bool* pCo
     const QString trigrams = m_bTextIndex ? TrigramQuery(text) : QString();
     const int nKept = std::max(nLimit, kKeptMatches);
     QList<HistoryEntry> entries;
+    QSqlError error;
     const auto read = [&](const QString& sql, int nRows, const QString& match = QString()) {
         entries.clear();
         QSqlQuery query(m_pDb->Database());
@@ -231,34 +266,44 @@ QList<HistoryEntry> CHistoryDb::Query(const QString& text, int nLimit, bool* pCo
         query.bindValue(QStringLiteral(":n"), nRows);
         if (!match.isEmpty())
             query.bindValue(QStringLiteral(":q"), match);
-        if (!query.exec())
+        if (!query.exec()) {
+            error = query.lastError();
             return false;
+        }
         while (query.next())
             entries.append({query.value(0).toString(), query.value(1).toString(),
                             query.value(2).toLongLong(), query.value(3).toInt()});
-        return true;
+        // A damaged part found on the way ends the rows early.
+        error = query.lastError();
+        return !error.isValid();
     };
     *pComplete = false;
     if (!read(walk, nLimit) || entries.size() >= nLimit || (m_bTextIndex && trigrams.isEmpty()))
         return entries;
-    // A damaged substring index fails its query: the table still has the answer.
-    if ((!trigrams.isEmpty() && read(indexed, nKept, trigrams)) || read(table, nKept))
+    if (!trigrams.isEmpty() && read(indexed, nKept, trigrams)) {
+        *pComplete = entries.size() < nKept;
+        return entries;
+    }
+    // A damaged substring index fails its query: the table still has the answer, and the
+    // next write makes the index again.
+    if (!trigrams.isEmpty() && CProfileDatabase::IsDamage(error))
+        m_bIndexDamaged = true;
+    if (read(table, nKept))
         *pComplete = entries.size() < nKept;
     return entries;
 }
 
 bool CHistoryDb::Remove(const QString& address)
 {
-    m_lastComplete.reset();
-    if (!m_bReady || !m_pDb->IsWritable())
+    return Write([this, &address](QSqlError* pError) {
+        QSqlQuery query(m_pDb->Database());
+        query.prepare(QStringLiteral("DELETE FROM history WHERE address = ?"));
+        query.addBindValue(address);
+        if (query.exec())
+            return true;
+        *pError = query.lastError();
         return false;
-    QSqlQuery query(m_pDb->Database());
-    query.prepare(QStringLiteral("DELETE FROM history WHERE address = ?"));
-    query.addBindValue(address);
-    if (query.exec())
-        return true;
-    m_pDb->NoteWriteFailure();
-    return false;
+    });
 }
 
 bool CHistoryDb::Clear()
@@ -288,20 +333,22 @@ bool CHistoryDb::Clear()
 
 bool CHistoryDb::Prune(qint64 now, int nMaxEntries)
 {
-    m_lastComplete.reset();
-    if (!m_bReady || !m_pDb->IsWritable())
-        return false;
-    QSqlQuery query(m_pDb->Database());
-    query.prepare(QStringLiteral("DELETE FROM history WHERE last_visit < ?"));
-    query.addBindValue(now - kMaxAgeMs);
-    bool ok = query.exec();
-    query.prepare(QStringLiteral("DELETE FROM history WHERE address IN (SELECT address FROM "
-                                 "history ORDER BY last_visit DESC LIMIT -1 OFFSET ?)"));
-    query.addBindValue(nMaxEntries);
-    ok = ok && query.exec();
-    if (!ok)
-        m_pDb->NoteWriteFailure();
-    return ok;
+    return Write([this, now, nMaxEntries](QSqlError* pError) {
+        QSqlQuery query(m_pDb->Database());
+        query.prepare(QStringLiteral("DELETE FROM history WHERE last_visit < ?"));
+        query.addBindValue(now - kMaxAgeMs);
+        bool ok = query.exec();
+        if (ok) {
+            query.prepare(QStringLiteral("DELETE FROM history WHERE address IN (SELECT address "
+                                         "FROM history ORDER BY last_visit DESC LIMIT -1 "
+                                         "OFFSET ?)"));
+            query.addBindValue(nMaxEntries);
+            ok = query.exec();
+        }
+        if (!ok)
+            *pError = query.lastError();
+        return ok;
+    });
 }
 
 int CHistoryDb::Count() const

@@ -5,9 +5,11 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class CProfileDatabase;
+class QSqlError;
 
 // One visited page.
 struct HistoryEntry
@@ -67,6 +69,8 @@ public:
 
 private:
     bool Exec(const QString& sql);
+    // Runs `statements` in one transaction; they give the error of the one that failed.
+    bool Write(const std::function<bool(QSqlError*)>& statements);
     // As Match; *pComplete tells whether the answer holds every match (then it may hold more
     // than nLimit, up to kKeptMatches).
     QList<HistoryEntry> Query(const QString& text, int nLimit, bool* pComplete) const;
@@ -85,4 +89,6 @@ private:
     bool m_bReady = false;
     // Whether the file has the substring index of addresses and titles.
     bool m_bTextIndex = false;
+    // A look-up found the index damaged: the next write makes it again.
+    mutable bool m_bIndexDamaged = false;
 };

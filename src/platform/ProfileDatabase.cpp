@@ -25,13 +25,6 @@ constexpr int kSqliteNotADatabase = 26;
 constexpr int kBusyTimeoutMs = 5000;
 constexpr int kOpenLockWaitMs = 10000;
 
-bool IsDamage(const QSqlError& error)
-{
-    bool ok = false;
-    const int code = error.nativeErrorCode().toInt(&ok) & 0xff; // extended codes keep it low
-    return ok && (code == kSqliteCorrupt || code == kSqliteNotADatabase);
-}
-
 // QLockFile's own wait doubles its pauses up to seconds; openers hold the lock only briefly.
 bool TakeLock(QLockFile& lock)
 {
@@ -205,6 +198,13 @@ int CProfileDatabase::SchemaVersion(const QString& name) const
     if (!query.exec() || !query.next())
         return 0;
     return query.value(0).toInt();
+}
+
+bool CProfileDatabase::IsDamage(const QSqlError& error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok) & 0xff; // extended codes keep it low
+    return ok && (code == kSqliteCorrupt || code == kSqliteNotADatabase);
 }
 
 bool CProfileDatabase::EnsureSchema(const QString& name, int version, const QStringList& statements)

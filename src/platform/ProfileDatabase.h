@@ -62,6 +62,9 @@ public:
     // database is read-only and the tables are missing or older.
     bool EnsureSchema(const QString& name, int version, const QStringList& statements);
 
+    // Whether an error says that the file (or a part of it) is damaged.
+    static bool IsDamage(const QSqlError& error);
+
     // Called after a write failed: a full disk or a file made read-only since the open turns
     // the object read-only, so later writes are skipped.
     void NoteWriteFailure();

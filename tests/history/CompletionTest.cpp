@@ -72,6 +72,14 @@ protected:
         return found.join(' ').toStdString();
     }
 
+    // The substring index holds exactly the table's entries (the index's own check against
+    // the table).
+    bool IndexMatchesTable()
+    {
+        return QSqlQuery(m_db.Database())
+            .exec("INSERT INTO history_text(history_text, rank) VALUES('integrity-check', 1)");
+    }
+
     CTempHome m_home;
     CProfileDatabase m_db;
     CHistoryDb m_history{&m_db};
@@ -296,12 +304,7 @@ TEST_F(CompletionTest, SubstringIndexAnswersAsTheTableDoes)
 
 TEST_F(CompletionTest, SubstringIndexFollowsEveryChange)
 {
-    // The index holds exactly the table's entries (the index's own check against the table).
-    const auto indexMatchesTable = [&] {
-        return QSqlQuery(m_db.Database())
-            .exec("INSERT INTO history_text(history_text, rank) VALUES('integrity-check', 1)");
-    };
-    EXPECT_TRUE(indexMatchesTable());
+    EXPECT_TRUE(IndexMatchesTable());
     // A later title replaces the one found before; a visit without one keeps it.
     ASSERT_TRUE(m_history.Record({{"http://shop.example.com/", "Boots & More", 0, false},
                                   {"http://shop.example.com/", "", 0, true}}));
@@ -311,20 +314,47 @@ TEST_F(CompletionTest, SubstringIndexFollowsEveryChange)
     EXPECT_EQ(Addresses("boots"), "");
     EXPECT_TRUE(m_history.Prune(QDateTime::currentMSecsSinceEpoch(), 1));
     EXPECT_EQ(Addresses("example"), "http://news.example.org/sport");
-    EXPECT_TRUE(indexMatchesTable());
+    EXPECT_TRUE(IndexMatchesTable());
     EXPECT_TRUE(m_history.Clear());
     EXPECT_EQ(Addresses("example"), "");
-    EXPECT_TRUE(indexMatchesTable());
+    EXPECT_TRUE(IndexMatchesTable());
     // After clearing, entries still go in and out of the index.
     ASSERT_TRUE(m_history.Record(
         {{"http://again.example/", "Again", 1, true}, {"http://gone.example/", "Gone", 1, true}}));
     EXPECT_TRUE(m_history.Remove("http://gone.example/"));
     EXPECT_EQ(Addresses("again"), "http://again.example/");
-    EXPECT_TRUE(indexMatchesTable());
+    EXPECT_TRUE(IndexMatchesTable());
 
     // An index that cannot be read leaves the table to answer.
     ASSERT_TRUE(QSqlQuery(m_db.Database()).exec("DROP TABLE history_text"));
     EXPECT_EQ(Addresses("again"), "http://again.example/");
+}
+
+TEST_F(CompletionTest, ADamagedSubstringIndexIsMadeAgain)
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const auto damage = [&] {
+        // Every block of the index's lists made unreadable; the table itself is whole.
+        return QSqlQuery(m_db.Database())
+            .exec("UPDATE history_text_data SET block = randomblob(length(block)) WHERE id > 10");
+    };
+    // Many small writes: the index merges its lists, and a write then reads the damage.
+    for (int i = 0; i < 100; ++i)
+        ASSERT_TRUE(m_history.Record({{QString("http://127.0.0.1/%1").arg(i), "", now, true}}));
+    ASSERT_TRUE(damage());
+    for (int i = 100; i < 200; ++i)
+        ASSERT_TRUE(m_history.Record({{QString("http://127.0.0.1/%1").arg(i), "", now, true}}))
+            << i;
+    EXPECT_TRUE(m_history.Record({{"http://new.example/", "Newly visited", now, true}}));
+    EXPECT_TRUE(m_db.IsWritable());
+    EXPECT_TRUE(IndexMatchesTable());
+
+    // A look-up finds the damage first: the table answers, and the next write mends it.
+    ASSERT_TRUE(damage());
+    EXPECT_EQ(m_history.Match("morning news", 12).size(), 1);
+    EXPECT_TRUE(m_history.Remove("http://new.example/"));
+    EXPECT_TRUE(IndexMatchesTable());
+    EXPECT_EQ(Addresses("newly"), "");
 }
 
 TEST(HistoryDbTest, AnOlderFileGetsTheSubstringIndexOfItsEntries)
