@@ -53,6 +53,11 @@ QString TrigramQuery(const QString& text)
     }
     return terms.join(QLatin1String(" AND "));
 }
+// Makes the substring index again from the table.
+QString RebuildIndex()
+{
+    return QStringLiteral("INSERT INTO history_text(history_text) VALUES('rebuild')");
+}
 // Takes a removed entry out of the substring index.
 QString DeleteTrigger()
 {
@@ -92,7 +97,7 @@ bool CHistoryDb::Init()
                        "rowid, address, title) VALUES('delete', old.rowid, old.address, "
                        "old.title); INSERT INTO history_text(rowid, address, title) "
                        "VALUES(new.rowid, new.address, new.title); END"),
-        QStringLiteral("INSERT INTO history_text(history_text) VALUES('rebuild')"),
+        RebuildIndex(),
     };
     m_bReady = false;
     m_bTextIndex = false;
@@ -113,16 +118,6 @@ bool CHistoryDb::IsRecorded(const QString& address)
            scheme == QLatin1String("file");
 }
 
-bool CHistoryDb::Exec(const QString& sql)
-{
-    m_lastComplete.reset();
-    QSqlQuery query(m_pDb->Database());
-    if (query.exec(sql))
-        return true;
-    m_pDb->NoteWriteFailure();
-    return false;
-}
-
 bool CHistoryDb::Write(const std::function<bool(QSqlError*)>& statements)
 {
     m_lastComplete.reset();
@@ -131,10 +126,7 @@ bool CHistoryDb::Write(const std::function<bool(QSqlError*)>& statements)
     const QSqlDatabase db = m_pDb->Database();
     // A damaged substring index fails the look-ups (the table answers them meanwhile) and
     // the writes that reach its lists through its triggers: it is made again from the table.
-    const auto rebuild = [&db] {
-        return QSqlQuery(db).exec(
-            QStringLiteral("INSERT INTO history_text(history_text) VALUES('rebuild')"));
-    };
+    const auto rebuild = [&db] { return QSqlQuery(db).exec(RebuildIndex()); };
     if (m_bIndexDamaged && rebuild())
         m_bIndexDamaged = false;
     for (bool bRepaired = false;; bRepaired = true) {
@@ -308,27 +300,25 @@ bool CHistoryDb::Remove(const QString& address)
 
 bool CHistoryDb::Clear()
 {
-    if (!m_bReady || !m_pDb->IsWritable())
-        return false;
-    if (!m_bTextIndex)
-        return Exec(QStringLiteral("DELETE FROM history"));
-    // Taking each entry out of the index one by one takes seconds for a long history: the
-    // index is emptied at once instead, with its trigger for single entries set aside.
-    if (!Exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return false;
-    const QString steps[] = {
-        QStringLiteral("DROP TRIGGER IF EXISTS history_text_delete"),
-        QStringLiteral("DELETE FROM history"),
-        QStringLiteral("INSERT INTO history_text(history_text) VALUES('delete-all')"),
-        DeleteTrigger(),
-        QStringLiteral("COMMIT"),
-    };
-    for (const QString& step : steps)
-        if (!Exec(step)) {
-            QSqlQuery(m_pDb->Database()).exec(QStringLiteral("ROLLBACK"));
-            return false;
-        }
-    return true;
+    return Write([this](QSqlError* pError) {
+        // Taking each entry out of the index one by one takes seconds for a long history: the
+        // index is emptied at once instead, with its trigger for single entries set aside.
+        const QStringList steps =
+            m_bTextIndex
+                ? QStringList{QStringLiteral("DROP TRIGGER IF EXISTS history_text_delete"),
+                              QStringLiteral("DELETE FROM history"),
+                              QStringLiteral(
+                                  "INSERT INTO history_text(history_text) VALUES('delete-all')"),
+                              DeleteTrigger()}
+                : QStringList{QStringLiteral("DELETE FROM history")};
+        QSqlQuery query(m_pDb->Database());
+        for (const QString& step : steps)
+            if (!query.exec(step)) {
+                *pError = query.lastError();
+                return false;
+            }
+        return true;
+    });
 }
 
 bool CHistoryDb::Prune(qint64 now, int nMaxEntries)

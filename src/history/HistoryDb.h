@@ -68,7 +68,6 @@ public:
     int Count() const;
 
 private:
-    bool Exec(const QString& sql);
     // Runs `statements` in one transaction; they give the error of the one that failed.
     bool Write(const std::function<bool(QSqlError*)>& statements);
     // As Match; *pComplete tells whether the answer holds every match (then it may hold more
